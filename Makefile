@@ -1,0 +1,40 @@
+# Kelvora: make run | make test | make build
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+SANITIZE ?= 0
+FUZZ_SECONDS ?= 60
+
+ifeq ($(SANITIZE),1)
+BUILD_DIR ?= build-sanitize
+CMAKE_FLAGS += -DKELVORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+else
+BUILD_DIR ?= build
+endif
+
+.PHONY: deps build test run fuzz bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_DIR) -j$(JOBS)
+
+test: build
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+run: build
+	@bash scripts/run-demo.sh $(BUILD_DIR)
+
+fuzz: deps
+	@CXX=clang++ cmake -S . -B build-fuzz -DKELVORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build build-fuzz -j$(JOBS)
+	@bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+bench: deps
+	@cmake -S . -B build-bench -DKELVORA_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build build-bench -j$(JOBS)
+	@for b in build-bench/bin/bench_*; do "$$b"; done
+
+clean:
+	rm -rf build build-sanitize build-fuzz build-bench

@@ -1,0 +1,89 @@
+#include "app/settings.h"
+
+#include "common/numeric.h"
+
+#include <array>
+
+namespace kelvora {
+namespace {
+
+const QString kHeader = QStringLiteral(
+    "Starting on line 2, every other line is a comment.  comments must be in quotes.");
+
+struct Line {
+    const char* label;
+    SettingValue Settings::*member;
+};
+const std::array<Line, 9> kLines = {{
+    {"remote host", &Settings::Remote_Host},
+    {"remote port", &Settings::Remote_Port},
+    {"VAC Cal Value", &Settings::VAC_Cal_Value},
+    {"VAC Option", &Settings::VAC_Option},
+    {"VAC Cal", &Settings::VAC_Cal},
+    {"AAMPS Cal", &Settings::AAMPS_Cal},
+    {"BAMPS Cal", &Settings::BAMPS_Cal},
+    {"AAMPS Cal Value", &Settings::AAMPS_Cal_Value},
+    {"BAMPS Cal Value", &Settings::BAMPS_Cal_Value},
+}};
+
+Field asField(const SettingValue& v) {
+    return v.isNumber ? Field::Number(v.number) : Field::Text(v.text);
+}
+
+}  // namespace
+
+double SettingValue::value() const { return isNumber ? number : numericValue(text); }
+
+QString SettingValue::display() const { return isNumber ? numberText(number) : text; }
+
+Settings Settings::defaults() {
+    Settings s;
+    s.Remote_Host = SettingValue::Text(kDefaultRemoteHost);
+    s.Remote_Port = SettingValue::Text(QStringLiteral("5000"));
+    s.VAC_Cal_Value = SettingValue::Text(QStringLiteral("240.0"));
+    s.VAC_Option = SettingValue::Text(QStringLiteral("240"));
+    s.VAC_Cal = SettingValue::Text(QStringLiteral("400"));
+    s.AAMPS_Cal = SettingValue::Text(QStringLiteral("256"));
+    s.BAMPS_Cal = SettingValue::Text(QStringLiteral("256"));
+    s.AAMPS_Cal_Value = SettingValue::Text(QStringLiteral("100.0"));
+    s.BAMPS_Cal_Value = SettingValue::Text(QStringLiteral("100.0"));
+    return s;
+}
+
+QByteArray settingsFileContent(const Settings& s) {
+    QList<Record> lines;
+    lines << Record{Field::Text(kHeader)};
+    for (const Line& line : kLines) {
+        lines << Record{Field::Text(QString::fromLatin1(line.label))};
+        lines << Record{asField(s.*line.member)};
+    }
+    return recordLines(lines);
+}
+
+bool saveSettings(const DataDir& dir, const Settings& s) {
+    return dir.writeWhole(kSettingsFile, settingsFileContent(s));
+}
+
+LoadedSettings readSettings(const QByteArray& content, const Settings& before) {
+    LoadedSettings loaded{before, 0};
+    RecordReader reader(content);
+    if (reader.atEnd()) return loaded;
+    reader.next();  // the header comment
+    for (const Line& line : kLines) {
+        if (reader.atEnd()) break;
+        reader.next();  // the label
+        if (reader.atEnd()) break;
+        // A bare number comes back as a number, so that the file keeps its form
+        // when it is saved again; everything else is text.
+        const QString field = reader.next();
+        bool isNumber = false;
+        const double number = field.toDouble(&isNumber);
+        loaded.values.*line.member = !reader.lastWasQuoted() && isNumber
+                                         ? SettingValue::Number(number)
+                                         : SettingValue::Text(field);
+        ++loaded.valuesRead;
+    }
+    return loaded;
+}
+
+}  // namespace kelvora

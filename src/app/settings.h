@@ -1,0 +1,55 @@
+#pragma once
+#include "common/datadir.h"
+
+#include <QString>
+
+namespace kelvora {
+
+// A setting as the program holds it: the text read from the file or taken
+// from a field, or a number once the program has set one. The file keeps the
+// difference (quoted text or bare number).
+struct SettingValue {
+    bool isNumber = false;
+    QString text;
+    double number = 0;
+
+    static SettingValue Text(const QString& t) { return {false, t, 0}; }
+    static SettingValue Number(double n) { return {true, QString(), n}; }
+
+    double value() const;    // the numeric value, for arithmetic
+    QString display() const; // the text a field shows for it
+    bool operator==(const SettingValue& o) const = default;
+};
+
+struct Settings {
+    SettingValue Remote_Host;
+    SettingValue Remote_Port;
+    SettingValue VAC_Cal_Value;
+    SettingValue VAC_Option;
+    SettingValue VAC_Cal;
+    SettingValue AAMPS_Cal;
+    SettingValue BAMPS_Cal;
+    SettingValue AAMPS_Cal_Value;
+    SettingValue BAMPS_Cal_Value;
+
+    static Settings defaults();
+    bool operator==(const Settings& o) const = default;
+};
+
+inline const QString kSettingsFile = QStringLiteral("SetupData.ini");
+// A private LAN address; the user types the serial server's own on the Set-Up tab.
+inline const QString kDefaultRemoteHost = QStringLiteral("192.168.1.100");
+
+// The nineteen lines of the settings file.
+QByteArray settingsFileContent(const Settings& s);
+bool saveSettings(const DataDir& dir, const Settings& s);
+
+// What a settings file yields: the values in file order, as many as it holds
+// (a short file yields fewer). valuesRead counts the value lines read.
+struct LoadedSettings {
+    Settings values;       // values not in the file keep the passed-in ones
+    int valuesRead = 0;    // 0..9
+};
+LoadedSettings readSettings(const QByteArray& content, const Settings& before);
+
+}  // namespace kelvora

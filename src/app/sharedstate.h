@@ -1,0 +1,46 @@
+#pragma once
+#include "app/settings.h"
+
+namespace kelvora {
+
+// The values the subsystems hand to each other. Each has one writer:
+// settings and calibration requests the set-up tab (the decoder sets the
+// constants and clears the requests), readings and New_Message the decoder,
+// cycle averages and Minute_Flag the channel averaging, the current values,
+// totals and ready flags the power and minute steps.
+struct SharedState {
+    Settings settings = Settings::defaults();
+    QString VAC_Option_Loaded;
+
+    int VAC_Cal_Request = 0;
+    int AAMPS_Cal_Request = 0;
+    int BAMPS_Cal_Request = 0;
+
+    double VAC_Reading = 0;
+    double A_AMPS_Reading = 0;
+    double B_AMPS_Reading = 0;
+    int New_Message = 0;
+
+    double VAC_Avg = 0;
+    double A_AMPS_Avg = 0;
+    double B_AMPS_Avg = 0;
+    int Minute_Flag = 0;
+
+    double Cur_VAC = 0;
+    double Cur_A_AMPS = 0;
+    double Cur_B_AMPS = 0;
+    double Cur_AMPS = 0;
+    double Cur_KW = 0;
+
+    double Total_KWH_Saved = 0;
+    double Total_Cost_Saved = 0;
+    double Cost_per_KWH = 0;
+
+    int KW_1m_Ready = 0;
+    int AAMP_1m_Ready = 0;
+    int BAMP_1m_Ready = 0;
+    int VAC_1m_Ready = 0;
+    int KWH_1m_Ready = 0;
+};
+
+}  // namespace kelvora

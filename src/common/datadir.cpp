@@ -1,0 +1,62 @@
+#include "common/datadir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtGlobal>
+
+namespace kelvora {
+
+DataDir::DataDir(QString path) : path_(std::move(path)) {}
+
+QString DataDir::filePath(const QString& name) const { return QDir(path_).filePath(name); }
+
+bool DataDir::exists(const QString& name) const { return QFileInfo::exists(filePath(name)); }
+
+bool DataDir::writeWhole(const QString& name, const QByteArray& content) const {
+    QSaveFile file(filePath(name));
+    if (!file.open(QIODevice::WriteOnly)) {
+        qWarning("Cannot write %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
+        return false;
+    }
+    if (file.write(content) != content.size() || !file.commit()) {
+        qWarning("Cannot write %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+bool DataDir::append(const QString& name, const QByteArray& content) const {
+    QFile file(filePath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        qWarning("Cannot append to %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
+        return false;
+    }
+    const bool ok = file.write(content) == content.size() && file.flush();
+    if (!ok) qWarning("Cannot append to %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
+    return ok;
+}
+
+std::optional<QByteArray> DataDir::read(const QString& name) const {
+    QFile file(filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (file.size() > kMaxReadBytes) {
+        qWarning("%s is too large to be a data file; ignored", qPrintable(file.fileName()));
+        return std::nullopt;
+    }
+    return file.read(kMaxReadBytes);
+}
+
+bool DataDir::writeRecords(const QString& name, const QList<Record>& records) const {
+    return writeWhole(name, recordLines(records));
+}
+
+std::optional<QStringList> DataDir::readRecords(const QString& name) const {
+    const auto data = read(name);
+    if (!data) return std::nullopt;
+    return readFields(*data);
+}
+
+}  // namespace kelvora

@@ -1,0 +1,37 @@
+#pragma once
+#include "common/records.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kelvora {
+
+// The directory that holds every data file. All reads and writes of data
+// files go through here: a whole-file write replaces the file atomically (a
+// crash leaves the old or the new file, never half of one), an append adds to
+// the end. Failures are reported on the standard error stream and returned.
+class DataDir {
+public:
+    explicit DataDir(QString path);
+
+    const QString& path() const { return path_; }
+    QString filePath(const QString& name) const;
+    bool exists(const QString& name) const;
+
+    bool writeWhole(const QString& name, const QByteArray& content) const;
+    bool append(const QString& name, const QByteArray& content) const;
+    // Files larger than this are not data files of ours and are not read.
+    static constexpr qint64 kMaxReadBytes = 16 * 1024 * 1024;
+    std::optional<QByteArray> read(const QString& name) const;
+
+    bool writeRecords(const QString& name, const QList<Record>& records) const;
+    // The fields of a record file, or nothing when it cannot be read.
+    std::optional<QStringList> readRecords(const QString& name) const;
+
+private:
+    QString path_;
+};
+
+}  // namespace kelvora

@@ -1,0 +1,53 @@
+#include "common/numeric.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace kelvora {
+namespace {
+
+// Length of the numeric prefix starting at pos, or 0 when there is none.
+qsizetype numberPrefix(QStringView text, qsizetype pos) {
+    qsizetype i = pos;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+    qsizetype digits = 0;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) { ++i; ++digits; }
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) { ++i; ++digits; }
+    }
+    if (digits == 0) return 0;
+    // An exponent counts only when digits follow it.
+    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) ++j;
+        qsizetype expDigits = 0;
+        while (j < text.size() && text[j].isDigit() && text[j].unicode() < 128) { ++j; ++expDigits; }
+        if (expDigits > 0) i = j;
+    }
+    return i - pos;
+}
+
+qsizetype skipBlanks(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
+    return i;
+}
+
+}  // namespace
+
+bool startsWithNumber(QStringView text) {
+    return numberPrefix(text, skipBlanks(text)) > 0;
+}
+
+double numericValue(QStringView text) {
+    const qsizetype start = skipBlanks(text);
+    const qsizetype len = numberPrefix(text, start);
+    if (len == 0) return 0.0;
+    const std::string ascii = text.mid(start, len).toLatin1().toStdString();
+    const double v = std::strtod(ascii.c_str(), nullptr);
+    return std::isfinite(v) ? v : 0.0;
+}
+
+}  // namespace kelvora

@@ -1,0 +1,14 @@
+#pragma once
+#include <QStringView>
+
+namespace kelvora {
+
+// The value of the leading decimal number of a text ("12.5 V" -> 12.5).
+// Leading blanks are skipped, a sign is allowed, the point is the decimal
+// separator, and a text that does not start with a number counts as 0.
+double numericValue(QStringView text);
+
+// True when the text starts with a decimal number (so numericValue means something).
+bool startsWithNumber(QStringView text);
+
+}  // namespace kelvora

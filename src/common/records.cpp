@@ -1,0 +1,106 @@
+#include "common/records.h"
+
+#include "common/numeric.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace kelvora {
+
+QString numberText(double value) {
+    if (!std::isfinite(value) || value == 0) return QStringLiteral("0");  // also folds -0
+    // Round to 15 significant digits, then write the digits out in plain decimal.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", value);
+    const char* e = std::strchr(buf, 'e');
+    const int exponent = std::atoi(e + 1);
+    QString digits;
+    for (const char* p = buf; p < e; ++p)
+        if (*p >= '0' && *p <= '9') digits += QLatin1Char(*p);
+    while (digits.size() > 1 && digits.endsWith(u'0')) digits.chop(1);
+    QString text;
+    if (exponent < 0) {
+        text = QStringLiteral("0.") + QString(-exponent - 1, u'0') + digits;
+    } else if (exponent + 1 >= digits.size()) {
+        text = digits + QString(exponent + 1 - digits.size(), u'0');
+    } else {
+        text = digits.left(exponent + 1) + u'.' + digits.mid(exponent + 1);
+    }
+    return value < 0 ? u'-' + text : text;
+}
+
+QByteArray recordLine(const Record& fields) {
+    QByteArray line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) line += ',';
+        const Field& f = fields[i];
+        if (f.isText) {
+            line += '"';
+            line += f.text.toUtf8();
+            line += '"';
+        } else {
+            line += numberText(f.number).toLatin1();
+        }
+    }
+    line += "\r\n";
+    return line;
+}
+
+QByteArray recordLines(const QList<Record>& records) {
+    QByteArray all;
+    for (const Record& r : records) all += recordLine(r);
+    return all;
+}
+
+RecordReader::RecordReader(const QByteArray& data) : data_(data) {}
+
+static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\0'; }
+
+void RecordReader::skipSeparators() {
+    while (pos_ < data_.size() && (isBlank(data_[pos_]) || isLineEnd(data_[pos_]))) ++pos_;
+}
+
+bool RecordReader::atEnd() const {
+    qsizetype p = pos_;
+    while (p < data_.size() && (isBlank(data_[p]) || isLineEnd(data_[p]))) ++p;
+    return p >= data_.size();
+}
+
+QString RecordReader::next() {
+    // Line ends between fields are separators; a comma right at the start of a
+    // line still opens an empty field, as the writer never produces one.
+    skipSeparators();
+    lastQuoted_ = false;
+    if (pos_ >= data_.size()) return QString();
+    QByteArray raw;
+    lastQuoted_ = data_[pos_] == '"';
+    if (lastQuoted_) {
+        const qsizetype close = data_.indexOf('"', pos_ + 1);
+        const qsizetype end = close < 0 ? data_.size() : close;
+        raw = data_.mid(pos_ + 1, end - pos_ - 1);
+        pos_ = close < 0 ? data_.size() : close + 1;
+        // Whatever stands between the closing quote and the separator is dropped.
+        while (pos_ < data_.size() && data_[pos_] != ',' && !isLineEnd(data_[pos_])) ++pos_;
+    } else {
+        const qsizetype start = pos_;
+        while (pos_ < data_.size() && data_[pos_] != ',' && !isLineEnd(data_[pos_])) ++pos_;
+        raw = data_.mid(start, pos_ - start).trimmed();
+    }
+    if (pos_ < data_.size() && data_[pos_] == ',') ++pos_;
+    return QString::fromUtf8(raw);
+}
+
+double RecordReader::nextNumber() { return numericValue(next()); }
+
+QStringList RecordReader::rest() {
+    QStringList fields;
+    while (!atEnd()) fields << next();
+    return fields;
+}
+
+QStringList readFields(const QByteArray& data) { return RecordReader(data).rest(); }
+
+}  // namespace kelvora
