@@ -1,6 +1,5 @@
 #include "app/settings.h"
 
-#include "common/numeric.h"
 
 #include <array>
 
@@ -26,15 +25,7 @@ const std::array<Line, 9> kLines = {{
     {"BAMPS Cal Value", &Settings::BAMPS_Cal_Value},
 }};
 
-Field asField(const SettingValue& v) {
-    return v.isNumber ? Field::Number(v.number) : Field::Text(v.text);
-}
-
 }  // namespace
-
-double SettingValue::value() const { return isNumber ? number : numericValue(text); }
-
-QString SettingValue::display() const { return isNumber ? numberText(number) : text; }
 
 Settings Settings::defaults() {
     Settings s;
@@ -55,7 +46,7 @@ QByteArray settingsFileContent(const Settings& s) {
     lines << Record{Field::Text(kHeader)};
     for (const Line& line : kLines) {
         lines << Record{Field::Text(QString::fromLatin1(line.label))};
-        lines << Record{asField(s.*line.member)};
+        lines << Record{(s.*line.member).toField()};
     }
     return recordLines(lines);
 }
@@ -76,11 +67,7 @@ LoadedSettings readSettings(const QByteArray& content, const Settings& before) {
         // A bare number comes back as a number, so that the file keeps its form
         // when it is saved again; everything else is text.
         const QString field = reader.next();
-        bool isNumber = false;
-        const double number = field.toDouble(&isNumber);
-        loaded.values.*line.member = !reader.lastWasQuoted() && isNumber
-                                         ? SettingValue::Number(number)
-                                         : SettingValue::Text(field);
+        loaded.values.*line.member = Variant::FromField(field, reader.lastWasQuoted());
         ++loaded.valuesRead;
     }
     return loaded;

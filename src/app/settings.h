@@ -1,25 +1,14 @@
 #pragma once
 #include "common/datadir.h"
+#include "common/variant.h"
 
 #include <QString>
 
 namespace kelvora {
 
 // A setting as the program holds it: the text read from the file or taken
-// from a field, or a number once the program has set one. The file keeps the
-// difference (quoted text or bare number).
-struct SettingValue {
-    bool isNumber = false;
-    QString text;
-    double number = 0;
-
-    static SettingValue Text(const QString& t) { return {false, t, 0}; }
-    static SettingValue Number(double n) { return {true, QString(), n}; }
-
-    double value() const;    // the numeric value, for arithmetic
-    QString display() const; // the text a field shows for it
-    bool operator==(const SettingValue& o) const = default;
-};
+// from a field, or a number once the program has set one.
+using SettingValue = Variant;
 
 struct Settings {
     SettingValue Remote_Host;
