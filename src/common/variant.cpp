@@ -2,12 +2,14 @@
 
 #include "common/numeric.h"
 
+#include <cmath>
+
 namespace kelvora {
 
 Variant Variant::FromField(const QString& field, bool quoted) {
     bool isNumber = false;
     const double n = field.toDouble(&isNumber);
-    return !quoted && isNumber ? Number(n) : Text(field);
+    return !quoted && isNumber && std::isfinite(n) ? Number(n) : Text(field);
 }
 
 double Variant::value() const { return isNumber ? number : numericValue(text); }

@@ -1,0 +1,158 @@
+#include "app/kelvoracore.h"
+
+#include "common/format.h"
+#include "common/numeric.h"
+#include "common/timestamp.h"
+#include "energy/initdata.h"
+
+namespace kelvora {
+namespace {
+
+const QString kAvgFile = QStringLiteral("Avg_KWHhr.dat");
+
+// A setting that no file supplied keeps the text its field shows by design,
+// or stays empty when no field shows it.
+Settings designTimeSettings() {
+    Settings s;
+    s.Remote_Host = SettingValue::Text(FieldModel::designText(QStringLiteral("Text5(0)")));
+    s.Remote_Port = SettingValue::Text(FieldModel::designText(QStringLiteral("Text5(1)")));
+    s.VAC_Cal_Value = SettingValue::Text(FieldModel::designText(QStringLiteral("Text6(0)")));
+    s.AAMPS_Cal_Value = SettingValue::Text(FieldModel::designText(QStringLiteral("Text_A_Cal")));
+    s.BAMPS_Cal_Value = SettingValue::Text(FieldModel::designText(QStringLiteral("Text_B_Cal")));
+    return s;
+}
+
+}  // namespace
+
+KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::function<void()> beep,
+                         QObject* parent)
+    : QObject(parent),
+      dir_(dataDir),
+      clock_(clock),
+      setup_(shared_, fields_, dir_, std::move(beep)),
+      decoder_(std::make_unique<MeterDecoder>(shared_, fields_, dir_)),
+      measurement_(shared_, fields_, dir_, clock_) {
+    shared_.settings = designTimeSettings();
+    setup_.disableSaveButtons();
+}
+
+KelvoraCore::~KelvoraCore() = default;
+
+KelvoraCore::LoadResult KelvoraCore::Form_Load() {
+    if (!acquireInstanceLock()) return LoadResult::AlreadyRunning;  // 1
+    checkFirstRun();                                                 // 2
+    loadAverages();                                                  // 3
+    setup_.armIgnoreChange();                                        // 4
+    loadSavedTotals();                                               // 5
+    loadSettings();                                                  // 6
+    applyMainsOption();                                              // 7
+    connectToMeter();                                                // 8, 9
+    kwhPeriods_.LoadKwhPeriodTotals(dir_);                           // 10
+    measurement_.resetMinuteSums();                                  // 11
+    fields_.setText(QStringLiteral("Text100(9)"), QStringLiteral("0"));
+    fields_.setText(QStringLiteral("Text1(0)"), QString());          // 12
+    fields_.setText(QStringLiteral("Text1(1)"), QString());
+    LogRestart();                                                    // 13
+    fields_.setText(QStringLiteral("Text100(10)"), QStringLiteral("0"));  // 14
+    fields_.setText(QStringLiteral("Text100(11)"), QStringLiteral("0"));
+    return LoadResult::Started;
+}
+
+bool KelvoraCore::acquireInstanceLock() {
+    auto lock = std::make_unique<QLockFile>(dir_.filePath(kLockFile));
+    // A lock left by a crashed run is stale at once: the process is gone.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) return false;
+    lock_ = std::move(lock);
+    return true;
+}
+
+void KelvoraCore::checkFirstRun() {
+    const auto marker = dir_.read(kInitMarkerFile);
+    if (marker && RecordReader(*marker).next() == kInitMarkerText) return;
+    dir_.writeRecords(kInitMarkerFile, {Record{Field::Text(kInitMarkerText)}});
+    if (!InitAllData(dir_, clock_, shared_, fields_))
+        qWarning("The data files could not all be created in %s", qPrintable(dir_.path()));
+}
+
+void KelvoraCore::loadAverages() {
+    const auto data = dir_.read(kAvgFile);
+    if (!data) return;
+    RecordReader reader(*data);
+    const struct { int field; const char16_t* pattern; } shown[] = {
+        {8, u"#0.0"}, {12, u"$#0.0"}, {13, u"#0.0"}, {14, u"$0.0"}};
+    for (const auto& s : shown) {
+        if (reader.atEnd()) return;
+        fields_.setText(arrayName("Text100", s.field), formatNumber(reader.nextNumber(), s.pattern));
+    }
+}
+
+void KelvoraCore::loadSavedTotals() {
+    shared_.Total_KWH_Saved = 0;
+    shared_.Total_Cost_Saved = 0;
+    const auto data = dir_.read(measure_files::KWH_last_data);
+    if (!data) return;
+    RecordReader reader(*data);
+    if (reader.atEnd()) return;
+    shared_.Total_KWH_Saved = reader.nextNumber();
+    fields_.setText(QStringLiteral("Text100(6)"), formatNumber(shared_.Total_KWH_Saved, u"###0.0"));
+    if (reader.atEnd()) return;
+    shared_.Total_Cost_Saved = reader.nextNumber();
+    fields_.setText(QStringLiteral("Text100(5)"), formatNumber(shared_.Total_Cost_Saved, u"$##0.00"));
+    if (reader.atEnd()) return;
+    shared_.Cost_per_KWH = reader.nextNumber();
+    fields_.setText(QStringLiteral("Text100(7)"), formatNumber(shared_.Cost_per_KWH, u"0.###0"));
+}
+
+void KelvoraCore::loadSettings() {
+    const auto data = dir_.read(kSettingsFile);
+    if (!data) {
+        qWarning("No settings file %s; the set-up fields keep their design texts",
+                 qPrintable(dir_.filePath(kSettingsFile)));
+        return;
+    }
+    const LoadedSettings loaded = readSettings(*data, shared_.settings);
+    shared_.settings = loaded.values;
+    const Settings& s = shared_.settings;
+    // Only the values the file held reach their fields.
+    const struct { int order; const char* field; const SettingValue* value; } shown[] = {
+        {1, "Text5(0)", &s.Remote_Host},     {2, "Text5(1)", &s.Remote_Port},
+        {3, "Text6(0)", &s.VAC_Cal_Value},   {8, "Text_A_Cal", &s.AAMPS_Cal_Value},
+        {9, "Text_B_Cal", &s.BAMPS_Cal_Value}};
+    for (const auto& f : shown)
+        if (loaded.valuesRead >= f.order) fields_.setText(QString::fromLatin1(f.field), f.value->display());
+    if (loaded.valuesRead >= 4) shared_.VAC_Option_Loaded = s.VAC_Option.display();
+    if (loaded.valuesRead < 9)
+        qWarning("The settings file %s is short; missing values keep their defaults",
+                 qPrintable(dir_.filePath(kSettingsFile)));
+}
+
+void KelvoraCore::applyMainsOption() {
+    const QString option = shared_.VAC_Option_Loaded;
+    shared_.settings.VAC_Option = SettingValue::Text(option);
+    SetupController::selectMainsOption(fields_, option);
+    if (option == QLatin1String("120") || option == QLatin1String("240"))
+        decoder_->setVacGood(option.toDouble());
+    else
+        decoder_->setVacGood(std::nullopt);
+}
+
+void KelvoraCore::connectToMeter() {
+    // The connection to the serial server is made here (steps 8 and 9).
+}
+
+void KelvoraCore::LogRestart() {
+    const QDateTime now = clock_.now();
+    const QString line = stampDate(now.date()) + QStringLiteral("  ") + stampTime(now.time()) +
+                         QStringLiteral("  Restart Program\r\n");
+    dir_.append(kAlarmsLog, line.toUtf8());
+}
+
+bool KelvoraCore::CMD_SaveExit_Click() {
+    setup_.takeNetworkFields();
+    return Form_Terminate();
+}
+
+bool KelvoraCore::Form_Terminate() { return saveSettings(dir_, shared_.settings); }
+
+}  // namespace kelvora

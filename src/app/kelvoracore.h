@@ -1,0 +1,70 @@
+#pragma once
+#include "app/fieldmodel.h"
+#include "app/setupcontroller.h"
+#include "app/sharedstate.h"
+#include "common/clock.h"
+#include "common/datadir.h"
+#include "energy/kwhperiods.h"
+#include "link/meterdecoder.h"
+#include "measure/measurement.h"
+
+#include <QLockFile>
+#include <QObject>
+#include <functional>
+#include <memory>
+
+namespace kelvora {
+
+// Everything the main window owns apart from its widgets: the shared state,
+// the display model and the subsystems, wired together. Form_Load starts the
+// system; the window only shows the fields and forwards clicks.
+class KelvoraCore : public QObject {
+    Q_OBJECT
+public:
+    KelvoraCore(const QString& dataDir, const Clock& clock, std::function<void()> beep,
+                QObject* parent = nullptr);
+    ~KelvoraCore() override;
+
+    enum class LoadResult { Started, AlreadyRunning };
+    // The start-up sequence. Any step that fails is skipped and the next runs.
+    LoadResult Form_Load();
+
+    // "Save and Exit": host and port from their fields, then the settings are saved.
+    bool CMD_SaveExit_Click();
+    // Saves the settings (the last step before the process ends).
+    bool Form_Terminate();
+
+    const DataDir& dir() const { return dir_; }
+    const Clock& clock() const { return clock_; }
+    FieldModel& fields() { return fields_; }
+    SharedState& shared() { return shared_; }
+    SetupController& setup() { return setup_; }
+    MeterDecoder& decoder() { return *decoder_; }
+    Measurement& measurement() { return measurement_; }
+    KwhPeriods& kwhPeriods() { return kwhPeriods_; }
+
+    static inline const QString kLockFile = QStringLiteral("kelvora.lock");
+    static inline const QString kAlarmsLog = QStringLiteral("alarms.log");
+
+private:
+    bool acquireInstanceLock();
+    void checkFirstRun();
+    void loadAverages();
+    void loadSavedTotals();
+    void loadSettings();
+    void applyMainsOption();
+    void connectToMeter();
+    void LogRestart();
+
+    DataDir dir_;
+    const Clock& clock_;
+    std::unique_ptr<QLockFile> lock_;
+    FieldModel fields_;
+    SharedState shared_;
+    SetupController setup_;
+    std::unique_ptr<MeterDecoder> decoder_;
+    Measurement measurement_;
+    KwhPeriods kwhPeriods_;
+};
+
+}  // namespace kelvora

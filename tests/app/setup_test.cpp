@@ -1,0 +1,184 @@
+#include "app/kelvoracore.h"
+#include "app/settings.h"
+#include "app/setupcontroller.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+using kelvora::testing::TempDataDir;
+
+namespace {
+
+// A set-up tab as start-up leaves it: flags armed, fields filled from the settings.
+struct SetupTab {
+    SetupTab() : setup(shared, fields, tmp.dir(), [this] { ++beeps; }) {
+        setup.disableSaveButtons();
+        setup.armIgnoreChange();
+    }
+    TempDataDir tmp;
+    SharedState shared;
+    FieldModel fields;
+    int beeps = 0;
+    SetupController setup;
+
+    QString option() const {
+        if (fields.isChecked("Option_120vac")) return "120";
+        if (fields.isChecked("Option_240vac")) return "240";
+        return "none";
+    }
+    QStringList savedLines() const {
+        return QString::fromLatin1(tmp.contents(kSettingsFile)).split("\r\n", Qt::SkipEmptyParts);
+    }
+};
+
+}  // namespace
+
+TEST(SetupTab, MainsOptionFollowsTypedVoltage) {
+    struct Case { const char* typed; const char* option; };
+    const Case cases[] = {{"120", "120"}, {"230", "240"}, {"150", "120"}, {"150.1", "240"},
+                          {"0", "120"}, {"-5", "120"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        SetupTab tab;
+        tab.fields.setText("Text6(0)", c.typed);
+        EXPECT_EQ(tab.option(), c.option);
+        EXPECT_EQ(tab.shared.settings.VAC_Option.display(), c.option);
+    }
+}
+
+TEST(SetupTab, TextThatIsNotANumberLeavesTheOption) {
+    SetupTab tab;
+    tab.fields.setText("Text6(0)", "120");
+    tab.fields.setText("Text6(0)", "abc");
+    EXPECT_EQ(tab.option(), "120");
+    tab.fields.setText("Text6(0)", "");
+    EXPECT_EQ(tab.option(), "120");
+}
+
+TEST(SetupTab, OptionClickIsCorrectedAgainstTheVoltage) {
+    struct Case { const char* typed; bool click120; const char* option; };
+    const Case cases[] = {
+        {"200", true, "240"}, {"200", false, "240"}, {"100", false, "120"},
+        {"100", true, "120"}, {"150", true, "120"}, {"150", false, "240"},  // at 150 both clicks stand
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + (c.click120 ? " click 120" : " click 240"));
+        SetupTab tab;
+        tab.fields.setText("Text6(0)", c.typed);
+        c.click120 ? tab.setup.Option_120vac_Click() : tab.setup.Option_240vac_Click();
+        EXPECT_EQ(tab.option(), c.option);
+    }
+}
+
+TEST(SetupTab, FirstChangeAfterArmingDoesNotEnableItsButton) {
+    struct Case { const char* field; const char* button; };
+    const Case cases[] = {{"Text_A_Cal", "CMD_CAL_A"}, {"Text_B_Cal", "CMD_CAL_B"},
+                          {"Text6(0)", "CMD_Save_VAC"}, {"Text5(0)", "CMD_SaveExit"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        SetupTab tab;
+        tab.fields.setText(c.field, "101");  // start-up's fill
+        EXPECT_FALSE(tab.fields.isEnabled(c.button));
+        tab.fields.setText(c.field, "102");  // the user's edit
+        EXPECT_TRUE(tab.fields.isEnabled(c.button));
+    }
+}
+
+TEST(SetupTab, FillWithTheSameTextRaisesNoChangeSoTheSecondEditEnables) {
+    SetupTab tab;
+    tab.fields.setText("Text_A_Cal", "100.0");  // same as the design text: no change event
+    tab.fields.setText("Text_A_Cal", "99");     // first edit is taken as the fill
+    EXPECT_FALSE(tab.fields.isEnabled("CMD_CAL_A"));
+    tab.fields.setText("Text_A_Cal", "98");
+    EXPECT_TRUE(tab.fields.isEnabled("CMD_CAL_A"));
+}
+
+TEST(SetupTab, NetworkFieldsShareOneFlag) {
+    SetupTab tab;
+    tab.fields.setText("Text5(0)", "10.0.0.2");  // first fill ignored
+    tab.fields.setText("Text5(1)", "5001");      // second fill enables
+    EXPECT_TRUE(tab.fields.isEnabled("CMD_SaveExit"));
+}
+
+TEST(SetupTab, VoltageCalibrateSavesTheNewValueAndRequests) {
+    SetupTab tab;
+    tab.fields.setText("Text6(0)", "230");
+    tab.setup.CMD_Save_VAC_Click();
+    EXPECT_EQ(tab.shared.VAC_Cal_Request, 1);
+    EXPECT_FALSE(tab.fields.isEnabled("CMD_Save_VAC"));
+    EXPECT_EQ(tab.savedLines().value(6), "\"230\"");
+    // From now on the value follows the field.
+    tab.fields.setText("Text6(0)", "231");
+    EXPECT_EQ(tab.shared.settings.VAC_Cal_Value.display(), "231");
+}
+
+TEST(SetupTab, PhaseCalibrateSavesThePreviousValue) {
+    SetupTab tab;
+    tab.fields.setText("Text_A_Cal", "50.0");
+    tab.setup.CMD_CAL_A_Click();
+    EXPECT_EQ(tab.shared.AAMPS_Cal_Request, 1);
+    EXPECT_EQ(tab.shared.BAMPS_Cal_Request, 0);
+    EXPECT_EQ(tab.shared.settings.AAMPS_Cal_Value.display(), "50.0");
+    EXPECT_EQ(tab.savedLines().value(16), "\"100.0\"");  // saved before the value was taken
+    tab.setup.CMD_CAL_B_Click();
+    EXPECT_EQ(tab.savedLines().value(16), "\"50.0\"");
+}
+
+TEST(SetupTab, VacDefaultWritesBareNumbersAndQuotedOption) {
+    SetupTab tab;
+    tab.fields.setText("Text6(0)", "120");
+    tab.setup.CMD_VAC_Default_Click();
+    const QStringList lines = tab.savedLines();
+    ASSERT_EQ(lines.size(), 19);
+    EXPECT_EQ(lines[6], "240");
+    EXPECT_EQ(lines[8], "\"240\"");
+    EXPECT_EQ(lines[10], "400");
+    EXPECT_EQ(tab.fields.text("Text6(0)"), "240");
+    EXPECT_EQ(tab.option(), "240");
+    EXPECT_EQ(tab.beeps, 1);
+    EXPECT_FALSE(tab.fields.isEnabled("CMD_Save_VAC"));
+}
+
+TEST(SetupTab, PhaseDefaultsRestoreValueAndConstant) {
+    SetupTab tab;
+    tab.shared.settings.BAMPS_Cal = SettingValue::Number(300);
+    tab.fields.setText("Text_B_Cal", "42");
+    tab.setup.CMD_B_Default_Click();
+    EXPECT_EQ(tab.fields.text("Text_B_Cal"), "100.0");
+    const QStringList lines = tab.savedLines();
+    EXPECT_EQ(lines.value(14), "\"256\"");
+    EXPECT_EQ(lines.value(18), "\"100.0\"");
+    EXPECT_EQ(tab.beeps, 1);
+}
+
+TEST(SettingsFile, DefaultFileHasNineteenQuotedLines) {
+    const QByteArray content = settingsFileContent(Settings::defaults());
+    EXPECT_TRUE(content.startsWith(
+        "\"Starting on line 2, every other line is a comment.  comments must be in quotes.\"\r\n"
+        "\"remote host\"\r\n\"192.168.1.100\"\r\n\"remote port\"\r\n\"5000\"\r\n"));
+    EXPECT_EQ(content.count("\r\n"), 19);
+    EXPECT_TRUE(content.endsWith("\"BAMPS Cal Value\"\r\n\"100.0\"\r\n"));
+}
+
+TEST(SettingsFile, ReadsBackTheSameValuesQuotedOrBare) {
+    Settings s = Settings::defaults();
+    s.VAC_Cal = SettingValue::Number(400);
+    s.VAC_Cal_Value = SettingValue::Number(240);
+    s.AAMPS_Cal = SettingValue::Number(255.5);
+    s.Remote_Host = SettingValue::Text("a, host");
+    const QByteArray written = settingsFileContent(s);
+    const LoadedSettings back = readSettings(written, Settings());
+    EXPECT_EQ(back.valuesRead, 9);
+    EXPECT_EQ(back.values, s);
+    EXPECT_EQ(settingsFileContent(back.values), written);
+}
+
+TEST(SettingsFile, ShortFileKeepsTheValuesNotRead) {
+    Settings before = Settings::defaults();
+    const LoadedSettings back =
+        readSettings("\"c\"\r\n\"remote host\"\r\n\"10.9.8.7\"\r\n\"remote port\"\r\n", before);
+    EXPECT_EQ(back.valuesRead, 1);
+    EXPECT_EQ(back.values.Remote_Host.display(), "10.9.8.7");
+    EXPECT_EQ(back.values.Remote_Port.display(), "5000");
+}
