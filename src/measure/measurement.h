@@ -1,0 +1,116 @@
+#pragma once
+#include "common/datadir.h"
+#include "measure/channelaverager.h"
+
+#include <QString>
+
+namespace kelvora {
+
+class Clock;
+class FieldModel;
+struct SharedState;
+
+// The power window terms that the "Calcs" tab shows.
+struct PowerWindow {
+    double Inst_Voltage = 0;
+    double Inst_Current = 0;
+    double Inst_Power = 0;
+    int Samples = 0;
+    double Sum_Inst_Power = 0;
+    double Sum_Squared_Voltage = 0;
+    double Sum_Squared_Current = 0;
+    double Real_Power = 0;
+    double Squared_Voltage = 0;
+    double Mean_Square_Voltage = 0;
+    double RMS_Voltage = 0;
+    double Squared_Current = 0;
+    double Mean_Square_Current = 0;
+    double RMS_Current = 0;
+    double Apparent_Power = 0;
+    double Power_Factor = 0;
+    double PF_Hi = 0;
+    double PF_Lo = 2;
+};
+
+// Sums of the current values over one minute (one 30-reading cycle).
+struct MinuteSums {
+    int Minute_Count = 0;
+    double Minute_VAC_Sum = 0;
+    double Minute_A_Sum = 0;
+    double Minute_B_Sum = 0;
+    double Minute_KW_Sum = 0;
+};
+
+// The data files this class writes.
+namespace measure_files {
+inline const QString MeterKWS = QStringLiteral("MeterKWS.dat");
+inline const QString KWH_1m = QStringLiteral("KWH_1m.dat");
+inline const QString KW_1m = QStringLiteral("KW_1m.dat");
+inline const QString AAMP_1m = QStringLiteral("AAMP_1m.dat");
+inline const QString BAMP_1m = QStringLiteral("BAMP_1m.dat");
+inline const QString VAC_1m = QStringLiteral("VAC_1m.dat");
+inline const QString KWH_last_data = QStringLiteral("KWH_last_data.dat");
+}  // namespace measure_files
+
+// Rewrites KWH_last_data.dat with the month-to-date totals and the price:
+// three quoted texts "###0.0", "##0.00" and "0.###0". The price change of the
+// usage calculator writes the same file the same way. False when it could not
+// be written (the old file is then left as it was).
+bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, double costPerKwh);
+
+// Channel averaging, power calculation, current KW and the per-minute values.
+// Runs on every decoded reading set (the Timer2 chain):
+//   Process_VAC_Reading, Process_A_AMPS_Reading, Process_B_AMPS_Reading,
+//   KW_Update, and KW_Minute_Update when Minute_Flag is 1.
+// Writes the display texts into the field model and the shared values into
+// SharedState; never touches a widget.
+class Measurement {
+public:
+    Measurement(SharedState& state, FieldModel& fields, const DataDir& dir, const Clock& clock);
+
+    // Group means go to Text100(2), Text100(3), Text100(4) ("##0.0"); cycle
+    // averages to VAC_Avg, A_AMPS_Avg, B_AMPS_Avg. The phase B step also shows
+    // Label4, Label5 and Label6, runs Calc_Real_Power and raises Minute_Flag at
+    // the end of each 30-reading cycle.
+    void Process_VAC_Reading(double reading);
+    void Process_A_AMPS_Reading(double reading);
+    void Process_B_AMPS_Reading(double reading);
+
+    // Five-sample power window over the shared readings; Text4(0..14), Label40(0..2).
+    void Calc_Real_Power();
+    // The power-factor reset button: PF_Hi 0, PF_Lo 2.
+    void resetPowerFactor();
+
+    // Current amps and KW from Text100(2..4), MeterKWS.dat, minute sums.
+    void KW_Update();
+    // Energy and cost of the minute, totals, the one-minute files and
+    // KWH_last_data.dat; then the minute sums start over.
+    void KW_Minute_Update();
+    // Start-up: the minute sums and their count start over.
+    void resetMinuteSums();
+
+    const PowerWindow& power() const { return power_; }
+    const MinuteSums& minuteSums() const { return sums_; }
+    const ChannelAverager& vacAverager() const { return vac_; }
+    const ChannelAverager& aAverager() const { return a_; }
+    const ChannelAverager& bAverager() const { return b_; }
+    // The energy of the last minute step, in KWH.
+    double lastKwhMinute() const { return lastKwhMinute_; }
+
+private:
+    void showGroupMean(const AveragerStep& step, int textIndex);
+
+    SharedState& state_;
+    FieldModel& fields_;
+    DataDir dir_;
+    const Clock& clock_;
+
+    ChannelAverager vac_;
+    ChannelAverager a_;
+    ChannelAverager b_;
+    PowerWindow power_;
+    MinuteSums sums_;
+    double lastKwhMinute_ = 0;
+};
+
+}  // namespace kelvora
