@@ -23,7 +23,8 @@ QString stamp(const QDateTime& when) {
 }
 
 std::optional<QDate> parseStampDate(const QString& text) {
-    static const QRegularExpression re(QStringLiteral(R"(^\s*(\d{1,2})/(\d{1,2})/(\d{2,4}))"));
+    // The year has four digits or two; "12/5/20261" is no date.
+    static const QRegularExpression re(QStringLiteral(R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4}|\d{2})(?!\d))"));
     const auto m = re.match(text);
     if (!m.hasMatch()) return std::nullopt;
     int year = m.captured(3).toInt();
@@ -36,10 +37,12 @@ std::optional<QDate> parseStampDate(const QString& text) {
 std::optional<QDateTime> parseStamp(const QString& text) {
     const auto date = parseStampDate(text);
     if (!date) return std::nullopt;
+    // After the date comes a time or nothing; anything else is not a stamp.
     static const QRegularExpression re(
-        QStringLiteral(R"(^\s*\S+\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?\s*$)"));
+        QStringLiteral(R"(^\s*\d{1,2}/\d{1,2}/(?:\d{4}|\d{2})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?\s*$)"));
     const auto m = re.match(text);
-    if (!m.hasMatch()) return QDateTime(*date, QTime(0, 0));
+    if (!m.hasMatch()) return std::nullopt;
+    if (!m.hasCaptured(1)) return QDateTime(*date, QTime(0, 0));
     int hour = m.captured(1).toInt();
     const QString ap = m.captured(4).toUpper();
     if (!ap.isEmpty()) {
