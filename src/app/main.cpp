@@ -1,6 +1,73 @@
+#include "app/commandline.h"
+#include "app/kelvoracore.h"
+#include "app/mainwindow.h"
+#include "energy/initdata.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <cstdio>
+
+using namespace kelvora;
+
+namespace {
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+int initializeOnly(const QString& dataDir) {
+    SystemClock clock;
+    SharedState shared;
+    FieldModel fields;
+    const bool ok = InitAllData(DataDir(dataDir), clock, shared, fields);
+    std::fprintf(ok ? stdout : stderr, "%s\n",
+                 qPrintable(ok ? QStringLiteral("Initialised %1").arg(dataDir)
+                               : QStringLiteral("Could not initialise %1").arg(dataDir)));
+    return ok ? 0 : 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    const CommandLine cl = parseCommandLine(argumentsOf(argc, argv));
+    switch (cl.action) {
+    case CommandLine::Action::Help:
+        std::fputs(qPrintable(usageText()), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::printf("kelvora %s\n", KELVORA_VERSION);
+        return 0;
+    case CommandLine::Action::Error:
+        std::fprintf(stderr, "kelvora: %s\n%s", qPrintable(cl.error), qPrintable(usageText()));
+        return 2;
+    default:
+        break;
+    }
+    const QString dataDir = QDir(cl.dataDir.isEmpty() ? QDir::currentPath() : cl.dataDir).absolutePath();
+    if (!QDir().mkpath(dataDir)) {
+        std::fprintf(stderr, "kelvora: cannot use the data directory %s\n", qPrintable(dataDir));
+        return 1;
+    }
+    if (cl.action == CommandLine::Action::Initialize) return initializeOnly(dataDir);
+
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Kelvora"));
+    QApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
+
+    SystemClock clock;
+    KelvoraCore core(dataDir, clock, [] { QApplication::beep(); });
+    if (core.Form_Load() == KelvoraCore::LoadResult::AlreadyRunning) {
+        QMessageBox::information(nullptr, QStringLiteral("Kelvora"), QStringLiteral("Kelvora App already running....."),
+                                 QMessageBox::Ok);
+        return 0;
+    }
+    MainWindow window(core);
+    QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
+        if (core.CMD_SaveExit_Click()) QApplication::quit();
+    });
+    window.show();
+    return app.exec();
 }

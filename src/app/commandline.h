@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace kelvora {
+
+struct CommandLine {
+    enum class Action { Run, Initialize, Help, Version, Error };
+    Action action = Action::Run;
+    QString dataDir;  // empty: the current working directory
+    QString error;
+};
+
+// kelvora [--data-dir DIR] [--initialize] | --help | --version
+CommandLine parseCommandLine(const QStringList& args);
+QString usageText();
+
+}  // namespace kelvora

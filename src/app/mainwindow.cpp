@@ -1,0 +1,359 @@
+#include "app/mainwindow.h"
+
+#include "app/fieldbinder.h"
+#include "app/lamp.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace kelvora {
+namespace {
+
+const QString kUserManual = QStringLiteral("Kelvora User Manual.pdf");
+
+QGroupBox* frame(const QString& title, QLayout* layout) {
+    auto* box = new QGroupBox(title);
+    box->setLayout(layout);
+    return box;
+}
+
+QWidget* column(std::initializer_list<QWidget*> widgets) {
+    auto* w = new QWidget;
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* child : widgets) v->addWidget(child);
+    v->addStretch();
+    return w;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+    setObjectName(QStringLiteral("FRM_Kelvora"));
+    setWindowTitle(tr("Kelvora - Household Energy Monitor"));
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName(QStringLiteral("SSTab1"));
+    tabs_->addTab(buildCurrentTab(), tr("Current"));
+    tabs_->addTab(buildHistoryTab(), tr("History"));
+    tabs_->addTab(buildCalcsTab(), tr("Calcs"));
+    tabs_->addTab(buildSetupTab(), tr("Set-Up"));
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(tabs_, 1);
+    layout->addWidget(buildStatusStrip());
+    setCentralWidget(central);
+    buildMenus();
+    connectSetupButtons();
+    new FieldBinder(core_.fields(), this);
+    resize(1000, 640);
+}
+
+QLineEdit* MainWindow::addField(QGridLayout* grid, int row, int column, const QString& caption,
+                                const QString& name, bool editable) {
+    auto* label = new QLabel(caption);
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setReadOnly(!editable);
+    edit->setAccessibleName(QString(caption).remove(u'&').remove(u':'));
+    edit->setMinimumWidth(90);
+    if (!editable) edit->setFocusPolicy(Qt::ClickFocus);
+    label->setBuddy(edit);
+    grid->addWidget(label, row, column);
+    grid->addWidget(edit, row, column + 1);
+    return edit;
+}
+
+QPushButton* MainWindow::addButton(const QString& name, const QString& caption) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    return b;
+}
+
+QWidget* MainWindow::buildCurrentTab() {
+    auto* live = new QGridLayout;
+    addField(live, 0, 0, tr("Line &voltage (V):"), QStringLiteral("Text100(2)"));
+    addField(live, 1, 0, tr("Phase A (amps):"), QStringLiteral("Text100(3)"));
+    addField(live, 2, 0, tr("Phase B (amps):"), QStringLiteral("Text100(4)"));
+    addField(live, 3, 0, tr("Total amps:"), QStringLiteral("Text100(0)"));
+    addField(live, 4, 0, tr("Current KW:"), QStringLiteral("Text100(1)"));
+
+    auto* month = new QGridLayout;
+    addField(month, 0, 0, tr("Energy (KWH):"), QStringLiteral("Text100(6)"));
+    addField(month, 1, 0, tr("Cost:"), QStringLiteral("Text100(5)"));
+    addField(month, 2, 0, tr("Price per KWH:"), QStringLiteral("Text100(7)"))
+        ->setToolTip(tr("Cost per KWH from Electric bill"));
+
+    auto* averages = new QGridLayout;
+    addField(averages, 0, 0, tr("KWH per hour:"), QStringLiteral("Text100(13)"));
+    addField(averages, 1, 0, tr("Cost per hour:"), QStringLiteral("Text100(14)"));
+    addField(averages, 2, 0, tr("KWH per day:"), QStringLiteral("Text100(8)"));
+    addField(averages, 3, 0, tr("Cost per day:"), QStringLiteral("Text100(12)"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addButton(QStringLiteral("CMD_Cur_Trend"), tr("Current Trend")));
+    buttons->addWidget(addButton(QStringLiteral("CMD_Meter"), tr("Meter")));
+    buttons->addWidget(addButton(QStringLiteral("CMD_BarGraphs1"), tr("KWH History Graphs")));
+    buttons->addStretch();
+
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    grid->addWidget(frame(tr("Live values"), live), 0, 0);
+    grid->addWidget(column({frame(tr("Month to date"), month), frame(tr("Averages"), averages)}), 0, 1);
+    grid->addLayout(buttons, 1, 0, 1, 2);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(2, 1);
+    return page;
+}
+
+QWidget* MainWindow::buildHistoryTab() {
+    auto* trends = new QVBoxLayout;
+    trends->addWidget(addButton(QStringLiteral("CMD_KW_History_Trend"), tr("KW History Trends")));
+    trends->addWidget(addButton(QStringLiteral("CMD_A_AMPS_History_Trend"), tr("A_AMPS History Trends")));
+    trends->addWidget(addButton(QStringLiteral("CMD_B_AMPS_History_Trend"), tr("B_AMPS History Trends")));
+    trends->addWidget(addButton(QStringLiteral("CMD_VAC_History_Trend"), tr("VAC History Trends")));
+    auto* energy = new QVBoxLayout;
+    energy->addWidget(addButton(QStringLiteral("CMD_BarGraphs"), tr("KWH History Graphs")));
+
+    auto* page = new QWidget;
+    auto* h = new QHBoxLayout(page);
+    h->addWidget(column({frame(tr("History trends"), trends)}));
+    h->addWidget(column({frame(tr("Energy history"), energy)}));
+    h->addStretch();
+    return page;
+}
+
+QWidget* MainWindow::buildCalcsTab() {
+    const QString t4 = QStringLiteral("Text4(%1)");
+    auto* power = new QGridLayout;
+    const char* powerCaptions[] = {"Inst_Voltage:", "Inst_Current:", "Inst_Power:", "Sum_Inst_Power:",
+                                   "Real Power:"};
+    for (int i = 0; i < 5; ++i) addField(power, i, 0, QString::fromLatin1(powerCaptions[i]), t4.arg(i));
+
+    auto* voltage = new QGridLayout;
+    const char* voltageCaptions[] = {"Squared_Voltage:", "Sum_Squared_Voltage:", "Mean_Square_Voltage:",
+                                     "RMS_Voltage:"};
+    for (int i = 0; i < 4; ++i) addField(voltage, i, 0, QString::fromLatin1(voltageCaptions[i]), t4.arg(5 + i));
+    addField(voltage, 4, 0, QStringLiteral("Apparent_Power:"), t4.arg(13));
+    addField(voltage, 5, 0, QStringLiteral("Power_Factor:"), t4.arg(14));
+
+    auto* current = new QGridLayout;
+    const char* currentCaptions[] = {"Squared_Current:", "Sum_Squared_Current:", "Mean_Square_Current:",
+                                     "RMS_Current:"};
+    for (int i = 0; i < 4; ++i) addField(current, i, 0, QString::fromLatin1(currentCaptions[i]), t4.arg(9 + i));
+
+    auto* pf = new QGridLayout;
+    const char* pfCaptions[] = {"Highest power factor:", "Lowest power factor:", "Samples in window:"};
+    for (int i = 0; i < 3; ++i) {
+        auto* caption = new QLabel(tr(pfCaptions[i]));
+        auto* value = new QLabel;
+        value->setObjectName(QStringLiteral("Label40(%1)").arg(i));
+        value->setAccessibleName(caption->text().remove(u':'));
+        value->setMinimumWidth(60);
+        caption->setBuddy(value);
+        pf->addWidget(caption, i, 0);
+        pf->addWidget(value, i, 1);
+    }
+    pf->addWidget(addButton(QStringLiteral("CMD_Reset_PF"), tr("Reset")), 3, 1);
+
+    auto* page = new QWidget;
+    auto* h = new QHBoxLayout(page);
+    h->addWidget(column({frame(tr("Power"), power), frame(tr("Power factor"), pf)}));
+    h->addWidget(column({frame(tr("Voltage terms"), voltage)}));
+    h->addWidget(column({frame(tr("Current terms"), current)}));
+    return page;
+}
+
+QGroupBox* MainWindow::buildNetworkFrame() {
+    auto* grid = new QGridLayout;
+    addField(grid, 0, 0, tr("Serial server &host:"), QStringLiteral("Text5(0)"), true);
+    addField(grid, 1, 0, tr("Serial server &port:"), QStringLiteral("Text5(1)"), true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addButton(QStringLiteral("CMDConnect"), tr("Re-Connect")));
+    buttons->addWidget(addButton(QStringLiteral("CMD_SaveExit"), tr("Save and Exit")));
+    grid->addLayout(buttons, 2, 0, 1, 2);
+    return frame(tr("Network"), grid);
+}
+
+QGroupBox* MainWindow::buildVoltageFrame() {
+    auto* grid = new QGridLayout;
+    addField(grid, 0, 0, tr("Reference &volts:"), QStringLiteral("Text6(0)"), true);
+    addField(grid, 1, 0, tr("Meter reads (V):"), QStringLiteral("Text100(15)"));
+    auto* options = new QHBoxLayout;
+    for (const auto& [name, caption] : {std::pair{"Option_120vac", "120 VAC"}, std::pair{"Option_240vac", "240 VAC"}}) {
+        auto* radio = new QRadioButton(tr(caption));
+        radio->setObjectName(QString::fromLatin1(name));
+        radio->setAutoExclusive(false);  // at start neither may be selected
+        options->addWidget(radio);
+    }
+    grid->addLayout(options, 2, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addButton(QStringLiteral("CMD_Save_VAC"), tr("Calibrate")));
+    buttons->addWidget(addButton(QStringLiteral("CMD_VAC_Default"), tr("VAC Default")));
+    grid->addLayout(buttons, 3, 0, 1, 2);
+    return frame(tr("Voltage calibration"), grid);
+}
+
+QGroupBox* MainWindow::buildPhaseFrame(QChar phase) {
+    auto* grid = new QGridLayout;
+    addField(grid, 0, 0, tr("Reference amps:"), QStringLiteral("Text_%1_Cal").arg(phase), true);
+    addField(grid, 1, 0, tr("Meter reads (A):"), QStringLiteral("Text100_%1_CAL").arg(phase));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addButton(QStringLiteral("CMD_CAL_%1").arg(phase), tr("Calibrate")));
+    buttons->addWidget(addButton(QStringLiteral("CMD_%1_Default").arg(phase),
+                                 QStringLiteral("\"%1\" Default").arg(phase)));
+    grid->addLayout(buttons, 2, 0, 1, 2);
+    return frame(tr("Phase %1 calibration").arg(phase), grid);
+}
+
+QGroupBox* MainWindow::buildDiagnosticsFrame() {
+    auto* grid = new QGridLayout;
+    const struct { const char* name; const char* caption; } labels[] = {
+        {"Label4", "Readings in group:"},     {"Label5", "Groups in cycle:"},
+        {"Label6", "Cycle started:"},         {"Label7", "Last minute step:"},
+        {"Label8", "Seconds since reconnect:"}, {"Label9", "Receive slot:"}};
+    int row = 0;
+    for (const auto& l : labels) {
+        auto* caption = new QLabel(tr(l.caption));
+        auto* value = new QLabel;
+        value->setObjectName(QString::fromLatin1(l.name));
+        value->setAccessibleName(caption->text().remove(u':'));
+        caption->setBuddy(value);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(value, row++, 1);
+    }
+    for (int i : {9, 10, 11})
+        addField(grid, row++, 0, tr("Counter %1:").arg(i), QStringLiteral("Text100(%1)").arg(i));
+    return frame(tr("Diagnostics"), grid);
+}
+
+QWidget* MainWindow::buildSetupTab() {
+    auto* manual = addButton(QStringLiteral("CMD_USER_MAN"), tr("User Manual"));
+    connect(manual, &QPushButton::clicked, this, &MainWindow::openUserManual);
+    auto* page = new QWidget;
+    auto* h = new QHBoxLayout(page);
+    h->addWidget(column({buildNetworkFrame(), buildVoltageFrame(), manual}));
+    h->addWidget(column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}));
+    h->addWidget(column({buildDiagnosticsFrame()}));
+    return page;
+}
+
+QWidget* MainWindow::buildStatusStrip() {
+    auto* strip = new QWidget;
+    auto* h = new QHBoxLayout(strip);
+    h->setContentsMargins(0, 0, 0, 0);
+    auto* lamp = new Lamp;
+    lamp->setObjectName(QStringLiteral("Shape1"));
+    auto* status = new QLineEdit;
+    status->setObjectName(QStringLiteral("Text101"));
+    status->setReadOnly(true);
+    status->setFocusPolicy(Qt::ClickFocus);
+    status->setAccessibleName(tr("Connection status"));
+    auto* date = new QLabel;
+    date->setObjectName(QStringLiteral("Label16"));
+    date->setAccessibleName(tr("Date"));
+    auto* time = new QLabel;
+    time->setObjectName(QStringLiteral("Label15"));
+    time->setAccessibleName(tr("Time"));
+    time->setMinimumWidth(90);
+    h->addWidget(lamp);
+    h->addWidget(status, 1);
+    h->addSpacing(16);
+    h->addWidget(date);
+    h->addSpacing(8);
+    h->addWidget(time);
+    return strip;
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("&Save Settings and Exit"), this, [this] { findChild<QPushButton*>("CMD_SaveExit")->click(); });
+    file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QWidget::close);
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(tr("&User Manual"), this, &MainWindow::openUserManual);
+    help->addAction(tr("&About Kelvora"), this, [this] {
+        QMessageBox::about(this, tr("About Kelvora"),
+                           tr("<b>Kelvora</b> %1<br>Household energy monitor for a split-phase supply.")
+                               .arg(QStringLiteral(KELVORA_VERSION)));
+    });
+}
+
+void MainWindow::connectSetupButtons() {
+    SetupController& setup = core_.setup();
+    const QList<std::pair<const char*, std::function<void()>>> handlers = {
+        {"CMD_Save_VAC", [&setup] { setup.CMD_Save_VAC_Click(); }},
+        {"CMD_VAC_Default", [&setup] { setup.CMD_VAC_Default_Click(); }},
+        {"CMD_CAL_A", [&setup] { setup.CMD_CAL_A_Click(); }},
+        {"CMD_CAL_B", [&setup] { setup.CMD_CAL_B_Click(); }},
+        {"CMD_A_Default", [&setup] { setup.CMD_A_Default_Click(); }},
+        {"CMD_B_Default", [&setup] { setup.CMD_B_Default_Click(); }},
+        {"CMD_Reset_PF", [this] { core_.measurement().resetPowerFactor(); }},
+        {"CMD_SaveExit", [this] { Q_EMIT saveAndExitRequested(); }},
+    };
+    for (const auto& [name, handler] : handlers)
+        connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this, handler);
+    connect(findChild<QRadioButton*>("Option_120vac"), &QRadioButton::clicked, this,
+            [&setup] { setup.Option_120vac_Click(); });
+    connect(findChild<QRadioButton*>("Option_240vac"), &QRadioButton::clicked, this,
+            [&setup] { setup.Option_240vac_Click(); });
+    const QStringList windowButtons = {"CMD_Cur_Trend", "CMD_Meter", "CMD_BarGraphs1", "CMD_BarGraphs",
+                                       "CMD_KW_History_Trend", "CMD_A_AMPS_History_Trend",
+                                       "CMD_B_AMPS_History_Trend", "CMD_VAC_History_Trend"};
+    for (const QString& name : windowButtons) {
+        auto* button = findChild<QPushButton*>(name);
+        core_.fields().setEnabled(name, false);  // until its window is provided
+        button->setToolTip(tr("Not available in this version"));
+        connect(button, &QPushButton::clicked, this,
+                [this, name] { name == QLatin1String("CMD_Meter") ? toggleMeter() : showWindow(name); });
+    }
+}
+
+void MainWindow::setWindowFactory(const QString& button, WindowFactory factory) {
+    factories_.insert(button, std::move(factory));
+    core_.fields().setEnabled(button, true);
+    if (auto* b = findChild<QPushButton*>(button)) b->setToolTip(QString());
+}
+
+void MainWindow::showWindow(const QString& button) {
+    QPointer<QWidget>& window = windows_[button];
+    if (!window) {
+        const WindowFactory factory = factories_.value(button);
+        if (!factory) return;
+        window = factory(this);
+        window->setWindowFlag(Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void MainWindow::toggleMeter() {
+    meterToggle_ += 1;
+    if (meterToggle_ == 1) {
+        showWindow(QStringLiteral("CMD_Meter"));
+        return;
+    }
+    meterToggle_ = 0;
+    if (QWidget* meter = windows_.value(QStringLiteral("CMD_Meter"))) meter->close();
+}
+
+void MainWindow::openUserManual() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(core_.dir().filePath(kUserManual)));
+}
+
+}  // namespace kelvora

@@ -1,0 +1,62 @@
+#pragma once
+#include "app/kelvoracore.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+class QGridLayout;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace kelvora {
+
+class FieldBinder;
+
+// The main window FRM_Kelvora: four tabs of fields, the connection strip and
+// the buttons that open the other windows. It shows the core's field model
+// and forwards clicks; the logic lives in the core.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(KelvoraCore& core, QWidget* parent = nullptr);
+
+    // A window opened by a button: created on demand, modeless, brought to
+    // the front when it is already open. Buttons without a window stay disabled.
+    using WindowFactory = std::function<QWidget*(QWidget* parent)>;
+    void setWindowFactory(const QString& button, WindowFactory factory);
+
+Q_SIGNALS:
+    void saveAndExitRequested();
+
+private:
+    QWidget* buildCurrentTab();
+    QWidget* buildHistoryTab();
+    QWidget* buildCalcsTab();
+    QWidget* buildSetupTab();
+    QWidget* buildStatusStrip();
+    QGroupBox* buildNetworkFrame();
+    QGroupBox* buildVoltageFrame();
+    QGroupBox* buildPhaseFrame(QChar phase);
+    QGroupBox* buildDiagnosticsFrame();
+    void buildMenus();
+    void connectSetupButtons();
+
+    QLineEdit* addField(QGridLayout* grid, int row, int column, const QString& caption,
+                        const QString& name, bool editable = false);
+    QPushButton* addButton(const QString& name, const QString& caption);
+    void showWindow(const QString& button);
+    void toggleMeter();
+    void openUserManual();
+
+    KelvoraCore& core_;
+    QTabWidget* tabs_ = nullptr;
+    QHash<QString, WindowFactory> factories_;
+    QHash<QString, QPointer<QWidget>> windows_;
+    int meterToggle_ = 0;
+};
+
+}  // namespace kelvora
