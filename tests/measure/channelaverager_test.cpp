@@ -45,16 +45,6 @@ TEST(ChannelAverager, GroupMeanOfFiveReadings) {
     }
 }
 
-TEST(ChannelAverager, PositionsAndGroupsBeforeRunThroughTwoCycles) {
-    ChannelAverager avg;
-    for (int i = 0; i < 60; ++i) {
-        const AveragerStep step = avg.add(1.0);
-        EXPECT_EQ(step.position, i % 5 + 1) << "reading " << i + 1;
-        EXPECT_EQ(step.groupsBefore, (i / 5) % 6) << "reading " << i + 1;
-        EXPECT_EQ(step.cycleCompleted, (i + 1) % 30 == 0) << "reading " << i + 1;
-    }
-}
-
 TEST(ChannelAverager, CycleAverageIsTheMeanOfThirtyReadings) {
     ChannelAverager avg;
     double sum = 0;

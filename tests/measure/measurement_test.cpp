@@ -99,17 +99,6 @@ TEST_F(MeasurementTest, GroupMeanIsShownOnlyOnTheFifthReading) {
     }
 }
 
-TEST_F(MeasurementTest, GroupMeanTextRoundsToOneDecimal) {
-    const struct {
-        double reading;
-        const char* shown;
-    } cases[] = {{121.46, "121.5"}, {0.04, "0.0"}, {7, "7.0"}, {239.94, "239.9"}};
-    for (const auto& c : cases) {
-        for (int i = 0; i < 5; ++i) m.Process_VAC_Reading(c.reading);
-        EXPECT_EQ(fields.text(t100(2)), QString::fromLatin1(c.shown)) << c.reading;
-    }
-}
-
 TEST_F(MeasurementTest, CycleAverageAfterThirtyReadingsOnly) {
     for (const auto& c : kChannels) {
         SCOPED_TRACE(c.name);
@@ -169,17 +158,6 @@ TEST_F(MeasurementTest, MinuteFlagOnEveryThirtiethPhaseBReadingOnly) {
     EXPECT_NEAR(state.VAC_Avg, 120, 1e-9);
     EXPECT_NEAR(state.A_AMPS_Avg, 5, 1e-9);
     EXPECT_NEAR(state.B_AMPS_Avg, 5, 1e-9);
-}
-
-TEST_F(MeasurementTest, OnlyTheVoltageAndPhaseAProceduresLeaveTheCycleLabelsAlone) {
-    for (int i = 0; i < 30; ++i) {
-        m.Process_VAC_Reading(120);
-        m.Process_A_AMPS_Reading(5);
-    }
-    EXPECT_EQ(state.Minute_Flag, 0);
-    EXPECT_EQ(fields.text(QStringLiteral("Label4")), FieldModel::designText(QStringLiteral("Label4")));
-    EXPECT_EQ(fields.text(QStringLiteral("Label6")), QStringLiteral("TimeStamp"));
-    EXPECT_EQ(m.power().Samples, 0) << "the power window runs with phase B only";
 }
 
 // ---- power window ------------------------------------------------------
