@@ -2,6 +2,24 @@
 
 namespace kelvora {
 
+namespace {
+
+bool parseServer(const QString& text, CommandLine& cl) {
+    const qsizetype colon = text.lastIndexOf(u':');
+    bool ok = false;
+    const uint port = colon > 0 ? text.mid(colon + 1).toUInt(&ok) : 0;
+    if (!ok || port == 0 || port > 65535) {
+        cl.action = CommandLine::Action::Error;
+        cl.error = QStringLiteral("--server needs HOST:PORT, not %1").arg(text);
+        return false;
+    }
+    cl.serverHost = text.left(colon);
+    cl.serverPort = static_cast<quint16>(port);
+    return true;
+}
+
+}  // namespace
+
 CommandLine parseCommandLine(const QStringList& args) {
     CommandLine cl;
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -20,10 +38,13 @@ CommandLine parseCommandLine(const QStringList& args) {
             cl.dataDir = args[++i];
         } else if (a.startsWith(QLatin1String("--data-dir="))) {
             cl.dataDir = a.mid(11);
+        } else if (a == QLatin1String("--server") && i + 1 < args.size()) {
+            if (!parseServer(args[++i], cl)) return cl;
         } else {
             cl.action = CommandLine::Action::Error;
-            cl.error = a == QLatin1String("--data-dir") ? QStringLiteral("--data-dir needs a directory")
-                                                        : QStringLiteral("unknown option: %1").arg(a);
+            cl.error = a == QLatin1String("--data-dir") || a == QLatin1String("--server")
+                           ? QStringLiteral("%1 needs a value").arg(a)
+                           : QStringLiteral("unknown option: %1").arg(a);
             return cl;
         }
     }
@@ -32,7 +53,7 @@ CommandLine parseCommandLine(const QStringList& args) {
 
 QString usageText() {
     return QStringLiteral(
-        "Usage: kelvora [--data-dir DIR] [--initialize]\n"
+        "Usage: kelvora [--data-dir DIR] [--server HOST:PORT] [--initialize]\n"
         "       kelvora --help | --version\n"
         "\n"
         "Kelvora monitors the electrical energy use of a household with a split-phase\n"
@@ -42,6 +63,8 @@ QString usageText() {
         "\n"
         "Options:\n"
         "  --data-dir DIR  keep the data files in DIR (default: the current directory)\n"
+        "  --server HOST:PORT  connect to this serial server for this run, whatever\n"
+        "                  the settings file holds\n"
         "  --initialize    create every data file and the default settings in the data\n"
         "                  directory, erasing the history kept there, and exit\n"
         "  --help          show this text and exit\n"

@@ -8,10 +8,12 @@ struct CommandLine {
     enum class Action { Run, Initialize, Help, Version, Error };
     Action action = Action::Run;
     QString dataDir;  // empty: the current working directory
+    QString serverHost;  // --server HOST:PORT, for this run only
+    quint16 serverPort = 0;
     QString error;
 };
 
-// kelvora [--data-dir DIR] [--initialize] | --help | --version
+// kelvora [--data-dir DIR] [--server HOST:PORT] [--initialize] | --help | --version
 CommandLine parseCommandLine(const QStringList& args);
 QString usageText();
 

@@ -31,15 +31,22 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       clock_(clock),
       setup_(shared_, fields_, dir_, std::move(beep)),
       decoder_(std::make_unique<MeterDecoder>(shared_, fields_, dir_)),
-      measurement_(shared_, fields_, dir_, clock_) {
+      measurement_(shared_, fields_, dir_, clock_),
+      link_(fields_, clock_, [this](const QString& slot) { decoder_->DecodeMeterMessage(slot); }),
+      scheduler_(shared_, fields_, clock_, link_, measurement_) {
     shared_.settings = designTimeSettings();
     setup_.disableSaveButtons();
 }
 
 KelvoraCore::~KelvoraCore() = default;
 
+void KelvoraCore::setServerOverride(const QString& host, quint16 port) {
+    serverOverride_ = std::pair{host, port};
+}
+
 KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     if (!acquireInstanceLock()) return LoadResult::AlreadyRunning;  // 1
+    scheduler_.start();  // the timers tick from here on, first inside the connect wait
     checkFirstRun();                                                 // 2
     loadAverages();                                                  // 3
     setup_.armIgnoreChange();                                        // 4
@@ -138,7 +145,18 @@ void KelvoraCore::applyMainsOption() {
 }
 
 void KelvoraCore::connectToMeter() {
-    // The connection to the serial server is made here (steps 8 and 9).
+    // The host and port are read once; later edits of the fields take effect
+    // at the next start.
+    if (serverOverride_)
+        link_.setRemote(serverOverride_->first, serverOverride_->second);
+    else
+        link_.setRemote(shared_.settings.Remote_Host.display(),
+                        MeterLink::portFromSetting(shared_.settings.Remote_Port.value()));
+    // Data that arrives during the first connect is kept; the first data
+    // after start-up is dropped, since it may begin in the middle of a message.
+    link_.setDiscardNextData(0);
+    link_.ConnectToServer();
+    link_.setDiscardNextData(1);
 }
 
 void KelvoraCore::LogRestart() {

@@ -1,17 +1,21 @@
 #pragma once
 #include "app/fieldmodel.h"
+#include "app/scheduler.h"
 #include "app/setupcontroller.h"
 #include "app/sharedstate.h"
 #include "common/clock.h"
 #include "common/datadir.h"
 #include "energy/kwhperiods.h"
 #include "link/meterdecoder.h"
+#include "link/meterlink.h"
 #include "measure/measurement.h"
 
 #include <QLockFile>
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace kelvora {
 
@@ -24,6 +28,10 @@ public:
     KelvoraCore(const QString& dataDir, const Clock& clock, std::function<void()> beep,
                 QObject* parent = nullptr);
     ~KelvoraCore() override;
+
+    // Connect to this server instead of the one in the settings (for this run
+    // only; the settings file is not changed).
+    void setServerOverride(const QString& host, quint16 port);
 
     enum class LoadResult { Started, AlreadyRunning };
     // The start-up sequence. Any step that fails is skipped and the next runs.
@@ -42,6 +50,8 @@ public:
     MeterDecoder& decoder() { return *decoder_; }
     Measurement& measurement() { return measurement_; }
     KwhPeriods& kwhPeriods() { return kwhPeriods_; }
+    MeterLink& link() { return link_; }
+    Scheduler& scheduler() { return scheduler_; }
 
     static inline const QString kLockFile = QStringLiteral("kelvora.lock");
     static inline const QString kAlarmsLog = QStringLiteral("alarms.log");
@@ -59,12 +69,15 @@ private:
     DataDir dir_;
     const Clock& clock_;
     std::unique_ptr<QLockFile> lock_;
+    std::optional<std::pair<QString, quint16>> serverOverride_;
     FieldModel fields_;
     SharedState shared_;
     SetupController setup_;
     std::unique_ptr<MeterDecoder> decoder_;
     Measurement measurement_;
     KwhPeriods kwhPeriods_;
+    MeterLink link_;
+    Scheduler scheduler_;
 };
 
 }  // namespace kelvora

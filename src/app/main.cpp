@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
 
     SystemClock clock;
     KelvoraCore core(dataDir, clock, [] { QApplication::beep(); });
+    if (!cl.serverHost.isEmpty()) core.setServerOverride(cl.serverHost, cl.serverPort);
     if (core.Form_Load() == KelvoraCore::LoadResult::AlreadyRunning) {
         QMessageBox::information(nullptr, QStringLiteral("Kelvora"), QStringLiteral("Kelvora App already running....."),
                                  QMessageBox::Ok);

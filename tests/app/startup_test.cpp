@@ -3,6 +3,7 @@
 #include "support/fakes.h"
 
 #include <QDir>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -10,8 +11,16 @@ using kelvora::testing::TempDataDir;
 
 namespace {
 
+// A loopback port with nothing listening: the start-up connect is refused at once.
+quint16 closedPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
 struct Started {
     explicit Started(const QString& path, const Clock& clock) : core(path, clock, [] {}) {
+        core.setServerOverride(QStringLiteral("127.0.0.1"), closedPort());
         result = core.Form_Load();
     }
     KelvoraCore core;

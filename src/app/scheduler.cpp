@@ -1,0 +1,80 @@
+#include "app/scheduler.h"
+
+#include "common/format.h"
+#include "common/timestamp.h"
+#include "link/meterlink.h"
+#include "measure/measurement.h"
+
+#include <exception>
+
+namespace kelvora {
+
+Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock, MeterLink& link,
+                     Measurement& measurement, QObject* parent)
+    : QObject(parent), shared_(shared), fields_(fields), clock_(clock), link_(link), measurement_(measurement) {
+    timer1_.setInterval(1000);
+    timer2_.setInterval(1);
+    timer2_.setTimerType(Qt::PreciseTimer);
+    timer3_.setInterval(10);
+    connect(&timer1_, &QTimer::timeout, this, &Scheduler::Timer1_Timer);
+    connect(&timer2_, &QTimer::timeout, this, &Scheduler::Timer2_Timer);
+    connect(&timer3_, &QTimer::timeout, this, &Scheduler::Timer3_Timer);
+}
+
+void Scheduler::start() {
+    timer1_.start();
+    timer2_.start();
+    timer3_.start();
+}
+
+void Scheduler::Timer1_Timer() {
+    try {
+        showDateAndTime();
+        countHour();
+        for (const MinuteConsumer& c : minuteConsumers_)
+            if (shared_.*c.readyFlag == 1) c.step();
+        link_.superviseConnection();
+    } catch (const std::exception& e) {
+        // The rest of the tick is skipped; the status shows the socket's state.
+        qWarning("One-second tick failed: %s", e.what());
+        fields_.setText(QStringLiteral("Text101"), MeterLink::noConnectionText(link_.socketState()));
+    }
+}
+
+void Scheduler::showDateAndTime() {
+    const QDateTime now = clock_.now();
+    fields_.setText(QStringLiteral("Label16"),
+                    QLocale(QLocale::English).dayName(now.date().dayOfWeek()) + QStringLiteral(",  ") +
+                        formatDate(now, u"mmm dd, yyyy"));
+    fields_.setText(QStringLiteral("Label15"), stampTime(now.time()));
+}
+
+void Scheduler::countHour() {
+    // Once an hour the window had one housekeeping operation; nothing else
+    // depends on it, so the count only wraps.
+    if (++Hour_Seconds >= kHourTicks) Hour_Seconds = 0;
+}
+
+void Scheduler::Timer2_Timer() {
+    for (const auto& check : boundaryChecks_) check();
+    if (shared_.New_Message == 1) processMessage();
+}
+
+void Scheduler::processMessage() {
+    shared_.New_Message = 0;
+    link_.markMessageProcessed();
+    measurement_.Process_VAC_Reading(shared_.VAC_Reading);
+    measurement_.Process_A_AMPS_Reading(shared_.A_AMPS_Reading);
+    measurement_.Process_B_AMPS_Reading(shared_.B_AMPS_Reading);
+    measurement_.KW_Update();
+    if (shared_.Minute_Flag == 1) {
+        measurement_.KW_Minute_Update();
+        fields_.setText(QStringLiteral("Label7"), stampTime(clock_.now().time()));
+        shared_.Minute_Flag = 0;
+    }
+    for (const auto& step : messageSteps_) step();
+}
+
+void Scheduler::Timer3_Timer() { link_.scanSlots(); }
+
+}  // namespace kelvora

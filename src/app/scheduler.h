@@ -1,0 +1,70 @@
+#pragma once
+#include "app/fieldmodel.h"
+#include "app/sharedstate.h"
+#include "common/clock.h"
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+namespace kelvora {
+
+class Measurement;
+class MeterLink;
+
+// The three timers of the main window that drive all periodic work:
+//   Timer1 (1 s)   date and time, hourly count, the minute consumers, connection supervision
+//   Timer2 (1 ms)  the processing chain of each decoded message
+//   Timer3 (10 ms) hands the receive slots to the decoder
+// Steps that other subsystems provide plug in through the add* calls, so the
+// chain runs with whatever steps exist.
+class Scheduler : public QObject {
+    Q_OBJECT
+public:
+    Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock, MeterLink& link,
+              Measurement& measurement, QObject* parent = nullptr);
+
+    void start();
+
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+
+    // First step of every Timer2 tick (the KWH period boundaries).
+    void addBoundaryCheck(std::function<void()> step) { boundaryChecks_ << std::move(step); }
+    // Steps after the power step of each message (trend, waveforms), in order.
+    void addMessageStep(std::function<void()> step) { messageSteps_ << std::move(step); }
+    // A Timer1 step that runs while its one-minute ready flag is 1, in the
+    // order added; the step clears the flag.
+    void addMinuteConsumer(int SharedState::*readyFlag, std::function<void()> step) {
+        minuteConsumers_ << MinuteConsumer{readyFlag, std::move(step)};
+    }
+
+    int hourSeconds() const { return Hour_Seconds; }
+    static constexpr int kHourTicks = 3600;
+
+private:
+    struct MinuteConsumer {
+        int SharedState::*readyFlag;
+        std::function<void()> step;
+    };
+    void showDateAndTime();
+    void countHour();
+    void processMessage();
+
+    SharedState& shared_;
+    FieldModel& fields_;
+    const Clock& clock_;
+    MeterLink& link_;
+    Measurement& measurement_;
+    QTimer timer1_;
+    QTimer timer2_;
+    QTimer timer3_;
+    int Hour_Seconds = 0;
+    QList<std::function<void()>> boundaryChecks_;
+    QList<std::function<void()>> messageSteps_;
+    QList<MinuteConsumer> minuteConsumers_;
+};
+
+}  // namespace kelvora

@@ -1,0 +1,43 @@
+#include "app/commandline.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+using Action = CommandLine::Action;
+
+TEST(CommandLine, ParsesEveryForm) {
+    struct Case {
+        QStringList args;
+        Action action;
+        const char* dataDir;
+        const char* host;
+        quint16 port;
+    };
+    const Case cases[] = {
+        {{"kelvora"}, Action::Run, "", "", 0},
+        {{"kelvora", "--data-dir", "/tmp/x"}, Action::Run, "/tmp/x", "", 0},
+        {{"kelvora", "--data-dir=/tmp/y"}, Action::Run, "/tmp/y", "", 0},
+        {{"kelvora", "--server", "127.0.0.1:5001"}, Action::Run, "", "127.0.0.1", 5001},
+        {{"kelvora", "--data-dir", "d", "--initialize"}, Action::Initialize, "d", "", 0},
+        {{"kelvora", "--help", "--bogus"}, Action::Help, "", "", 0},
+        {{"kelvora", "--version"}, Action::Version, "", "", 0},
+        {{"kelvora", "--bogus"}, Action::Error, "", "", 0},
+        {{"kelvora", "--data-dir"}, Action::Error, "", "", 0},
+        {{"kelvora", "--server", "host"}, Action::Error, "", "", 0},
+        {{"kelvora", "--server", "host:0"}, Action::Error, "", "", 0},
+        {{"kelvora", "--server", "host:70000"}, Action::Error, "", "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CommandLine cl = parseCommandLine(c.args);
+        EXPECT_EQ(cl.action, c.action);
+        if (c.action == Action::Error) {
+            EXPECT_FALSE(cl.error.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(cl.dataDir, QString::fromLatin1(c.dataDir));
+        EXPECT_EQ(cl.serverHost, QString::fromLatin1(c.host));
+        EXPECT_EQ(cl.serverPort, c.port);
+    }
+}
