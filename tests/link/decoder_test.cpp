@@ -420,6 +420,17 @@ INSTANTIATE_TEST_SUITE_P(
                          &SharedState::VAC_Reading}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// After "e" an open section takes the next "e" too, so the stream can spell
+// "1e308": the conversion overflows, and the reading (shown every time in
+// Text100_A_CAL) keeps its value instead of taking an infinite one.
+TEST(MeterDecoder, OverflowingConversionKeepsReading) {
+    Rig r;
+    r.feed(kValid);
+    r.feed(message(QStringLiteral("A1")).chopped(1) + QStringLiteral("ee308!"));
+    EXPECT_EQ(r.shared.A_AMPS_Reading, 100.0);
+    EXPECT_EQ(r.text("Text100_A_CAL"), "100.00");
+}
+
 TEST(MeterDecoder, OptionSelectedLaterStartsConversion) {
     Rig r;
     r.fields.setChecked(QStringLiteral("Option_240vac"), false);
@@ -463,22 +474,29 @@ void expectSane(const Rig& r) {
     EXPECT_TRUE(std::isfinite(r.shared.A_AMPS_Reading));
     EXPECT_TRUE(std::isfinite(r.shared.B_AMPS_Reading));
     for (const char* f : {"Text100(15)", "Text100_A_CAL", "Text100_B_CAL", "Text100(2)", "Text100(3)", "Text100(4)"})
-        EXPECT_LE(r.text(f).size(), 40) << f;
+    {
+        const QString t = r.text(f);
+        EXPECT_LE(t.size(), 40) << f;
+        EXPECT_FALSE(t.contains(QLatin1String("inf"), Qt::CaseInsensitive) ||
+                     t.contains(QLatin1String("nan"), Qt::CaseInsensitive))
+            << f << " " << t.toStdString();
+    }
 }
 
 TEST(MeterDecoder, HostileStreams) {
     const QString digits100k(100000, u'7');
+    const QString head = message(QString()).chopped(1);  // both waveforms, values to come
     const std::vector<std::pair<const char*, QString>> streams = {
-        {"value without !", QStringLiteral("vV") + digits100k},
+        {"value without !", head + u'V' + digits100k},
         {"waveform of endless digits", u'v' + QString(100000, u'0')},
         {"waveform of large digits", u'v' + digits100k},
-        {"huge value", QStringLiteral("vV99999999999999999999999!A99999999999999999999999!e")},
+        {"huge value", head + QStringLiteral("V99999999999999999999999!A99999999999999999999999!e")},
         // After "e" the open section takes the next "e": "1e308" overflows the conversion.
-        {"voltage exponent after end", QStringLiteral("vV1ee308!")},
-        {"phase exponent after end", QStringLiteral("vA1ee308!")},
-        {"nested sections", QStringLiteral("vVA") + digits100k.left(20) + QStringLiteral("B!A!!e")},
+        {"voltage exponent after end", head + QStringLiteral("V1ee308!")},
+        {"phase exponent after end", head + QStringLiteral("A1ee308!")},
+        {"nested sections", head + u'V' + u'A' + digits100k.left(20) + QStringLiteral("B!A!!e")},
         {"letters only", QString(100000, u'v')},
-        {"non-latin", QString::fromUtf8("v\u00e9\u4e2d\U0001F600V\u0661\u0662!e")},
+        {"non-latin", head + QString::fromUtf8("V\u00e9\u4e2d\U0001F600\u0661\u0662!e")},
     };
     for (const auto& [name, stream] : streams) {
         SCOPED_TRACE(name);
