@@ -124,7 +124,7 @@ TEST(MeterDecoder, MessageAfterEndInSameSlotIsSkippedUntilLaterSlot) {
     const QString second = message(values(QStringLiteral("861"), QStringLiteral("639"), QStringLiteral("639")),
                                    samples(100), samples(200));
     Rig r;
-    r.feed(kValid + second);
+    r.feed(QStringLiteral("12!V999!A800!xx") + kValid + second);  // garbage before the first "v" too
     EXPECT_NEAR(r.shared.VAC_Reading, 240.0, 1e-9);
     EXPECT_EQ(r.tmp.contents(kVacWave), waveFile(samples(300)));
     EXPECT_EQ(r.dec.msgState(), 0);
@@ -137,20 +137,14 @@ TEST(MeterDecoder, MessageAfterEndInSameSlotIsSkippedUntilLaterSlot) {
     EXPECT_EQ(r.tmp.contents(kAWave), waveFile(samples(200)));
 }
 
-TEST(MeterDecoder, GarbageBeforeFirstMessageIsSkipped) {
-    Rig r;
-    r.feed(QStringLiteral("12!V999!A800!xx") + kValid);
-    EXPECT_NEAR(r.shared.VAC_Reading, 240.0, 1e-9);
-    EXPECT_EQ(r.text("Text100(3)"), "100.00");
-}
-
-// A first message is accepted at the defaults (240 V from raw 911); then the
-// voltage calibration value is changed to 230 so that a raw value that goes
-// through gives a reading other than the one it would be replaced by.
+// A first message is accepted at the defaults (240 V from raw 911, 100 A from
+// 767); then the calibration values change to 230 V and 50 A, so that a raw
+// value that goes through reads otherwise than the one it is replaced by.
 struct GlitchCase {
     const char* name;
     QString section;
-    double expectedVac;
+    double SharedState::*reading;
+    double expected;
 };
 
 void PrintTo(const GlitchCase& c, std::ostream* os) { *os << c.name; }
@@ -161,28 +155,22 @@ TEST_P(GlitchFilter, LowRawValuesAreReplacedByLastAcceptedRaw) {
     Rig r;
     r.feed(kValid);
     r.shared.settings.VAC_Cal_Value = SettingValue::Text(QStringLiteral("230"));
+    r.shared.settings.AAMPS_Cal_Value = SettingValue::Text(QStringLiteral("50"));
     r.feed(message(GetParam().section));
-    EXPECT_NEAR(r.shared.VAC_Reading, GetParam().expectedVac, 1e-9);
+    EXPECT_NEAR(r.shared.*GetParam().reading, GetParam().expected, 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, GlitchFilter,
-    ::testing::Values(GlitchCase{"EmptyValueIsZeroAndReplaced", QStringLiteral("V!"), 230.0},
-                      GlitchCase{"Raw799Replaced", QStringLiteral("V799!"), 230.0},
-                      GlitchCase{"Raw800Used", QStringLiteral("V800!"), 289 * 230.0 / 400},
-                      GlitchCase{"NotANumberIsZeroAndReplaced", QStringLiteral("Vxyz!"), 230.0},
-                      GlitchCase{"NegativeReplaced", QStringLiteral("V-911!"), 230.0}),
+    ::testing::Values(
+        GlitchCase{"EmptyValueIsZeroAndReplaced", QStringLiteral("V!"), &SharedState::VAC_Reading, 230.0},
+        GlitchCase{"Raw799Replaced", QStringLiteral("V799!"), &SharedState::VAC_Reading, 230.0},
+        GlitchCase{"Raw800Used", QStringLiteral("V800!"), &SharedState::VAC_Reading, 289 * 230.0 / 400},
+        GlitchCase{"NotANumberIsZeroAndReplaced", QStringLiteral("Vxyz!"), &SharedState::VAC_Reading, 230.0},
+        GlitchCase{"NegativeReplaced", QStringLiteral("V-911!"), &SharedState::VAC_Reading, 230.0},
+        GlitchCase{"PhaseRaw510Replaced", QStringLiteral("A510!"), &SharedState::A_AMPS_Reading, 50.0},
+        GlitchCase{"PhaseRaw512Used", QStringLiteral("A512!"), &SharedState::A_AMPS_Reading, 50.0 / 256}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MeterDecoder, PhaseGlitchLimitIs511) {
-    Rig r;
-    r.feed(kValid);
-    r.shared.settings.AAMPS_Cal_Value = SettingValue::Text(QStringLiteral("50"));
-    r.feed(message(QStringLiteral("A510!")));
-    EXPECT_NEAR(r.shared.A_AMPS_Reading, 50.0, 1e-9);  // 767 again, at the new value
-    r.feed(message(QStringLiteral("A512!")));
-    EXPECT_NEAR(r.shared.A_AMPS_Reading, 50.0 / 256, 1e-12);
-}
 
 struct WindowCase {
     const char* name;
@@ -308,15 +296,6 @@ INSTANTIATE_TEST_SUITE_P(
         CalibrationCase{"Option240OutsideWindow", "Option_240vac", QStringLiteral("240.0"),
                         QStringLiteral("V1013!"), 0, "AC Volt"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MeterDecoder, PhaseDefaultsConvertRawToAmps) {
-    Rig r;
-    r.feed(message(QStringLiteral("A767!B639!")));
-    EXPECT_NEAR(r.shared.A_AMPS_Reading, 100.0, 1e-12);
-    EXPECT_NEAR(r.shared.B_AMPS_Reading, 50.0, 1e-12);
-    EXPECT_EQ(r.text("Text100_A_CAL"), "100.00");
-    EXPECT_EQ(r.text("Text100_B_CAL"), "50.00");
-}
 
 TEST(MeterDecoder, VoltageCalibrationSetsConstantAndSavesIt) {
     for (const char* option : {"Option_240vac", "Option_120vac"}) {
