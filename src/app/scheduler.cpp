@@ -13,7 +13,7 @@ Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock
                      Measurement& measurement, QObject* parent)
     : QObject(parent), shared_(shared), fields_(fields), clock_(clock), link_(link), measurement_(measurement) {
     timer1_.setInterval(1000);
-    timer2_.setInterval(1);
+    timer2_.setSingleShot(true);
     timer2_.setTimerType(Qt::PreciseTimer);
     timer3_.setInterval(10);
     connect(&timer1_, &QTimer::timeout, this, &Scheduler::Timer1_Timer);
@@ -23,7 +23,7 @@ Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock
 
 void Scheduler::start() {
     timer1_.start();
-    timer2_.start();
+    armTimer2();
     timer3_.start();
 }
 
@@ -58,6 +58,13 @@ void Scheduler::countHour() {
 void Scheduler::Timer2_Timer() {
     for (const auto& check : boundaryChecks_) check();
     if (shared_.New_Message == 1) processMessage();
+    armTimer2();
+}
+
+void Scheduler::armTimer2() {
+    constexpr int kMessageDelayMs = 1;
+    const int untilNextSecond = 1000 - clock_.now().time().msec() + 1;
+    timer2_.start(shared_.New_Message == 1 ? kMessageDelayMs : untilNextSecond);
 }
 
 void Scheduler::processMessage() {
@@ -75,6 +82,9 @@ void Scheduler::processMessage() {
     for (const auto& step : messageSteps_) step();
 }
 
-void Scheduler::Timer3_Timer() { link_.scanSlots(); }
+void Scheduler::Timer3_Timer() {
+    link_.scanSlots();
+    if (shared_.New_Message == 1 && timer2_.remainingTime() > 1) armTimer2();
+}
 
 }  // namespace kelvora

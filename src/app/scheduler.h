@@ -15,8 +15,13 @@ class MeterLink;
 
 // The three timers of the main window that drive all periodic work:
 //   Timer1 (1 s)   date and time, hourly count, the minute consumers, connection supervision
-//   Timer2 (1 ms)  the processing chain of each decoded message
+//   Timer2 (1 ms)  the processing chain of each decoded message, after the
+//                  period boundary check
 //   Timer3 (10 ms) hands the receive slots to the decoder
+// Timer2 ticks only when a tick has something to do: 1 ms after a scan has
+// decoded a complete message, and just after each whole second for the
+// boundary check (whose comparisons are to the whole second). A free-running
+// 1 ms timer would wake the process a thousand times a second for nothing.
 // Steps that other subsystems provide plug in through the add* calls, so the
 // chain runs with whatever steps exist.
 class Scheduler : public QObject {
@@ -52,6 +57,7 @@ private:
     void showDateAndTime();
     void countHour();
     void processMessage();
+    void armTimer2();
 
     SharedState& shared_;
     FieldModel& fields_;
