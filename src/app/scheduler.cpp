@@ -16,15 +16,18 @@ Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock
     timer2_.setSingleShot(true);
     timer2_.setTimerType(Qt::PreciseTimer);
     timer3_.setInterval(10);
+    timer3_.setSingleShot(true);
     connect(&timer1_, &QTimer::timeout, this, &Scheduler::Timer1_Timer);
     connect(&timer2_, &QTimer::timeout, this, &Scheduler::Timer2_Timer);
     connect(&timer3_, &QTimer::timeout, this, &Scheduler::Timer3_Timer);
+    connect(&link_, &MeterLink::dataStored, this, [this] {
+        if (!timer3_.isActive()) timer3_.start();
+    });
 }
 
 void Scheduler::start() {
     timer1_.start();
     armTimer2();
-    timer3_.start();
 }
 
 void Scheduler::Timer1_Timer() {

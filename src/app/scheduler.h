@@ -18,10 +18,11 @@ class MeterLink;
 //   Timer2 (1 ms)  the processing chain of each decoded message, after the
 //                  period boundary check
 //   Timer3 (10 ms) hands the receive slots to the decoder
-// Timer2 ticks only when a tick has something to do: 1 ms after a scan has
-// decoded a complete message, and just after each whole second for the
-// boundary check (whose comparisons are to the whole second). A free-running
-// 1 ms timer would wake the process a thousand times a second for nothing.
+// Timer2 and Timer3 tick only when a tick has something to do, with the same
+// delays: Timer3 10 ms after data has been stored in a slot, Timer2 1 ms after
+// a scan has decoded a complete message and just after each whole second for
+// the boundary check (whose comparisons are to the whole second). Free-running,
+// they would wake the process 1100 times a second for nothing.
 // Steps that other subsystems provide plug in through the add* calls, so the
 // chain runs with whatever steps exist.
 class Scheduler : public QObject {

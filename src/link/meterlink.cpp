@@ -190,6 +190,7 @@ void MeterLink::Winsock1_DataArrival(const QString& RxData) {
     fields_.setText(kLabel9, QString::number(RxIndex));
     RxBuf[static_cast<size_t>(RxIndex)] = RxData;
     if (RxIndex == kSlots) RxIndex = 0;
+    Q_EMIT dataStored();
 }
 
 void MeterLink::scanSlots() {

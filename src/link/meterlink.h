@@ -95,6 +95,10 @@ public:
     static QColor yellow();
     static QColor red();
 
+Q_SIGNALS:
+    // A data event filled a receive slot; the scan has work.
+    void dataStored();
+
 private:
     void onReadyRead();
     void onError(QAbstractSocket::SocketError error);
