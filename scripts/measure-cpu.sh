@@ -17,7 +17,7 @@ times="$(mktemp)"
 xvfb-run -a -s "-screen 0 1280x800x24" \
     /usr/bin/time -o "$times" -f '%U %S' timeout -s INT "$seconds" \
     "$build/bin/kelvora" --data-dir "$data" --server "127.0.0.1:$port" 2>/dev/null || true
-read -r user sys <"$times"
+read -r user sys < <(tail -n 1 "$times")
 rm -f "$times"
 awk -v u="$user" -v s="$sys" -v t="$seconds" \
     'BEGIN { printf "CPU over %d s: user %.2f s, system %.2f s = %.2f %% of one core (start-up included)\n", t, u, s, 100 * (u + s) / t }'
