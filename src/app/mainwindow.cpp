@@ -71,7 +71,11 @@ QLineEdit* MainWindow::addField(QGridLayout* grid, int row, int column, const QS
     edit->setReadOnly(!editable);
     edit->setAccessibleName(QString(caption).remove(u'&').remove(u':'));
     edit->setMinimumWidth(90);
-    if (!editable) edit->setFocusPolicy(Qt::ClickFocus);
+    if (!editable) {
+        // Values read right-aligned, like the figures on a meter.
+        edit->setFocusPolicy(Qt::ClickFocus);
+        edit->setAlignment(Qt::AlignRight);
+    }
     label->setBuddy(edit);
     grid->addWidget(label, row, column);
     grid->addWidget(edit, row, column + 1);
@@ -91,6 +95,14 @@ QWidget* MainWindow::buildCurrentTab() {
     addField(live, 2, 0, tr("Phase B (amps):"), QStringLiteral("Text100(4)"));
     addField(live, 3, 0, tr("Total amps:"), QStringLiteral("Text100(0)"));
     addField(live, 4, 0, tr("Current KW:"), QStringLiteral("Text100(1)"));
+    live->setRowStretch(5, 1);
+    for (int i = 0; i < 5; ++i) {
+        auto* value = qobject_cast<QLineEdit*>(live->itemAtPosition(i, 1)->widget());
+        QFont big = value->font();
+        big.setPointSizeF(big.pointSizeF() * 1.4);
+        big.setBold(true);
+        value->setFont(big);
+    }
 
     auto* month = new QGridLayout;
     addField(month, 0, 0, tr("Energy (KWH):"), QStringLiteral("Text100(6)"));
