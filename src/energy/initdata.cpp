@@ -32,16 +32,16 @@ QList<Record> texts(std::initializer_list<const char*> values) {
 }
 
 void resetCalibrationSettings(SharedState& shared, FieldModel& fields) {
+    // The calibration returns to its defaults; host, port and the reference
+    // voltage stay as they are until the settings are read again.
+    const Settings defaults = Settings::defaults();
     Settings& s = shared.settings;
-    s.VAC_Cal = SettingValue::Text(QStringLiteral("400"));
-    s.VAC_Option = SettingValue::Text(QStringLiteral("240"));
-    s.AAMPS_Cal_Value = SettingValue::Text(QStringLiteral("100.0"));
-    s.BAMPS_Cal_Value = SettingValue::Text(QStringLiteral("100.0"));
-    s.AAMPS_Cal = SettingValue::Text(QStringLiteral("256"));
-    s.BAMPS_Cal = SettingValue::Text(QStringLiteral("256"));
-    SetupController::selectMainsOption(fields, QStringLiteral("240"));
-    fields.setText(QStringLiteral("Text_A_Cal"), QStringLiteral("100.0"));
-    fields.setText(QStringLiteral("Text_B_Cal"), QStringLiteral("100.0"));
+    for (SettingValue Settings::*value : {&Settings::VAC_Cal, &Settings::VAC_Option, &Settings::AAMPS_Cal_Value,
+                                          &Settings::BAMPS_Cal_Value, &Settings::AAMPS_Cal, &Settings::BAMPS_Cal})
+        s.*value = defaults.*value;
+    SetupController::selectMainsOption(fields, defaults.VAC_Option.text);
+    fields.setText(QStringLiteral("Text_A_Cal"), defaults.AAMPS_Cal_Value.text);
+    fields.setText(QStringLiteral("Text_B_Cal"), defaults.BAMPS_Cal_Value.text);
 }
 
 }  // namespace
@@ -84,8 +84,7 @@ bool InitAllData(const DataDir& dir, const Clock& clock, SharedState& shared, Fi
         if (!step()) return false;
 
     resetCalibrationSettings(shared, fields);
-    Settings defaults = Settings::defaults();
-    if (!saveSettings(dir, defaults)) return false;
+    if (!saveSettings(dir, Settings::defaults())) return false;
     return dir.writeRecords(kInitMarkerFile, {Record{Field::Text(kInitMarkerText)}});
 }
 
