@@ -67,7 +67,8 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
 
 bool KelvoraCore::acquireInstanceLock() {
     auto lock = std::make_unique<QLockFile>(dir_.filePath(kLockFile));
-    // A lock left by a crashed run is stale at once: the process is gone.
+    // An instance runs for months, so its lock never goes stale by age; a lock
+    // left by a run that crashed is stale because its process is gone.
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) return false;
     lock_ = std::move(lock);
@@ -77,7 +78,8 @@ bool KelvoraCore::acquireInstanceLock() {
 void KelvoraCore::checkFirstRun() {
     const auto marker = dir_.read(kInitMarkerFile);
     if (marker && RecordReader(*marker).next() == kInitMarkerText) return;
-    dir_.writeRecords(kInitMarkerFile, {Record{Field::Text(kInitMarkerText)}});
+    // The marker is written last, by the initialisation itself: one that
+    // stops half way is tried again at the next start.
     if (!InitAllData(dir_, clock_, shared_, fields_))
         qWarning("The data files could not all be created in %s", qPrintable(dir_.path()));
 }

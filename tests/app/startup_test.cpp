@@ -3,6 +3,7 @@
 #include "support/fakes.h"
 
 #include <QDir>
+#include <QSysInfo>
 #include <QTcpServer>
 #include <gtest/gtest.h>
 
@@ -155,6 +156,28 @@ TEST(Startup, SecondInstanceInSameDirectoryIsRefusedAndTouchesNothing) {
     TempDataDir other;
     Started elsewhere(other.path(), clock);
     EXPECT_EQ(elsewhere.result, KelvoraCore::LoadResult::Started);
+}
+
+TEST(Startup, LockLeftByACrashedRunDoesNotBlock) {
+    TempDataDir tmp;
+    ManualClock clock;
+    // The lock of a process that no longer exists.
+    tmp.dir().writeWhole(KelvoraCore::kLockFile,
+                         "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    Started app(tmp.path(), clock);
+    EXPECT_EQ(app.result, KelvoraCore::LoadResult::Started);
+}
+
+TEST(Startup, InitialisationThatStopsHalfWayIsRetried) {
+    TempDataDir tmp;
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("KWH_1m.dat"));  // cannot become a file
+    ManualClock clock;
+    { Started first(tmp.path(), clock); }
+    EXPECT_FALSE(tmp.dir().exists("init.dat"));
+    ASSERT_TRUE(QDir(tmp.path()).rmdir("KWH_1m.dat"));
+    Started second(tmp.path(), clock);
+    EXPECT_EQ(tmp.contents("init.dat"), QByteArray("\"init done\"\r\n"));
+    EXPECT_EQ(tmp.contents("KWH_1m.dat"), QByteArray("\"0\"\r\n"));
 }
 
 TEST(Shutdown, SaveAndExitKeepsTheEditedNetworkSettings) {
