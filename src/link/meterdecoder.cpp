@@ -199,7 +199,12 @@ void MeterDecoder::applyCalibration(Channel ch) {
     const ChannelInfo& info = kChannels[ch];
     int& request = shared_.*info.request;
     if (request != 1) return;
-    shared_.settings.*info.constant = SettingValue::Number(channels_[ch].raw - kZeroLevel);
+    const double amplitude = channels_[ch].raw - kZeroLevel;
+    // Without a signal (no load on the phase, or nothing but glitches so far)
+    // there is nothing to calibrate against, and a constant of 0 or below
+    // would freeze the channel: the request waits for the next value.
+    if (amplitude <= 0) return;
+    shared_.settings.*info.constant = SettingValue::Number(amplitude);
     request = 0;
     saveSettings(dir_, shared_.settings);
 }
