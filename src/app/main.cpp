@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <cstdio>
 
 using namespace kelvora;
@@ -67,7 +68,13 @@ int main(int argc, char** argv) {
     }
     MainWindow window(core);
     QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
-        if (core.CMD_SaveExit_Click()) QApplication::quit();
+        if (core.CMD_SaveExit_Click()) {
+            QApplication::quit();
+            return;
+        }
+        // Leaving now would lose the edits: stay open and say why.
+        window.statusBar()->showMessage(
+            QObject::tr("The settings could not be saved in %1; Kelvora stays open.").arg(core.dir().path()));
     });
     window.show();
     return app.exec();
