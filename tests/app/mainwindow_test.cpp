@@ -1,5 +1,5 @@
-#include "app/kelvoracore.h"
 #include "app/mainwindow.h"
+#include "started.h"
 #include "support/fakes.h"
 
 #include <QApplication>
@@ -10,33 +10,26 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
+using kelvora::testing::StartedCore;
 using kelvora::testing::TempDataDir;
 
 namespace {
 
 struct Window {
-    Window() : core(tmp.path(), clock, [] {}) {
-        QTcpServer closed;
-        closed.listen(QHostAddress::LocalHost, 0);
-        core.setServerOverride(QStringLiteral("127.0.0.1"), closed.serverPort());
-        closed.close();
-        core.Form_Load();
-        window = std::make_unique<MainWindow>(core);
-    }
     template <typename W>
     W* find(const QString& name) {
-        W* w = window->findChild<W*>(name);
+        W* w = window.findChild<W*>(name);
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
     TempDataDir tmp;
     ManualClock clock;
-    KelvoraCore core;
-    std::unique_ptr<MainWindow> window;
+    StartedCore started{tmp.path(), clock};
+    KelvoraCore& core = started.core;
+    MainWindow window{core};
 };
 
 }  // namespace
@@ -111,8 +104,8 @@ TEST(MainWindow, WindowButtonsOpenOnceAndMeterToggles) {
         last = new QWidget(parent);
         return last.data();
     };
-    w.window->setWindowFactory("CMD_Cur_Trend", factory);
-    w.window->setWindowFactory("CMD_Meter", factory);
+    w.window.setWindowFactory("CMD_Cur_Trend", factory);
+    w.window.setWindowFactory("CMD_Meter", factory);
     auto* trend = w.find<QPushButton>("CMD_Cur_Trend");
     ASSERT_TRUE(trend->isEnabled());
     trend->click();

@@ -1,4 +1,3 @@
-#include "app/kelvoracore.h"
 #include "app/settings.h"
 #include "app/setupcontroller.h"
 #include "support/fakes.h"
@@ -34,40 +33,24 @@ struct SetupTab {
 
 }  // namespace
 
-TEST(SetupTab, MainsOptionFollowsTypedVoltage) {
-    struct Case { const char* typed; const char* option; };
-    const Case cases[] = {{"120", "120"}, {"230", "240"}, {"150", "120"}, {"150.1", "240"},
-                          {"0", "120"}, {"-5", "120"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        SetupTab tab;
-        tab.fields.setText("Text6(0)", c.typed);
-        EXPECT_EQ(tab.option(), c.option);
-        EXPECT_EQ(tab.shared.settings.VAC_Option.display(), c.option);
-    }
-}
-
-TEST(SetupTab, TextThatIsNotANumberLeavesTheOption) {
-    SetupTab tab;
-    tab.fields.setText("Text6(0)", "120");
-    tab.fields.setText("Text6(0)", "abc");
-    EXPECT_EQ(tab.option(), "120");
-    tab.fields.setText("Text6(0)", "");
-    EXPECT_EQ(tab.option(), "120");
-}
-
-TEST(SetupTab, OptionClickIsCorrectedAgainstTheVoltage) {
-    struct Case { const char* typed; bool click120; const char* option; };
+TEST(SetupTab, MainsOptionFollowsTypedVoltageAndCorrectsClicks) {
+    struct Case { QStringList typed; const char* click; const char* option; };
     const Case cases[] = {
-        {"200", true, "240"}, {"200", false, "240"}, {"100", false, "120"},
-        {"100", true, "120"}, {"150", true, "120"}, {"150", false, "240"},  // at 150 both clicks stand
+        {{"120"}, "", "120"}, {{"230"}, "", "240"}, {{"150"}, "", "120"}, {{"150.1"}, "", "240"}, {{"-5"}, "", "120"},
+        {{"120", "abc"}, "", "120"}, {{"120", ""}, "", "120"},  // text that is not a number leaves the option
+        {{"200"}, "120", "240"}, {{"100"}, "240", "120"}, {{"100"}, "120", "120"}, {{"200"}, "240", "240"},
+        {{"150"}, "120", "120"}, {{"150"}, "240", "240"},  // at 150 both clicks stand
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.typed) + (c.click120 ? " click 120" : " click 240"));
+        SCOPED_TRACE((c.typed.join(" then ") + " click " + c.click).toStdString());
         SetupTab tab;
-        tab.fields.setText("Text6(0)", c.typed);
-        c.click120 ? tab.setup.Option_120vac_Click() : tab.setup.Option_240vac_Click();
+        for (const QString& t : c.typed) tab.fields.setText("Text6(0)", t);
+        if (QLatin1String(c.click) == "120") tab.setup.Option_120vac_Click();
+        if (QLatin1String(c.click) == "240") tab.setup.Option_240vac_Click();
         EXPECT_EQ(tab.option(), c.option);
+        if (!*c.click) {
+            EXPECT_EQ(tab.shared.settings.VAC_Option.display(), c.option);
+        }
     }
 }
 

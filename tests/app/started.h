@@ -1,0 +1,26 @@
+#pragma once
+// A core started in a data directory, connecting only to a loopback port on
+// which nothing listens (the start-up connect is refused at once).
+#include "app/kelvoracore.h"
+
+#include <QTcpServer>
+
+namespace kelvora::testing {
+
+inline quint16 closedLoopbackPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+struct StartedCore {
+    StartedCore(const QString& path, const Clock& clock) : core(path, clock, [] {}) {
+        core.setServerOverride(QStringLiteral("127.0.0.1"), closedLoopbackPort());
+        result = core.Form_Load();
+    }
+    KelvoraCore core;
+    KelvoraCore::LoadResult result;
+    FieldModel& fields() { return core.fields(); }
+};
+
+}  // namespace kelvora::testing
