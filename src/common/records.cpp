@@ -37,8 +37,13 @@ QByteArray recordLine(const Record& fields) {
         if (i > 0) line += ',';
         const Field& f = fields[i];
         if (f.isText) {
+            // The format has no escapes: a quote or a line end inside a text
+            // would end the field or the record for its reader, so they are
+            // left out.
+            QString text = f.text;
+            text.remove(u'"').remove(u'\r').remove(u'\n');
             line += '"';
-            line += f.text.toUtf8();
+            line += text.toUtf8();
             line += '"';
         } else {
             line += numberText(f.number).toLatin1();

@@ -21,8 +21,8 @@ using Record = QList<Field>;
 // 15 significant digits, no exponent, no leading blank (0.5 -> "0.5", 12 -> "12").
 QString numberText(double value);
 
-// One record line: fields separated by commas, text fields in double quotes,
-// ended by CR LF.
+// One record line: fields separated by commas, text fields in double quotes
+// (without any quote or line end of their own), ended by CR LF.
 QByteArray recordLine(const Record& fields);
 QByteArray recordLines(const QList<Record>& records);
 

@@ -27,16 +27,6 @@ double finiteOrZero(double v, const char* what) {
     return 0.0;
 }
 
-// A display text copied into a quoted record field: a quote or a line end
-// inside would split the record for its reader, so they are left out.
-QString quotedFieldText(const QString& text) {
-    QString t = text;
-    t.remove(u'"');
-    t.remove(u'\r');
-    t.remove(u'\n');
-    return t;
-}
-
 QString text100(int i) { return arrayName("Text100", i); }
 
 // Energy of one minute in KWH: the one-minute file keeps enough decimals that
@@ -176,10 +166,10 @@ void Measurement::KW_Update() {
                         Field::Number(state_.Cur_KW),
                         Field::Number(state_.Cur_AMPS),
                         Field::Number(state_.Cur_VAC),
-                        Field::Text(quotedFieldText(fields_.text(text100(13)))),
-                        Field::Text(quotedFieldText(fields_.text(text100(14)))),
-                        Field::Text(quotedFieldText(fields_.text(text100(8)))),
-                        Field::Text(quotedFieldText(fields_.text(text100(12))))}});
+                        Field::Text(fields_.text(text100(13))),
+                        Field::Text(fields_.text(text100(14))),
+                        Field::Text(fields_.text(text100(8))),
+                        Field::Text(fields_.text(text100(12)))}});
 
     sums_.Minute_Count += 1;
     sums_.Minute_VAC_Sum = finiteOrZero(sums_.Minute_VAC_Sum + state_.Cur_VAC, "Minute_VAC_Sum");
