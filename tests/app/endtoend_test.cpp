@@ -78,26 +78,15 @@ TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
     ASSERT_TRUE(serveUntil([&] { return tmp.dir().exists("KW_1m.dat") && core.shared().KWH_1m_Ready == 1; }, 2000));
 
     // 240 V x 150 A = 36 KW; one minute of it is 0.6 KWH at 0.0585 a KWH.
-    EXPECT_EQ(tmp.contents("KWH_1m.dat"), QByteArray("\".6\"\r\n"));
-    EXPECT_EQ(tmp.contents("KW_1m.dat"), QByteArray("\"36.0\"\r\n"));
-    EXPECT_EQ(tmp.contents("AAMP_1m.dat"), QByteArray("\"100.0\"\r\n"));
-    EXPECT_EQ(tmp.contents("BAMP_1m.dat"), QByteArray("\"50.0\"\r\n"));
-    EXPECT_EQ(tmp.contents("VAC_1m.dat"), QByteArray("\"240.0\"\r\n"));
-    EXPECT_EQ(tmp.contents("KWH_last_data.dat"), QByteArray("\"0.6\",\"0.04\",\"0.0585\"\r\n"));
-    EXPECT_EQ(tmp.contents("MeterKWS.dat"),
-              QByteArray("36,150,240,36,150,240,\"0.0\",\"$0.0\",\"0.0\",\"$0.0\"\r\n"));
-    FieldModel& f = core.fields();
-    EXPECT_EQ(f.text("Text100(0)"), "150.0");
-    EXPECT_EQ(f.text("Text100(1)"), "36.0");
-    EXPECT_EQ(f.text("Text100(6)"), "0.6");
-    EXPECT_EQ(f.text("Text100(5)"), "$0.04");
-    EXPECT_EQ(f.text("Text4(0)"), "240.0");
-    EXPECT_EQ(f.text("Text4(1)"), "150.0");
-    EXPECT_EQ(f.text("Text4(4)"), "36,000.0");
-    EXPECT_EQ(f.text("Text4(14)"), "1.00");
-    EXPECT_EQ(f.text("Label40(2)"), "5");
-    EXPECT_EQ(f.text("Label40(0)"), "1.00");
-    EXPECT_EQ(f.text("Label4"), "5");
-    EXPECT_EQ(f.text("Label5"), "5");
-    EXPECT_NE(f.text("Label7"), "TimeStamp");
+    const QList<std::pair<const char*, QByteArray>> files = {
+        {"KWH_1m.dat", "\".6\""}, {"KW_1m.dat", "\"36.0\""}, {"AAMP_1m.dat", "\"100.0\""},
+        {"BAMP_1m.dat", "\"50.0\""}, {"VAC_1m.dat", "\"240.0\""}, {"KWH_last_data.dat", "\"0.6\",\"0.04\",\"0.0585\""},
+        {"MeterKWS.dat", "36,150,240,36,150,240,\"0.0\",\"$0.0\",\"0.0\",\"$0.0\""}};
+    for (const auto& [name, line] : files) EXPECT_EQ(tmp.contents(name), line + "\r\n") << name;
+    const QList<std::pair<const char*, const char*>> shown = {
+        {"Text100(0)", "150.0"}, {"Text100(1)", "36.0"},      {"Text100(6)", "0.6"},   {"Text100(5)", "$0.04"},
+        {"Text4(0)", "240.0"},   {"Text4(1)", "150.0"},       {"Text4(4)", "36,000.0"}, {"Text4(14)", "1.00"},
+        {"Label40(2)", "5"},     {"Label40(0)", "1.00"},      {"Label4", "5"},         {"Label5", "5"}};
+    for (const auto& [field, text] : shown) EXPECT_EQ(core.fields().text(field), text) << field;
+    EXPECT_NE(core.fields().text("Label7"), "TimeStamp");
 }
