@@ -93,14 +93,6 @@ TEST(Scheduler, OneSecondTickShowsDateTimeAndRunsReadyConsumersInOrder) {
     EXPECT_EQ(chain.fields.text("Label8"), "2");
 }
 
-TEST(Scheduler, HourCountWrapsAfter3600Ticks) {
-    Chain chain;
-    for (int i = 0; i < Scheduler::kHourTicks - 1; ++i) chain.scheduler.Timer1_Timer();
-    EXPECT_EQ(chain.scheduler.hourSeconds(), Scheduler::kHourTicks - 1);
-    chain.scheduler.Timer1_Timer();
-    EXPECT_EQ(chain.scheduler.hourSeconds(), 0);
-}
-
 TEST(Scheduler, TickWithoutMessageRunsOnlyTheBoundaryCheck) {
     Chain chain;
     int checks = 0;
