@@ -26,6 +26,7 @@ Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock
 }
 
 void Scheduler::start() {
+    showDateAndTime();  // not a blank second before the first tick
     timer1_.start();
     armTimer2();
 }
