@@ -81,8 +81,7 @@ bool MeterLink::startConnect() {
     errorSinceConnect_ = false;
     if (host_.isEmpty() || port_ == 0) {
         errorSinceConnect_ = true;
-        qWarning("Serial server: cannot connect to host \"%s\" port %u (no host or no valid port)",
-                 qPrintable(host_), unsigned(port_));
+        warnOnce(QStringLiteral("no host or no valid port in the settings"));
         return false;
     }
     socket_.connectToHost(host_, port_);
@@ -139,6 +138,7 @@ void MeterLink::waitForConnection() {
 void MeterLink::showOutcome() {
     const int state = socketState();
     if (state == kStateConnected) {
+        lastWarning_.clear();  // the next outage is worth a word again
         fields_.setText(kText101, connectedText(state));
         fields_.setColor(kText101, green());
         // The lamp blinks with each successful reconnect.
@@ -152,13 +152,14 @@ void MeterLink::showOutcome() {
 
 void MeterLink::onError(QAbstractSocket::SocketError error) {
     errorSinceConnect_ = true;
-    // The server being away gives the same error every second; say it once.
-    const QString message = socket_.errorString();
-    if (message != lastWarning_) {
-        lastWarning_ = message;
-        qWarning("Serial server %s:%u: %s (error %d)", qPrintable(host_), unsigned(port_),
-                 qPrintable(message), int(error));
-    }
+    warnOnce(QStringLiteral("%1 (error %2)").arg(socket_.errorString()).arg(int(error)));
+}
+
+// The server being away gives the same failure every second; say it once.
+void MeterLink::warnOnce(const QString& message) {
+    if (message == lastWarning_) return;
+    lastWarning_ = message;
+    qWarning("Serial server \"%s\" port %u: %s", qPrintable(host_), unsigned(port_), qPrintable(message));
 }
 
 void MeterLink::onReadyRead() {

@@ -102,6 +102,7 @@ Q_SIGNALS:
 private:
     void onReadyRead();
     void onError(QAbstractSocket::SocketError error);
+    void warnOnce(const QString& message);
     // Starts a connect attempt; false when it cannot even start (no host, port 0).
     bool startConnect();
     void waitForConnection();
