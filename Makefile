@@ -28,7 +28,7 @@ run: build
 
 fuzz: deps
 	@CXX=clang++ cmake -S . -B build-fuzz -DKELVORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build build-fuzz -j$(JOBS)
+	@cmake --build build-fuzz -j$(JOBS) --target fuzzers
 	@bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 bench: deps
