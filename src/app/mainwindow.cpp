@@ -282,8 +282,10 @@ QWidget* MainWindow::buildStatusStrip() {
     time->setObjectName(QStringLiteral("Label15"));
     time->setAccessibleName(tr("Time"));
     time->setMinimumWidth(90);
-    h->addWidget(lamp);
-    h->addWidget(status, 1);
+    auto* connection = new QHBoxLayout;
+    connection->addWidget(lamp);
+    connection->addWidget(status, 1);
+    h->addWidget(frame(tr("Connection"), connection), 1);
     h->addSpacing(16);
     h->addWidget(date);
     h->addSpacing(8);
@@ -293,7 +295,7 @@ QWidget* MainWindow::buildStatusStrip() {
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addAction(tr("&Save Settings and Exit"), this, [this] { findChild<QPushButton*>("CMD_SaveExit")->click(); });
+    file->addAction(tr("&Save Settings and Exit"), this, [this] { Q_EMIT saveAndExitRequested(); });
     file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QWidget::close);
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("&User Manual"), this, &MainWindow::openUserManual);
