@@ -82,6 +82,18 @@ QLineEdit* MainWindow::addField(QGridLayout* grid, int row, int column, const QS
     return edit;
 }
 
+QLabel* MainWindow::addLabel(QGridLayout* grid, int row, const QString& caption, const QString& name) {
+    auto* label = new QLabel(caption);
+    auto* value = new QLabel;
+    value->setObjectName(name);
+    value->setAccessibleName(QString(caption).remove(u':'));
+    value->setMinimumWidth(60);
+    label->setBuddy(value);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(value, row, 1);
+    return value;
+}
+
 QPushButton* MainWindow::addButton(const QString& name, const QString& caption) {
     auto* b = new QPushButton(caption);
     b->setObjectName(name);
@@ -170,16 +182,7 @@ QWidget* MainWindow::buildCalcsTab() {
 
     auto* pf = new QGridLayout;
     const char* pfCaptions[] = {"Highest power factor:", "Lowest power factor:", "Samples in window:"};
-    for (int i = 0; i < 3; ++i) {
-        auto* caption = new QLabel(tr(pfCaptions[i]));
-        auto* value = new QLabel;
-        value->setObjectName(QStringLiteral("Label40(%1)").arg(i));
-        value->setAccessibleName(caption->text().remove(u':'));
-        value->setMinimumWidth(60);
-        caption->setBuddy(value);
-        pf->addWidget(caption, i, 0);
-        pf->addWidget(value, i, 1);
-    }
+    for (int i = 0; i < 3; ++i) addLabel(pf, i, tr(pfCaptions[i]), QStringLiteral("Label40(%1)").arg(i));
     pf->addWidget(addButton(QStringLiteral("CMD_Reset_PF"), tr("Reset")), 3, 1);
 
     auto* page = new QWidget;
@@ -239,15 +242,7 @@ QGroupBox* MainWindow::buildDiagnosticsFrame() {
         {"Label6", "Cycle started:"},         {"Label7", "Last minute step:"},
         {"Label8", "Seconds since reconnect:"}, {"Label9", "Receive slot:"}};
     int row = 0;
-    for (const auto& l : labels) {
-        auto* caption = new QLabel(tr(l.caption));
-        auto* value = new QLabel;
-        value->setObjectName(QString::fromLatin1(l.name));
-        value->setAccessibleName(caption->text().remove(u':'));
-        caption->setBuddy(value);
-        grid->addWidget(caption, row, 0);
-        grid->addWidget(value, row++, 1);
-    }
+    for (const auto& l : labels) addLabel(grid, row++, tr(l.caption), QString::fromLatin1(l.name));
     for (int i : {9, 10, 11})
         addField(grid, row++, 0, tr("Counter %1:").arg(i), QStringLiteral("Text100(%1)").arg(i));
     return frame(tr("Diagnostics"), grid);

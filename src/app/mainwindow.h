@@ -7,6 +7,7 @@
 #include <functional>
 
 class QGridLayout;
+class QLabel;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -47,6 +48,7 @@ private:
 
     QLineEdit* addField(QGridLayout* grid, int row, int column, const QString& caption,
                         const QString& name, bool editable = false);
+    QLabel* addLabel(QGridLayout* grid, int row, const QString& caption, const QString& name);
     QPushButton* addButton(const QString& name, const QString& caption);
     void showWindow(const QString& button);
     void toggleMeter();

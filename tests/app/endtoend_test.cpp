@@ -1,19 +1,17 @@
 #include "app/kelvoracore.h"
 #include "support/fakes.h"
 #include "support/messages.h"
+#include "support/wait.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::meterMessage;
 using kelvora::testing::TempDataDir;
+using kelvora::testing::waitUntil;
 
 namespace {
 
@@ -39,18 +37,6 @@ private:
     QPointer<QTcpSocket> client_;
 };
 
-// Serves events until done() or the deadline; true when done.
-template <typename Done>
-bool serveUntil(Done done, int deadlineMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < deadlineMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return done();
-}
-
 }  // namespace
 
 // Thirty messages of 240 V, 100 A and 50 A over a real socket with the real
@@ -71,11 +57,11 @@ TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
     // message: each one is sent again until it has been processed.
     for (int sent = 0; processed < 30 && sent < 200; ++sent) {
         const int before = processed;
-        serveUntil([&] { return server.send(message); }, 3000);
-        serveUntil([&] { return processed > before; }, 600);
+        waitUntil([&] { return server.send(message); }, 3000);
+        waitUntil([&] { return processed > before; }, 600);
     }
     ASSERT_EQ(processed, 30);
-    ASSERT_TRUE(serveUntil([&] { return tmp.dir().exists("KW_1m.dat") && core.shared().KWH_1m_Ready == 1; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return tmp.dir().exists("KW_1m.dat") && core.shared().KWH_1m_Ready == 1; }, 2000));
 
     // 240 V x 150 A = 36 KW; one minute of it is 0.6 KWH at 0.0585 a KWH.
     const QList<std::pair<const char*, QByteArray>> files = {
