@@ -1,8 +1,8 @@
 // Time of the measurement work in one Timer2 tick: one reading set (the three
 // channel steps and KW_Update, which rewrites MeterKWS.dat) and one minute
 // step (six small files), on a temporary data directory.
-#include "app/fieldmodel.h"
-#include "app/sharedstate.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
 #include "common/clock.h"
 #include "common/datadir.h"
 #include "measure/measurement.h"

@@ -7,8 +7,8 @@
 //           bit 7 start with the nominal voltage as the last accepted reading
 //   then one byte per cut: where it falls, as a fraction of the stream
 //   the rest: the stream, one character per byte
-#include "app/fieldmodel.h"
-#include "app/sharedstate.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
 #include "common/datadir.h"
 #include "link/meterdecoder.h"
 

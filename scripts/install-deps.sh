@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6charts6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth

@@ -1,11 +1,17 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+#ifdef KELVORA_WIDGET_TESTS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 
-// Widget tests need an application object; the offscreen platform keeps
-// them off any display.
+// The offscreen platform keeps every test off any display; only the window
+// tests get a widget application.
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -8,7 +8,6 @@
 namespace kelvora {
 namespace {
 
-const QString kAvgFile = QStringLiteral("Avg_KWHhr.dat");
 
 // A setting that no file supplied keeps the text its field shows by design,
 // or stays empty when no field shows it.
@@ -27,7 +26,7 @@ Settings designTimeSettings() {
 KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::function<void()> beep,
                          QObject* parent)
     : QObject(parent),
-      dir_(dataDir),
+      dir_(dataDir, files::displayOnly()),
       clock_(clock),
       setup_(shared_, fields_, dir_, std::move(beep)),
       decoder_(std::make_unique<MeterDecoder>(shared_, fields_, dir_)),
@@ -66,7 +65,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
 }
 
 bool KelvoraCore::acquireInstanceLock() {
-    auto lock = std::make_unique<QLockFile>(dir_.filePath(kLockFile));
+    auto lock = std::make_unique<QLockFile>(dir_.filePath(files::InstanceLock));
     // An instance runs for months, so its lock never goes stale by age; a lock
     // left by a run that crashed is stale because its process is gone.
     lock->setStaleLockTime(0);
@@ -76,7 +75,7 @@ bool KelvoraCore::acquireInstanceLock() {
 }
 
 void KelvoraCore::checkFirstRun() {
-    const auto marker = dir_.read(kInitMarkerFile);
+    const auto marker = dir_.read(files::InitMarker);
     if (marker && RecordReader(*marker).next() == kInitMarkerText) return;
     // The marker is written last, by the initialisation itself: one that
     // stops half way is tried again at the next start.
@@ -85,7 +84,7 @@ void KelvoraCore::checkFirstRun() {
 }
 
 void KelvoraCore::loadAverages() {
-    const auto data = dir_.read(kAvgFile);
+    const auto data = dir_.read(files::Avg_KWHhr);
     if (!data) return;
     RecordReader reader(*data);
     const struct { int field; const char16_t* pattern; } shown[] = {
@@ -99,7 +98,7 @@ void KelvoraCore::loadAverages() {
 void KelvoraCore::loadSavedTotals() {
     shared_.Total_KWH_Saved = 0;
     shared_.Total_Cost_Saved = 0;
-    const auto data = dir_.read(measure_files::KWH_last_data);
+    const auto data = dir_.read(files::KWH_last_data);
     if (!data) return;
     RecordReader reader(*data);
     if (reader.atEnd()) return;
@@ -114,10 +113,10 @@ void KelvoraCore::loadSavedTotals() {
 }
 
 void KelvoraCore::loadSettings() {
-    const auto data = dir_.read(kSettingsFile);
+    const auto data = dir_.read(files::Settings);
     if (!data) {
         qWarning("No settings file %s; the set-up fields keep their design texts",
-                 qPrintable(dir_.filePath(kSettingsFile)));
+                 qPrintable(dir_.filePath(files::Settings)));
         return;
     }
     const LoadedSettings loaded = readSettings(*data, shared_.settings);
@@ -133,13 +132,13 @@ void KelvoraCore::loadSettings() {
     if (loaded.valuesRead >= 4) shared_.VAC_Option_Loaded = s.VAC_Option.display();
     if (loaded.valuesRead < 9)
         qWarning("The settings file %s is short; missing values keep their defaults",
-                 qPrintable(dir_.filePath(kSettingsFile)));
+                 qPrintable(dir_.filePath(files::Settings)));
 }
 
 void KelvoraCore::applyMainsOption() {
     const QString option = shared_.VAC_Option_Loaded;
     shared_.settings.VAC_Option = SettingValue::Text(option);
-    SetupController::selectMainsOption(fields_, option);
+    selectMainsOption(fields_, option);
     if (option == QLatin1String("120") || option == QLatin1String("240"))
         decoder_->setVacGood(option.toDouble());
     else
@@ -165,7 +164,7 @@ void KelvoraCore::LogRestart() {
     const QDateTime now = clock_.now();
     const QString line = stampDate(now.date()) + QStringLiteral("  ") + stampTime(now.time()) +
                          QStringLiteral("  Restart Program\r\n");
-    dir_.append(kAlarmsLog, line.toUtf8());
+    dir_.append(files::AlarmsLog, line.toUtf8());
 }
 
 bool KelvoraCore::CMD_SaveExit_Click() {

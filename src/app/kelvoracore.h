@@ -1,8 +1,9 @@
 #pragma once
-#include "app/fieldmodel.h"
+#include "model/datafiles.h"
+#include "model/fieldmodel.h"
 #include "app/scheduler.h"
 #include "app/setupcontroller.h"
-#include "app/sharedstate.h"
+#include "model/sharedstate.h"
 #include "common/clock.h"
 #include "common/datadir.h"
 #include "energy/kwhperiods.h"
@@ -53,8 +54,6 @@ public:
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
 
-    static inline const QString kLockFile = QStringLiteral("kelvora.lock");
-    static inline const QString kAlarmsLog = QStringLiteral("alarms.log");
 
 private:
     bool acquireInstanceLock();

@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
-#include "app/mainwindow.h"
+#include "ui/mainwindow.h"
 #include "energy/initdata.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/fieldmodel.h"
-#include "app/sharedstate.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
 #include "common/clock.h"
 
 #include <QList>

@@ -38,11 +38,6 @@ void SetupController::disableSaveButtons() {
         fields_.setEnabled(QString::fromLatin1(b), false);
 }
 
-void SetupController::selectMainsOption(FieldModel& fields, const QString& option) {
-    fields.setChecked(kOption120, option == QLatin1String("120"));
-    fields.setChecked(kOption240, option == QLatin1String("240"));
-}
-
 void SetupController::onTextChanged(const QString& name, const QString& text) {
     if (name == kVoltageField) {
         onVoltageChanged(text);

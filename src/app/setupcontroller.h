@@ -1,6 +1,6 @@
 #pragma once
-#include "app/fieldmodel.h"
-#include "app/sharedstate.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
 #include "common/datadir.h"
 
 #include <QObject>
@@ -33,9 +33,6 @@ public:
     void CMD_B_Default_Click();
     // "Save and Exit": the network settings come from their fields.
     void takeNetworkFields();
-
-    // Selects one mains option (or neither, for any other text).
-    static void selectMainsOption(FieldModel& fields, const QString& option);
 
 private:
     struct Phase;

@@ -4,17 +4,27 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <QtGlobal>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace kelvora {
 
-DataDir::DataDir(QString path) : path_(std::move(path)) {}
+DataDir::DataDir(QString path, QSet<QString> displayOnly)
+    : path_(std::move(path)), displayOnly_(std::move(displayOnly)) {}
 
 QString DataDir::filePath(const QString& name) const { return QDir(path_).filePath(name); }
 
 bool DataDir::exists(const QString& name) const { return QFileInfo::exists(filePath(name)); }
 
 bool DataDir::writeWhole(const QString& name, const QByteArray& content) const {
+    return isSynced(name) ? writeSynced(name, content) : writeUnsynced(name, content);
+}
+
+bool DataDir::writeSynced(const QString& name, const QByteArray& content) const {
+    // QSaveFile syncs the new file before it renames it over the old one.
     QSaveFile file(filePath(name));
     if (!file.open(QIODevice::WriteOnly)) {
         qWarning("Cannot write %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
@@ -25,6 +35,25 @@ bool DataDir::writeWhole(const QString& name, const QByteArray& content) const {
         file.cancelWriting();
         return false;
     }
+    return true;
+}
+
+bool DataDir::writeUnsynced(const QString& name, const QByteArray& content) const {
+    const QString target = filePath(name);
+    QTemporaryFile file(target + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(content) != content.size() || !file.flush()) {
+        qWarning("Cannot write %s: %s", qPrintable(target), qPrintable(file.errorString()));
+        return false;
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    file.close();
+    // rename(2) replaces the old file in one step; QFile::rename would refuse.
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(target).constData()) != 0) {
+        qWarning("Cannot replace %s: %s", qPrintable(target), std::strerror(errno));
+        return false;
+    }
+    file.setAutoRemove(false);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "common/records.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -12,15 +13,18 @@ namespace kelvora {
 // files go through here: a whole-file write replaces the file atomically (a
 // crash leaves the old or the new file, never half of one), an append adds to
 // the end. Failures are reported on the standard error stream and returned.
+// A file a user would lose is synced to disk before it replaces the old one;
+// the files named as display-only are replaced atomically without the sync.
 class DataDir {
 public:
-    explicit DataDir(QString path);
+    explicit DataDir(QString path, QSet<QString> displayOnly = {});
 
     const QString& path() const { return path_; }
     QString filePath(const QString& name) const;
     bool exists(const QString& name) const;
 
     bool writeWhole(const QString& name, const QByteArray& content) const;
+    bool isSynced(const QString& name) const { return !displayOnly_.contains(name); }
     bool append(const QString& name, const QByteArray& content) const;
     // Files larger than this are not data files of ours and are not read.
     static constexpr qint64 kMaxReadBytes = 16 * 1024 * 1024;
@@ -31,7 +35,11 @@ public:
     std::optional<QStringList> readRecords(const QString& name) const;
 
 private:
+    bool writeSynced(const QString& name, const QByteArray& content) const;
+    bool writeUnsynced(const QString& name, const QByteArray& content) const;
+
     QString path_;
+    QSet<QString> displayOnly_;
 };
 
 }  // namespace kelvora

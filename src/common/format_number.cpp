@@ -4,6 +4,7 @@
 #include "common/records.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -76,7 +77,7 @@ struct SignificantDigits {
 
 SignificantDigits significantDigits(double magnitude) {
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%.14e", magnitude);
+    *std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific, 14).ptr = '\0';  // locale-free
     SignificantDigits out;
     int n = 0;
     const char* p = buf;

@@ -1,8 +1,8 @@
 #include "common/numeric.h"
 
+#include <QByteArray>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <string>
 
 namespace kelvora {
 namespace {
@@ -45,8 +45,15 @@ double numericValue(QStringView text) {
     const qsizetype start = skipBlanks(text);
     const qsizetype len = numberPrefix(text, start);
     if (len == 0) return 0.0;
-    const std::string ascii = text.mid(start, len).toLatin1().toStdString();
-    const double v = std::strtod(ascii.c_str(), nullptr);
+    // from_chars reads the point whatever the process locale says; it takes
+    // no plus sign.
+    const QByteArray ascii = text.mid(start, len).toLatin1();
+    const char* first = ascii.constData();
+    const char* last = first + ascii.size();
+    if (*first == '+') ++first;
+    double v = 0.0;
+    const auto [end, error] = std::from_chars(first, last, v);
+    if (error != std::errc() || end == first) return 0.0;
     return std::isfinite(v) ? v : 0.0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/numeric.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +14,7 @@ QString numberText(double value) {
     if (!std::isfinite(value) || value == 0) return QStringLiteral("0");  // also folds -0
     // Round to 15 significant digits, then write the digits out in plain decimal.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
+    *std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 14).ptr = '\0';  // locale-free
     const char* e = std::strchr(buf, 'e');
     const int exponent = std::atoi(e + 1);
     QString digits;

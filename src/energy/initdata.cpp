@@ -1,6 +1,5 @@
 #include "energy/initdata.h"
 
-#include "app/setupcontroller.h"
 #include "common/format.h"
 #include "common/timestamp.h"
 
@@ -39,20 +38,12 @@ void resetCalibrationSettings(SharedState& shared, FieldModel& fields) {
     for (SettingValue Settings::*value : {&Settings::VAC_Cal, &Settings::VAC_Option, &Settings::AAMPS_Cal_Value,
                                           &Settings::BAMPS_Cal_Value, &Settings::AAMPS_Cal, &Settings::BAMPS_Cal})
         s.*value = defaults.*value;
-    SetupController::selectMainsOption(fields, defaults.VAC_Option.text);
+    selectMainsOption(fields, defaults.VAC_Option.text);
     fields.setText(QStringLiteral("Text_A_Cal"), defaults.AAMPS_Cal_Value.text);
     fields.setText(QStringLiteral("Text_B_Cal"), defaults.BAMPS_Cal_Value.text);
 }
 
 }  // namespace
-
-QStringList historyFileNames() {
-    QStringList names;
-    for (const char* quantity : {"A", "B", "V", "KW"})
-        for (int hours : {1, 4, 8, 12, 24, 48, 168, 336, 720})
-            names << QStringLiteral("%1%2hr.dat").arg(hours).arg(QLatin1String(quantity));
-    return names;
-}
 
 bool InitAllData(const DataDir& dir, const Clock& clock, SharedState& shared, FieldModel& fields) {
     const QDateTime now = clock.now();
@@ -63,29 +54,28 @@ bool InitAllData(const DataDir& dir, const Clock& clock, SharedState& shared, Fi
     const auto write = [&](const QString& name, const QList<Record>& records) {
         steps << [&dir, name, records] { return dir.writeRecords(name, records); };
     };
-    for (const QString& name : historyFileNames()) write(name, rolling);
-    for (const char* name : {"VAC_10sec.dat", "A_AMPS_10sec.dat", "B_AMPS_10sec.dat"})
-        write(QString::fromLatin1(name), trendFile(now));
-    write(QStringLiteral("KW_10sec.dat"), zeros(2));
-    for (const char* name : {"KWH_Hr.dat", "KWH_Day.dat", "KWH_Week.dat", "KWH_Month.dat", "KWH_Year.dat"})
-        write(QString::fromLatin1(name), zeros(2));
-    write(QStringLiteral("MeterKWS.dat"), zeros(10));
-    for (const char* name : {"KW_1m.dat", "AAMP_1m.dat", "BAMP_1m.dat", "VAC_1m.dat"})
-        write(QString::fromLatin1(name), zeros(1));
-    write(QStringLiteral("KWH_last_data.dat"), texts({"0", "0", "0.0585"}));
-    steps << [&dir] { return dir.writeWhole(QStringLiteral("alarms.log"), QByteArray()); };
-    write(QStringLiteral("KWH_1m.dat"), zeros(1));
-    write(QStringLiteral("Avg_KWHhr.dat"), zeros(4));
-    for (const char* name : {"KWHhr.dat", "KWHday.dat", "KWHweek.dat", "KWHMonth.dat", "KWHyear.dat",
-                             "KWHHours.dat", "KWHDays.dat", "KWHMonths.dat", "KWHyears.dat"})
-        write(QString::fromLatin1(name), rolling);
+    for (const QString& name : files::historyFiles()) write(name, rolling);
+    for (const QString& name : {files::VAC_10sec, files::A_AMPS_10sec, files::B_AMPS_10sec})
+        write(name, trendFile(now));
+    write(files::KW_10sec, zeros(2));
+    for (const QString& name : {files::KWH_Hr, files::KWH_Day, files::KWH_Week, files::KWH_Month, files::KWH_Year})
+        write(name, zeros(2));
+    write(files::MeterKWS, zeros(10));
+    for (const QString& name : {files::KW_1m, files::AAMP_1m, files::BAMP_1m, files::VAC_1m}) write(name, zeros(1));
+    write(files::KWH_last_data, texts({"0", "0", "0.0585"}));
+    steps << [&dir] { return dir.writeWhole(files::AlarmsLog, QByteArray()); };
+    write(files::KWH_1m, zeros(1));
+    write(files::Avg_KWHhr, zeros(4));
+    for (const QString& name : {files::KWHhr, files::KWHday, files::KWHweek, files::KWHMonth, files::KWHyear,
+                                files::KWHHours, files::KWHDays, files::KWHMonths, files::KWHyears})
+        write(name, rolling);
 
     for (const auto& step : steps)
         if (!step()) return false;
 
     resetCalibrationSettings(shared, fields);
     if (!saveSettings(dir, Settings::defaults())) return false;
-    return dir.writeRecords(kInitMarkerFile, {Record{Field::Text(kInitMarkerText)}});
+    return dir.writeRecords(files::InitMarker, {Record{Field::Text(kInitMarkerText)}});
 }
 
 }  // namespace kelvora

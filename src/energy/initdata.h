@@ -1,6 +1,6 @@
 #pragma once
-#include "app/fieldmodel.h"
-#include "app/sharedstate.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
 #include "common/clock.h"
 #include "common/datadir.h"
 
@@ -8,11 +8,7 @@
 
 namespace kelvora {
 
-inline const QString kInitMarkerFile = QStringLiteral("init.dat");
 inline const QString kInitMarkerText = QStringLiteral("init done");
-
-// The history files, per quantity and span: "1Ahr.dat" ... "720KWhr.dat".
-QStringList historyFileNames();
 
 // Creates every data file with its empty starting content, resets the
 // calibration settings and writes the default settings file, and writes the

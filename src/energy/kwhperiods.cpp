@@ -1,21 +1,23 @@
 #include "energy/kwhperiods.h"
 
+#include "model/datafiles.h"
+
 namespace kelvora {
 
-const std::array<KwhPeriods::File, 5>& KwhPeriods::files() {
+const std::array<KwhPeriods::File, 5>& KwhPeriods::stateFiles() {
     static const std::array<File, 5> list = {{
-        {"KWH_Hr.dat", &KwhPeriods::Hour_Lead, &KwhPeriods::Hour_KWH},
-        {"KWH_Day.dat", &KwhPeriods::Day_Lead, &KwhPeriods::Day_KWH},
-        {"KWH_Week.dat", &KwhPeriods::Week_Lead, &KwhPeriods::Week_KWH},
-        {"KWH_Month.dat", &KwhPeriods::Month_Lead, &KwhPeriods::Month_KWH},
-        {"KWH_Year.dat", &KwhPeriods::Year_Lead, &KwhPeriods::Year_KWH},
+        {files::KWH_Hr, &KwhPeriods::Hour_Lead, &KwhPeriods::Hour_KWH},
+        {files::KWH_Day, &KwhPeriods::Day_Lead, &KwhPeriods::Day_KWH},
+        {files::KWH_Week, &KwhPeriods::Week_Lead, &KwhPeriods::Week_KWH},
+        {files::KWH_Month, &KwhPeriods::Month_Lead, &KwhPeriods::Month_KWH},
+        {files::KWH_Year, &KwhPeriods::Year_Lead, &KwhPeriods::Year_KWH},
     }};
     return list;
 }
 
 void KwhPeriods::LoadKwhPeriodTotals(const DataDir& dir) {
-    for (const File& file : files()) {
-        const auto data = dir.read(QString::fromLatin1(file.name));
+    for (const File& file : stateFiles()) {
+        const auto data = dir.read(file.name);
         if (!data) continue;
         RecordReader reader(*data);
         for (Variant KwhPeriods::*member : {file.lead, file.total}) {

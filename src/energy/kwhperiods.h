@@ -17,11 +17,11 @@ struct KwhPeriods {
     Variant Year_Lead, Year_KWH;
 
     struct File {
-        const char* name;
+        QString name;
         Variant KwhPeriods::*lead;
         Variant KwhPeriods::*total;
     };
-    static const std::array<File, 5>& files();
+    static const std::array<File, 5>& stateFiles();
 
     // Reads KWH_Hr.dat, KWH_Day.dat, KWH_Week.dat, KWH_Month.dat and
     // KWH_Year.dat in that order; a file that is missing or short leaves its

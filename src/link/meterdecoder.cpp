@@ -1,7 +1,8 @@
 #include "link/meterdecoder.h"
 
-#include "app/settings.h"
+#include "model/settings.h"
 #include "common/format.h"
+#include "model/datafiles.h"
 #include "common/numeric.h"
 
 #include <cmath>
@@ -51,8 +52,8 @@ std::optional<double> numberOf(const SettingValue& v) {
 
 MeterDecoder::MeterDecoder(SharedState& shared, FieldModel& fields, const DataDir& dir)
     : shared_(shared), fields_(fields), dir_(dir) {
-    vacWave_.fileName = QStringLiteral("VAC_WAVE.dat");
-    aWave_.fileName = QStringLiteral("A_AMP_WAVE.dat");
+    vacWave_.fileName = files::VAC_WAVE;
+    aWave_.fileName = files::A_AMP_WAVE;
 }
 
 void MeterDecoder::setVacGood(std::optional<double> volts) { channels_[Vac].good = volts; }

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/fieldmodel.h"
+#include "model/fieldmodel.h"
 #include "common/clock.h"
 
 #include <QObject>

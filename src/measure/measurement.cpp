@@ -1,7 +1,7 @@
 #include "measure/measurement.h"
 
-#include "app/fieldmodel.h"
-#include "app/sharedstate.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
 #include "common/clock.h"
 #include "common/format.h"
 #include "common/numeric.h"
@@ -37,7 +37,7 @@ constexpr auto kMeanPattern = u"##0.0";
 }  // namespace
 
 bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, double costPerKwh) {
-    return dir.writeRecords(measure_files::KWH_last_data,
+    return dir.writeRecords(files::KWH_last_data,
                             {{Field::Text(formatNumber(totalKwh, u"###0.0")),
                               Field::Text(formatNumber(totalCost, u"##0.00")),
                               Field::Text(formatNumber(costPerKwh, u"0.###0"))}});
@@ -159,7 +159,7 @@ void Measurement::KW_Update() {
     state_.Cur_KW = finiteOrZero(state_.Cur_VAC * (state_.Cur_A_AMPS + state_.Cur_B_AMPS) / 1000, "Cur_KW");
     fields_.setText(text100(1), formatNumber(state_.Cur_KW, u"###0.0"));
 
-    dir_.writeRecords(measure_files::MeterKWS,
+    dir_.writeRecords(files::MeterKWS,
                       {{Field::Number(std::floor(state_.Cur_KW)),
                         Field::Number(std::floor(state_.Cur_AMPS)),
                         Field::Number(state_.Cur_VAC),
@@ -200,7 +200,7 @@ void Measurement::KW_Minute_Update() {
 
     // A ready flag is raised only for a file that was really rewritten: its
     // reader would otherwise take the previous minute's value a second time.
-    if (dir_.writeRecords(measure_files::KWH_1m, {{Field::Text(formatNumber(KWH_Minute, kKwhMinutePattern))}}))
+    if (dir_.writeRecords(files::KWH_1m, {{Field::Text(formatNumber(KWH_Minute, kKwhMinutePattern))}}))
         state_.KWH_1m_Ready = 1;
     lastKwhMinute_ = KWH_Minute;
 
@@ -218,10 +218,10 @@ void Measurement::KW_Minute_Update() {
         double mean;
         int& ready;
     } minuteFiles[] = {
-        {measure_files::KW_1m, kwMean, state_.KW_1m_Ready},
-        {measure_files::AAMP_1m, aMean, state_.AAMP_1m_Ready},
-        {measure_files::BAMP_1m, bMean, state_.BAMP_1m_Ready},
-        {measure_files::VAC_1m, vacMean, state_.VAC_1m_Ready},
+        {files::KW_1m, kwMean, state_.KW_1m_Ready},
+        {files::AAMP_1m, aMean, state_.AAMP_1m_Ready},
+        {files::BAMP_1m, bMean, state_.BAMP_1m_Ready},
+        {files::VAC_1m, vacMean, state_.VAC_1m_Ready},
     };
     for (const auto& f : minuteFiles)
         if (dir_.writeRecords(f.file, {{Field::Text(formatNumber(f.mean, kMeanPattern))}})) f.ready = 1;

@@ -1,5 +1,6 @@
 #pragma once
 #include "common/datadir.h"
+#include "model/datafiles.h"
 #include "measure/channelaverager.h"
 
 #include <QString>
@@ -40,17 +41,6 @@ struct MinuteSums {
     double Minute_B_Sum = 0;
     double Minute_KW_Sum = 0;
 };
-
-// The data files this class writes.
-namespace measure_files {
-inline const QString MeterKWS = QStringLiteral("MeterKWS.dat");
-inline const QString KWH_1m = QStringLiteral("KWH_1m.dat");
-inline const QString KW_1m = QStringLiteral("KW_1m.dat");
-inline const QString AAMP_1m = QStringLiteral("AAMP_1m.dat");
-inline const QString BAMP_1m = QStringLiteral("BAMP_1m.dat");
-inline const QString VAC_1m = QStringLiteral("VAC_1m.dat");
-inline const QString KWH_last_data = QStringLiteral("KWH_last_data.dat");
-}  // namespace measure_files
 
 // Rewrites KWH_last_data.dat with the month-to-date totals and the price:
 // three quoted texts "###0.0", "##0.00" and "0.###0". The price change of the

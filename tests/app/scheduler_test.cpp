@@ -17,7 +17,7 @@ namespace {
 // The processing chain without a socket: data goes straight into the slots.
 struct Chain {
     Chain() {
-        SetupController::selectMainsOption(fields, "240");
+        selectMainsOption(fields, "240");
         scheduler.addMessageStep([this] { ++runs; });
     }
     TempDataDir tmp;

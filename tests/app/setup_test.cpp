@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "model/settings.h"
 #include "app/setupcontroller.h"
 #include "support/fakes.h"
 
@@ -27,7 +27,7 @@ struct SetupTab {
         return "none";
     }
     QStringList savedLines() const {
-        return QString::fromLatin1(tmp.contents(kSettingsFile)).split("\r\n", Qt::SkipEmptyParts);
+        return QString::fromLatin1(tmp.contents(files::Settings)).split("\r\n", Qt::SkipEmptyParts);
     }
 };
 

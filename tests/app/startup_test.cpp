@@ -1,5 +1,5 @@
 #include "energy/initdata.h"
-#include "started.h"
+#include "support/started.h"
 #include "support/fakes.h"
 
 #include <QDir>
@@ -13,8 +13,8 @@ using Result = KelvoraCore::LoadResult;
 
 namespace {
 
-int restartLines(const TempDataDir& tmp) { return tmp.contents(KelvoraCore::kAlarmsLog).count("Restart Program"); }
-QStringList files(const QString& path) { return QDir(path).entryList(QDir::Files, QDir::Name); }
+int restartLines(const TempDataDir& tmp) { return tmp.contents(files::AlarmsLog).count("Restart Program"); }
+QStringList fileNames(const QString& path) { return QDir(path).entryList(QDir::Files, QDir::Name); }
 
 }  // namespace
 
@@ -27,7 +27,7 @@ TEST(Startup, FirstStartInEmptyDirectoryCreatesEveryFile) {
     SharedState shared;
     FieldModel fields;
     ASSERT_TRUE(InitAllData(reference.dir(), clock, shared, fields));
-    EXPECT_EQ(files(tmp.path()), files(reference.path()) << KelvoraCore::kLockFile);
+    EXPECT_EQ(fileNames(tmp.path()), fileNames(reference.path()) << files::InstanceLock);
     EXPECT_EQ(tmp.contents("init.dat"), QByteArray("\"init done\"\r\n"));
     EXPECT_EQ(tmp.contents("alarms.log"), QByteArray("12/5/2026  2:03:00 PM  Restart Program\r\n"));
     const QList<std::pair<const char*, QString>> shown = {
@@ -89,8 +89,8 @@ TEST(Startup, SettingsFileEdgeCases) {
         TempDataDir tmp;
         ManualClock clock;
         { StartedCore first(tmp.path(), clock); }
-        QFile::remove(tmp.dir().filePath(kSettingsFile));
-        if (!c.settings.isEmpty()) tmp.dir().writeWhole(kSettingsFile, c.settings);
+        QFile::remove(tmp.dir().filePath(files::Settings));
+        if (!c.settings.isEmpty()) tmp.dir().writeWhole(files::Settings, c.settings);
         StartedCore again(tmp.path(), clock);
         ASSERT_EQ(again.result, Result::Started);
         EXPECT_EQ(again.fields().text("Text5(0)"), QString::fromLatin1(c.host));
@@ -106,15 +106,15 @@ TEST(Startup, OneInstancePerDataDirectory) {
     TempDataDir tmp, other, crashed;
     ManualClock clock;
     StartedCore first(tmp.path(), clock);
-    const QStringList before = files(tmp.path());
+    const QStringList before = fileNames(tmp.path());
     const QByteArray log = tmp.contents("alarms.log");
     StartedCore second(tmp.path(), clock);
     EXPECT_EQ(second.result, Result::AlreadyRunning);
     EXPECT_EQ(tmp.contents("alarms.log"), log);
-    EXPECT_EQ(files(tmp.path()), before);
+    EXPECT_EQ(fileNames(tmp.path()), before);
     EXPECT_EQ(StartedCore(other.path(), clock).result, Result::Started);
     // The lock of a run that crashed: its process no longer exists.
-    crashed.dir().writeWhole(KelvoraCore::kLockFile, "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    crashed.dir().writeWhole(files::InstanceLock, "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     EXPECT_EQ(StartedCore(crashed.path(), clock).result, Result::Started);
 }
 
@@ -143,7 +143,7 @@ TEST(Shutdown, OnlySaveAndExitKeepsTheEditedNetworkSettings) {
                 EXPECT_TRUE(app.core.CMD_SaveExit_Click());
             }
         }
-        EXPECT_EQ(tmp.contents(kSettingsFile).contains("\"10.0.0.7\"\r\n\"remote port\"\r\n\"5001\"\r\n"),
+        EXPECT_EQ(tmp.contents(files::Settings).contains("\"10.0.0.7\"\r\n\"remote port\"\r\n\"5001\"\r\n"),
                   saveAndExit);
     }
 }

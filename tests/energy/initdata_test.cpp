@@ -33,7 +33,7 @@ TEST(InitAllData, WritesEveryFileWithItsStartingContent) {
     const QByteArray trend = repeated("\"12/05/2026\",\"14:03:00\",\"0\"\r\n", 60);
     struct Expect { QString file; QByteArray content; };
     QList<Expect> expected;
-    for (const QString& h : historyFileNames()) expected.append(Expect{h, rolling});
+    for (const QString& h : files::historyFiles()) expected.append(Expect{h, rolling});
     for (const char* f : {"KWHhr.dat", "KWHday.dat", "KWHweek.dat", "KWHMonth.dat", "KWHyear.dat",
                           "KWHHours.dat", "KWHDays.dat", "KWHMonths.dat", "KWHyears.dat"})
         expected.append(Expect{f, rolling});
@@ -54,9 +54,9 @@ TEST(InitAllData, WritesEveryFileWithItsStartingContent) {
         EXPECT_TRUE(init.tmp.dir().exists(e.file));
         EXPECT_EQ(init.tmp.contents(e.file), e.content);
     }
-    EXPECT_EQ(historyFileNames().size(), 36);
-    EXPECT_EQ(historyFileNames().first(), "1Ahr.dat");
-    EXPECT_EQ(historyFileNames().last(), "720KWhr.dat");
+    EXPECT_EQ(files::historyFiles().size(), 36);
+    EXPECT_EQ(files::historyFiles().first(), "1Ahr.dat");
+    EXPECT_EQ(files::historyFiles().last(), "720KWhr.dat");
 }
 
 TEST(InitAllData, LeavesWeeklyLogAndEmptiesAlarms) {

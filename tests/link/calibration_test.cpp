@@ -15,7 +15,7 @@ TEST(Calibration, WaitsForASignalAboveTheZeroLevel) {
     TempDataDir tmp;
     SharedState shared;
     FieldModel fields;
-    SetupController::selectMainsOption(fields, "240");
+    selectMainsOption(fields, "240");
     MeterDecoder decoder(shared, fields, tmp.dir());
     shared.settings.AAMPS_Cal_Value = SettingValue::Text("50.0");
     shared.AAMPS_Cal_Request = 1;
@@ -29,5 +29,5 @@ TEST(Calibration, WaitsForASignalAboveTheZeroLevel) {
     EXPECT_EQ(shared.AAMPS_Cal_Request, 0);
     EXPECT_EQ(shared.settings.AAMPS_Cal.display(), "256");
     EXPECT_DOUBLE_EQ(shared.A_AMPS_Reading, 50.0);
-    EXPECT_TRUE(tmp.contents(kSettingsFile).contains("\r\n256\r\n"));
+    EXPECT_TRUE(tmp.contents(files::Settings).contains("\r\n256\r\n"));
 }

@@ -1,8 +1,8 @@
 #include "link/meterdecoder.h"
 
-#include "app/fieldmodel.h"
-#include "app/settings.h"
-#include "app/sharedstate.h"
+#include "model/fieldmodel.h"
+#include "model/settings.h"
+#include "model/sharedstate.h"
 #include "support/fakes.h"
 #include "support/messages.h"
 
@@ -129,7 +129,7 @@ TEST(MeterDecoder, CalibrationRequestSetsConstantAndSavesIt) {
     EXPECT_EQ(r.shared.VAC_Cal_Request, 0);
     EXPECT_NEAR(r.shared.VAC_Reading, 230.0, 1e-9);
     EXPECT_EQ(r.text("Text100(15)"), "230.0");
-    EXPECT_EQ(r.tmp.contents(kSettingsFile).split('\n').value(10), "400\r");  // the bare number
+    EXPECT_EQ(r.tmp.contents(files::Settings).split('\n').value(10), "400\r");  // the bare number
     r.feed(meterMessage(861, 767, 767));  // the request was used once
     EXPECT_NEAR(r.shared.VAC_Reading, 350 * 230.0 / 400, 1e-9);
 }

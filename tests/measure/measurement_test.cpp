@@ -1,7 +1,7 @@
 #include "measure/measurement.h"
 
-#include "app/fieldmodel.h"
-#include "app/sharedstate.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
 #include "common/clock.h"
 #include "common/records.h"
 #include "support/fakes.h"
@@ -16,7 +16,6 @@
 namespace {
 
 using namespace kelvora;
-namespace files = kelvora::measure_files;
 
 QString t100(int i) { return arrayName("Text100", i); }
 QString t4(int i) { return arrayName("Text4", i); }

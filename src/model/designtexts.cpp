@@ -1,4 +1,4 @@
-#include "app/designtexts.h"
+#include "model/designtexts.h"
 
 namespace kelvora {
 

@@ -1,5 +1,5 @@
-#include "app/mainwindow.h"
-#include "started.h"
+#include "ui/mainwindow.h"
+#include "support/started.h"
 #include "support/fakes.h"
 
 #include <QApplication>
@@ -85,7 +85,7 @@ TEST(MainWindow, SetupButtonsReachTheirHandlers) {
     Window w;
     w.find<QPushButton>("CMD_VAC_Default")->click();
     EXPECT_EQ(w.find<QLineEdit>("Text6(0)")->text(), "240");
-    EXPECT_TRUE(w.tmp.contents(kSettingsFile).contains("\r\n400\r\n"));
+    EXPECT_TRUE(w.tmp.contents(files::Settings).contains("\r\n400\r\n"));
     w.core.fields().setText("Text6(0)", "230");
     w.core.fields().setText("Text6(0)", "231");
     ASSERT_TRUE(w.find<QPushButton>("CMD_Save_VAC")->isEnabled());

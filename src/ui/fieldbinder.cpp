@@ -1,7 +1,7 @@
-#include "app/fieldbinder.h"
+#include "ui/fieldbinder.h"
 
-#include "app/designtexts.h"
-#include "app/lamp.h"
+#include "model/designtexts.h"
+#include "ui/lamp.h"
 
 #include <QAbstractButton>
 #include <QLabel>

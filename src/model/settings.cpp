@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "model/settings.h"
 
 
 #include <array>
@@ -52,7 +52,7 @@ QByteArray settingsFileContent(const Settings& s) {
 }
 
 bool saveSettings(const DataDir& dir, const Settings& s) {
-    return dir.writeWhole(kSettingsFile, settingsFileContent(s));
+    return dir.writeWhole(files::Settings, settingsFileContent(s));
 }
 
 LoadedSettings readSettings(const QByteArray& content, const Settings& before) {
@@ -71,6 +71,11 @@ LoadedSettings readSettings(const QByteArray& content, const Settings& before) {
         ++loaded.valuesRead;
     }
     return loaded;
+}
+
+void selectMainsOption(FieldModel& fields, const QString& option) {
+    fields.setChecked(QStringLiteral("Option_120vac"), option == QLatin1String("120"));
+    fields.setChecked(QStringLiteral("Option_240vac"), option == QLatin1String("240"));
 }
 
 }  // namespace kelvora

@@ -1,6 +1,6 @@
-#include "app/fieldmodel.h"
+#include "model/fieldmodel.h"
 
-#include "app/designtexts.h"
+#include "model/designtexts.h"
 
 namespace kelvora {
 

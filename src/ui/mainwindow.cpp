@@ -1,7 +1,7 @@
-#include "app/mainwindow.h"
+#include "ui/mainwindow.h"
 
-#include "app/fieldbinder.h"
-#include "app/lamp.h"
+#include "ui/fieldbinder.h"
+#include "ui/lamp.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,6 +1,8 @@
 #pragma once
 #include "common/datadir.h"
 #include "common/variant.h"
+#include "model/datafiles.h"
+#include "model/fieldmodel.h"
 
 #include <QString>
 
@@ -25,7 +27,6 @@ struct Settings {
     bool operator==(const Settings& o) const = default;
 };
 
-inline const QString kSettingsFile = QStringLiteral("SetupData.ini");
 // A private LAN address; the user types the serial server's own on the Set-Up tab.
 inline const QString kDefaultRemoteHost = QStringLiteral("192.168.1.100");
 
@@ -40,5 +41,8 @@ struct LoadedSettings {
     int valuesRead = 0;    // 0..9
 };
 LoadedSettings readSettings(const QByteArray& content, const Settings& before);
+
+// Checks the mains option button of "120" or "240" on the Set-Up tab.
+void selectMainsOption(FieldModel& fields, const QString& option);
 
 }  // namespace kelvora
