@@ -4,6 +4,7 @@
 #include "app/scheduler.h"
 #include "app/setupcontroller.h"
 #include "model/sharedstate.h"
+#include "model/windowstate.h"
 #include "common/clock.h"
 #include "common/datadir.h"
 #include "energy/kwhperiods.h"
@@ -47,6 +48,7 @@ public:
     const Clock& clock() const { return clock_; }
     FieldModel& fields() { return fields_; }
     SharedState& shared() { return shared_; }
+    WindowState& windows() { return windows_; }
     SetupController& setup() { return setup_; }
     MeterDecoder& decoder() { return *decoder_; }
     Measurement& measurement() { return measurement_; }
@@ -71,6 +73,7 @@ private:
     std::optional<std::pair<QString, quint16>> serverOverride_;
     FieldModel fields_;
     SharedState shared_;
+    WindowState windows_;
     SetupController setup_;
     std::unique_ptr<MeterDecoder> decoder_;
     Measurement measurement_;
