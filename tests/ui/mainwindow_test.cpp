@@ -1,13 +1,11 @@
 #include "ui/mainwindow.h"
-#include "support/started.h"
 #include "support/fakes.h"
-
+#include "support/server.h"
+#include "support/started.h"
 #include "support/wait.h"
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QEvent>
 #include <QLabel>
 #include <QPointer>
@@ -24,6 +22,7 @@ using kelvora::testing::TempDataDir;
 namespace {
 
 struct Window {
+    explicit Window(quint16 port = kelvora::testing::closedLoopbackPort()) : started(tmp.path(), clock, port) {}
     template <typename W>
     W* find(const QString& name) {
         W* w = window.findChild<W*>(name);
@@ -32,7 +31,7 @@ struct Window {
     }
     TempDataDir tmp;
     ManualClock clock;
-    StartedCore started{tmp.path(), clock};
+    StartedCore started;
     KelvoraCore& core = started.core;
     MainWindow window{core};
 };
@@ -91,22 +90,13 @@ TEST(MainWindow, AFactoryThatMakesNoWindowIsSurvived) {
 }
 
 TEST(MainWindow, ReConnectButtonOpensANewConnection) {
-    TempDataDir tmp;
-    ManualClock clock;
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-    int connections = 0;
-    QObject::connect(&server, &QTcpServer::newConnection, [&] {
-        while (server.hasPendingConnections()) server.nextPendingConnection()->setParent(&server), ++connections;
-    });
-    KelvoraCore core(tmp.path(), clock, [] {});
-    core.setServerOverride("127.0.0.1", server.serverPort());
-    ASSERT_EQ(core.Form_Load(), KelvoraCore::LoadResult::Started);
-    ASSERT_TRUE(kelvora::testing::waitUntil([&] { return connections == 1; }));
-    MainWindow window(core);
-    window.findChild<QPushButton*>("CMDConnect")->click();
-    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return connections == 2; }));
-    EXPECT_EQ(core.link().socketState(), MeterLink::kStateConnected);
+    kelvora::testing::LoopbackServer server;
+    Window w(server.port());
+    ASSERT_EQ(w.started.result, KelvoraCore::LoadResult::Started);
+    ASSERT_TRUE(kelvora::testing::waitUntil([&] { return server.accepted == 1; }));
+    w.find<QPushButton>("CMDConnect")->click();
+    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return server.accepted == 2; }));
+    EXPECT_EQ(w.core.link().socketState(), MeterLink::kStateConnected);
 }
 
 TEST(MainWindow, ConnectionFrameNamesTheServerInUse) {
