@@ -1,5 +1,4 @@
 #include "app/scheduler.h"
-#include "app/setupcontroller.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
 #include "measure/measurement.h"
@@ -72,18 +71,10 @@ TEST(Scheduler, ThirtiethMessageRunsTheMinuteStepInTheSameTick) {
 TEST(Scheduler, OneSecondTickShowsDateTimeAndRunsReadyConsumersInOrder) {
     Chain chain;
     QStringList order;
-    chain.scheduler.addMinuteConsumer(&SharedState::KW_1m_Ready, [&] {
-        order << "KW";
-        chain.shared.KW_1m_Ready = 0;
-    });
-    chain.scheduler.addMinuteConsumer(&SharedState::VAC_1m_Ready, [&] {
-        order << "VAC";
-        chain.shared.VAC_1m_Ready = 0;
-    });
-    chain.scheduler.addMinuteConsumer(&SharedState::KWH_1m_Ready, [&] {
-        order << "KWH";
-        chain.shared.KWH_1m_Ready = 0;
-    });
+    const std::pair<int SharedState::*, const char*> consumers[] = {
+        {&SharedState::KW_1m_Ready, "KW"}, {&SharedState::VAC_1m_Ready, "VAC"}, {&SharedState::KWH_1m_Ready, "KWH"}};
+    for (const auto& [flag, name] : consumers)
+        chain.scheduler.addMinuteConsumer(flag, [&, flag = flag, name = name] { order << name, chain.shared.*flag = 0; });
     chain.shared.KWH_1m_Ready = 1;
     chain.shared.KW_1m_Ready = 1;
     chain.scheduler.Timer1_Timer();
