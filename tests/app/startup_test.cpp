@@ -65,17 +65,12 @@ TEST(Startup, NextStartReinitialisesOnlyWhenTheMarkerSaysOtherwise) {
 }
 
 TEST(Startup, SettingsFileEdgeCases) {
-    struct Case {
-        const char* name;
-        QByteArray settings;  // empty: no file at all
-        const char* host;
-        bool option120, option240;
-    };
+    struct Case { const char* name; QByteArray settings; const char* host; bool option120, option240; };
     Settings odd = Settings::defaults();
     odd.VAC_Option = SettingValue::Text("100");
     const Case cases[] = {
         {"option 100 selects neither", settingsFileContent(odd), "192.168.1.100", false, false},
-        {"missing", QByteArray(), "", false, false},
+        {"missing", QByteArray(), "", false, false},  // empty: no file at all
         {"host only", "\"header\"\r\n\"remote host\"\r\n\"10.1.2.3\"\r\n", "10.1.2.3", false, false},
         {"garbage", "\x01\x02\x03", "", false, false},
     };

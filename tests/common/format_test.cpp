@@ -9,16 +9,8 @@
 using namespace kelvora;
 using lim = std::numeric_limits<double>;
 
-namespace {
-
-struct NumberCase {
-    double value;
-    const char* pattern;
-    const char* expected;
-};
-
 TEST(FormatNumber, FollowsThePicture) {
-    const NumberCase cases[] = {
+    const struct { double value; const char *pattern, *expected; } cases[] = {
         // The main window's pictures; `#` after the point drops trailing zeros only.
         {121.46, "##0.0", "121.5"}, {0.04, "##0.0", "0.0"}, {72.224, "$##0.00", "$72.22"}, {5.0, "##0.0#", "5.0"},
         {5.25, "##0.0#", "5.25"}, {0.5, "##.0#", ".5"}, {0, "##.0#", ".0"}, {0, "##.##", "."}, {12, "##.##", "12."},
@@ -38,7 +30,7 @@ TEST(FormatNumber, FollowsThePicture) {
         {12.345, "##0.0 KW", "12.3 KW"}, {1.23, "0.0x0", "1.2x3"}, {1, "#.#x#", "1."}, {-3, "", "-3"},
         {12.5, "KW", "KW"}, {12.5, ".", "13."}, {12.56, "0..0", "12..6"},
     };
-    for (const NumberCase& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(formatNumber(c.value, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.expected))
             << c.value << " with \"" << c.pattern << '"';
     }
@@ -82,4 +74,3 @@ TEST(FormatDate, TwelveHourClockShortYearAndInvalidDates) {
     EXPECT_EQ(formatDate(QDateTime(QDate(2026, 2, 30), QTime(1, 0)), u"ddd mmm D"), "");
 }
 
-}  // namespace

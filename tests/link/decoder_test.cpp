@@ -76,12 +76,7 @@ TEST(MeterDecoder, MessageAfterEndInSameSlotWaitsForALaterSlot) {
 // After a first reading of 240 V / 100 A the calibration values change, so a
 // replaced raw value reads otherwise than one that goes through.
 TEST(MeterDecoder, GlitchFilterAndPlausibilityWindow) {
-    struct Case {
-        const char *section, *vCal, *aCal;
-        double SharedState::*reading;
-        double expected;
-    };
-    const Case cases[] = {
+    const struct { const char *section, *vCal, *aCal; double SharedState::*reading; double expected; } cases[] = {
         {"V!", "230", "50", &SharedState::VAC_Reading, 230.0},  // empty value: replaced by 911
         {"V799!", "230", "50", &SharedState::VAC_Reading, 230.0},
         {"V800!", "230", "50", &SharedState::VAC_Reading, 289 * 230.0 / 400},
@@ -93,7 +88,7 @@ TEST(MeterDecoder, GlitchFilterAndPlausibilityWindow) {
         {"A000000000000000000000000000000767!", "240", "50", &SharedState::A_AMPS_Reading, 100.0},
         {"A000000000000000000000000000000767!B639!", "240", "50", &SharedState::B_AMPS_Reading, 50.0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.section);
         Rig r;
         r.feed(kValid);

@@ -14,8 +14,6 @@ using namespace kelvora;
 using namespace kelvora::sim;
 using kelvora::testing::waitUntil;
 
-namespace {
-
 // The app's own decoder reads each message as the meter meant it.
 TEST(MeterStream, MessagesMatchTheGrammarAndDecodeToTheLoad) {
     kelvora::testing::TempDataDir tmp;
@@ -93,4 +91,3 @@ TEST(MeterServer, NextClientGetsTheContinuingStream) {
     EXPECT_EQ(server.clientsAccepted(), 2);
 }
 
-}  // namespace
