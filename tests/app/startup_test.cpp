@@ -27,8 +27,9 @@ TEST(Startup, FirstStartInEmptyDirectoryCreatesEveryFile) {
     ManualClock clock;
     StartedCore app(tmp.path(), clock);
     ASSERT_EQ(app.result, Result::Started);
-    for (const QString& name : files::historyFiles() << files::KWHhr << files::KWH_Hr << files::Settings)
-        EXPECT_TRUE(tmp.dir().exists(name)) << name.toStdString();
+    // A named list: a range over the temporary that << returns would dangle.
+    const QStringList expected = files::historyFiles() << files::KWHhr << files::KWH_Hr << files::Settings;
+    for (const QString& name : expected) EXPECT_TRUE(tmp.dir().exists(name)) << name.toStdString();
     EXPECT_EQ(tmp.contents("init.dat"), QByteArray("\"init done\"\r\n"));
     EXPECT_EQ(tmp.contents("alarms.log"), QByteArray("12/5/2026  2:03:00 PM  Restart Program\r\n"));
     // The settings and the saved averages are shown.
