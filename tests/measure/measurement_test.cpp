@@ -135,7 +135,7 @@ TEST_F(MeasurementTest, KwUpdateFromTheShownTexts) {
     EXPECT_EQ(read[6], QStringLiteral("12"));
 }
 
-TEST_F(MeasurementTest, MinuteEnergyAndCost) {
+TEST_F(MeasurementTest, MinuteEnergyCostAndTotals) {
     // A null price leaves the design price 0.0585.
     const struct { double vac, a, b; const char *price, *kwh; double perKwh; } cases[] = {
         {120, 5, 5, nullptr, ".02", 0.0585}, {120, 2, 0, nullptr, ".004", 0.0585}, {240, 200, 200, "0.25", "1.6", 0.25},
@@ -152,6 +152,16 @@ TEST_F(MeasurementTest, MinuteEnergyAndCost) {
         EXPECT_NEAR(state.Total_KWH_Saved, 10 + kwh, 1e-12);
         EXPECT_NEAR(state.Total_Cost_Saved, 1 + kwh * c.perKwh, 1e-12);
     }
+    // The totals file and fields, rounded as shown.
+    averages(0, 0, 0);
+    state.Total_KWH_Saved = 1234.46;
+    state.Total_Cost_Saved = 72.224;
+    fields.setText(t100(7), QStringLiteral("0.0585"));
+    minute();
+    EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"1234.5\",\"72.22\",\"0.0585\"\r\n"));
+    expectTexts({{t100(6), "1234.5"}, {t100(5), "$72.22"}});
+    ASSERT_TRUE(writeKwhLastData(dir, 12.34, 0.005, 0.12345));
+    EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"12.3\",\"0.01\",\"0.1235\"\r\n"));
 }
 
 TEST_F(MeasurementTest, MinuteMeansOfTheCurrentValues) {
@@ -170,17 +180,6 @@ TEST_F(MeasurementTest, MinuteMeansOfTheCurrentValues) {
     minute();  // the next minute starts from empty sums
     EXPECT_EQ(file(files::VAC_1m), quoted("121.4"));
     EXPECT_EQ(file(files::KW_1m), quoted("0.0"));
-}
-
-TEST_F(MeasurementTest, TotalsFile) {
-    state.Total_KWH_Saved = 1234.46;
-    state.Total_Cost_Saved = 72.224;
-    fields.setText(t100(7), QStringLiteral("0.0585"));
-    minute();
-    EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"1234.5\",\"72.22\",\"0.0585\"\r\n"));
-    expectTexts({{t100(6), "1234.5"}, {t100(5), "$72.22"}});
-    ASSERT_TRUE(writeKwhLastData(dir, 12.34, 0.005, 0.12345));
-    EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"12.3\",\"0.01\",\"0.1235\"\r\n"));
 }
 
 TEST(MeasurementFiles, AFileThatCannotBeWrittenLeavesTheOthersAndTheTotals) {
