@@ -93,36 +93,31 @@ TEST(Startup, SettingsFileEdgeCases) {
     }
 }
 
-TEST(Startup, OneInstancePerDataDirectory) {
-    TempDataDir tmp, other, crashed;
-    ManualClock clock;
-    StartedCore first(tmp.path(), clock);
-    const QStringList before = fileNames(tmp.path());
-    const QByteArray log = tmp.contents("alarms.log");
-    StartedCore second(tmp.path(), clock);
-    EXPECT_EQ(second.result, Result::AlreadyRunning);
-    EXPECT_EQ(tmp.contents("alarms.log"), log);
-    EXPECT_EQ(fileNames(tmp.path()), before);
-    EXPECT_EQ(StartedCore(other.path(), clock).result, Result::Started);
-    // The lock of a run that crashed: its process no longer exists.
-    crashed.dir().writeWhole(files::InstanceLock, "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    EXPECT_EQ(StartedCore(crashed.path(), clock).result, Result::Started);
-}
-
-TEST(Startup, InitializeBesideARunningInstanceTouchesNothing) {
+// One instance per data directory: neither a second start nor --initialize
+// beside a running instance touches its files.
+TEST(Startup, InitializeOrASecondStartBesideARunningInstanceTouchesNothing) {
     TempDataDir tmp;
     ManualClock clock;
     StartedCore running(tmp.path(), clock);
     tmp.dir().writeWhole(files::KWHHours, "\"kept\"\r\n");
     const QStringList before = fileNames(tmp.path());
     const QByteArray log = tmp.contents(files::AlarmsLog);
+    EXPECT_EQ(StartedCore(tmp.path(), clock).result, Result::AlreadyRunning);
     EXPECT_EQ(KelvoraCore::InitializeOnly(tmp.path(), clock), KelvoraCore::InitializeResult::AlreadyRunning);
     EXPECT_EQ(tmp.contents(files::KWHHours), QByteArray("\"kept\"\r\n"));
     EXPECT_EQ(tmp.contents(files::AlarmsLog), log);
     EXPECT_EQ(fileNames(tmp.path()), before);
     EXPECT_TRUE(running.core.scheduler().isRunning());
+}
 
-    TempDataDir idle;  // nobody runs here: it is initialised, and its lock let go
+TEST(Startup, OtherDirectoriesAStaleLockAndAFinishedInitializeDoNotBlock) {
+    TempDataDir other, crashed, idle;
+    ManualClock clock;
+    EXPECT_EQ(StartedCore(other.path(), clock).result, Result::Started);
+    // The lock of a run that crashed: its process no longer exists.
+    crashed.dir().writeWhole(files::InstanceLock, "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    EXPECT_EQ(StartedCore(crashed.path(), clock).result, Result::Started);
+    // Nobody runs here: it is initialised, and its lock let go.
     EXPECT_EQ(KelvoraCore::InitializeOnly(idle.path(), clock), KelvoraCore::InitializeResult::Done);
     EXPECT_EQ(idle.contents(files::InitMarker), QByteArray("\"init done\"\r\n"));
     EXPECT_EQ(StartedCore(idle.path(), clock).result, Result::Started);
