@@ -179,4 +179,10 @@ void KwhAccounting::ResetKwData() {
     writeKwhLastData(dir_, shared_.Total_KWH_Saved, shared_.Total_Cost_Saved, shared_.Cost_per_KWH);
 }
 
+void KwhAccounting::startAfresh() {
+    periods_ = KwhPeriods{};
+    LoadKwhPeriodTotals();
+    ResetKwData();
+}
+
 }  // namespace kelvora

@@ -49,6 +49,10 @@ public:
     bool SaveKwhPeriodTotals();
     // Month-to-date energy and cost to zero, shown and saved.
     void ResetKwData();
+    // After the data files were created afresh: the running hour and the
+    // month-to-date totals start from the new files, so that the next minute
+    // does not write the erased totals back.
+    void startAfresh();
 
     // The first day of the week; QLocale::system() gives it by default.
     void setFirstDayOfWeek(Qt::DayOfWeek day) { firstDay_ = day; }
