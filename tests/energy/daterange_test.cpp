@@ -1,6 +1,7 @@
 #include "energy/daterange.h"
 #include "energy/priceentry.h"
 #include "energy/kwhdates.h"
+#include "energy/kwhgraph.h"
 #include "model/datafiles.h"
 #include "model/fieldmodel.h"
 #include "model/sharedstate.h"
@@ -123,4 +124,13 @@ TEST(PriceEntry, OnlyAPositiveNumberChangesAndSavesThePrice) {
         EXPECT_EQ(tmp.contents(files::KWH_last_data),
                   c.price == 0.0585 ? QByteArray() : QByteArray("\"123.5\",\"7.23\",\"0.0700\"\r\n"));
     }
+}
+
+TEST(KwhGraph, BarLabelsFollowTheStampOfTheirRecord) {
+    const struct { int period; const char* stamp; QString label; } cases[] = {
+        {1, "12/7/2026  2:00:00 PM", "Mon 7 2:00 PM"}, {2, "12/7/2026  12:00:00 AM", "Mon Dec 7"},
+        {3, "12/7/2026  12:00:00 AM", "Dec 7"},        {4, "9/1/2026  12:00:00 AM", "SEPT"},
+        {5, "1/1/2029  12:00:00 AM", "2029"},          {2, "not a stamp", "not a stamp"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(kwhBarLabel(c.period, QString::fromLatin1(c.stamp)), c.label) << c.stamp;
 }
