@@ -12,8 +12,15 @@ fi
 work=$(mktemp -d /tmp/kelvora-newyear.XXXXXX)
 data=$work/data
 sim_pid="" app_pid=""
+# faketime runs the program as its child: stop the child, then faketime.
+stop_app() {
+  pkill -TERM -P "$app_pid" 2>/dev/null
+  kill "$app_pid" 2>/dev/null
+  wait "$app_pid" 2>/dev/null
+  app_pid=""
+}
 cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$app_pid" ] && stop_app
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
@@ -45,7 +52,7 @@ for _ in $(seq 50); do
   sleep 0.5
 done
 sleep 3
-kill "$app_pid"; wait "$app_pid" 2>/dev/null; app_pid=""
+stop_app
 
 fail=0
 check() {  # description, command...
