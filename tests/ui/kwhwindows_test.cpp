@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QCategoryAxis>
+#include <QChartView>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -93,6 +95,13 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
     EXPECT_EQ(labels, (QStringList{"DEC", "JAN", "FEB", "MAR", "APR", "MAY", "JUNE", "JULY", "AUG", "SEPT", "OCT",
                                    "NOV", "DEC"}));
     EXPECT_EQ(w.chart().rowLabel(36), "");
+    // The axis names drawn bars only, the latest month among them.
+    auto* axis = qobject_cast<QCategoryAxis*>(w.findChild<QChartView*>()->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(axis, nullptr);
+    QStringList onAxis = axis->categoriesLabels();
+    for (QString& l : onAxis) l.remove(QChar(0x200B));
+    EXPECT_GT(onAxis.size(), 3);
+    for (const QString& l : onAxis) EXPECT_TRUE(labels.contains(l)) << l.toStdString();
 
     c.writeRolling(files::KWHMonth, hourStamp, [](int) { return "0"; });
     w.ShowYtdKwh();
