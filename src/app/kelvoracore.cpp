@@ -32,7 +32,11 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       decoder_(std::make_unique<MeterDecoder>(shared_, fields_, dir_)),
       measurement_(shared_, fields_, dir_, clock_),
       link_(fields_, clock_, [this](const QString& slot) { decoder_->DecodeMeterMessage(slot); }),
-      scheduler_(shared_, fields_, clock_, link_, measurement_) {
+      scheduler_(shared_, fields_, clock_, link_, measurement_),
+      tenSecondTrends_(shared_, dir_, clock_),
+      waveforms_(dir_) {
+    scheduler_.addMessageStep([this] { tenSecondTrends_.Current_Trend_Update(); });
+    scheduler_.addMessageStep([this] { waveforms_.Update_WaveForms(); });
     shared_.settings = designTimeSettings();
     setup_.disableSaveButtons();
 }

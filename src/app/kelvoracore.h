@@ -10,6 +10,8 @@
 #include "energy/kwhperiods.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
+#include "live/tensecondtrend.h"
+#include "live/waveforms.h"
 #include "measure/measurement.h"
 
 #include <QLockFile>
@@ -55,6 +57,8 @@ public:
     KwhPeriods& kwhPeriods() { return kwhPeriods_; }
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
+    TenSecondTrends& tenSecondTrends() { return tenSecondTrends_; }
+    Waveforms& waveforms() { return waveforms_; }
 
 
 private:
@@ -80,6 +84,8 @@ private:
     KwhPeriods kwhPeriods_;
     MeterLink link_;
     Scheduler scheduler_;
+    TenSecondTrends tenSecondTrends_;
+    Waveforms waveforms_;
 };
 
 }  // namespace kelvora
