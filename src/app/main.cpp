@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
 #include "ui/mainwindow.h"
+#include "ui/currenttrendwindow.h"
+#include "ui/meterwindow.h"
 #include "energy/initdata.h"
 
 #include <QApplication>
@@ -67,6 +69,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     MainWindow window(core);
+    window.setWindowFactory(QStringLiteral("CMD_Cur_Trend"), [&core](QWidget* parent) {
+        return new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
+    });
+    window.setWindowFactory(QStringLiteral("CMD_Meter"), [&core](QWidget* parent) { return new MeterWindow(core.dir(), parent); });
     QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
         if (core.CMD_SaveExit_Click()) {
             QApplication::quit();

@@ -130,14 +130,14 @@ QString ChartView::rowLabel(int row) const {
 
 void ChartView::setPenColor(int red, int green, int blue) {
     pen_ = chartColor(red, green, blue);
-    rebuildSeries();
-    scheduleLoad();
+    if (axes_->line) axes_->line->setPen(QPen(pen_, 2));
+    if (axes_->bars) scheduleLoad();
 }
 
 void ChartView::setPointFillColor(int red, int green, int blue) {
     fill_ = chartColor(red, green, blue);
-    rebuildSeries();
-    scheduleLoad();
+    if (axes_->line) axes_->line->setBrush(fill_);
+    if (axes_->bars) scheduleLoad();
 }
 
 void ChartView::setValueAxisAuto(bool on) {

@@ -2,6 +2,7 @@
 
 #include "ui/fieldbinder.h"
 #include "ui/lamp.h"
+#include "ui/waveformpanel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -139,6 +140,7 @@ QWidget* MainWindow::buildCurrentTab() {
     grid->addWidget(frame(tr("Live values"), live), 0, 0);
     grid->addWidget(column({frame(tr("Month to date"), month), frame(tr("Averages"), averages)}), 0, 1);
     grid->addLayout(buttons, 1, 0, 1, 2);
+    grid->addWidget(new WaveformPanel(core_.waveforms()), 2, 0, 1, 3);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(2, 1);
     return page;
