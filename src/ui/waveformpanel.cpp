@@ -22,7 +22,7 @@ ChartView* waveformChart(const QString& name, const QString& designTitle) {
     auto* chart = new ChartView;
     chart->setObjectName(name);
     chart->setTitle(designTitle);
-    chart->setCategoryLabelLimit(0);  // sample numbers say nothing
+    chart->setCategoryLabelLimit(7);
     chart->setCategoryAxisTitle(QObject::tr("Sample"));
     chart->setMinimumSize(260, 180);
     return chart;
@@ -36,7 +36,7 @@ void plot(ChartView& chart, const QList<double>& wave, int red, int green, int b
     chart.setColumnCount(1);
     chart.setPenColor(red, green, blue);
     QList<ChartPoint> points;
-    for (double v : wave) points.append(ChartPoint{QString(), v});
+    for (double v : wave) points.append(ChartPoint{QString::number(points.size() + 1), v});
     chart.setPoints(points);
 }
 
