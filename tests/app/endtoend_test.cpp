@@ -75,4 +75,12 @@ TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
         {"Label40(2)", "5"},     {"Label40(0)", "1.00"},      {"Label4", "5"},         {"Label5", "5"}};
     for (const auto& [field, text] : shown) EXPECT_EQ(core.fields().text(field), text) << field;
     EXPECT_NE(core.fields().text("Label7"), "TimeStamp");
+    // After the power step of each message: the trend step, then the waveforms.
+    for (const char* name : {"KW_10sec.dat", "VAC_10sec.dat"}) {
+        const QList<TrendRecord> trend = readTrendRecords(tmp.contents(name));
+        ASSERT_EQ(trend.size(), 60) << name;
+        EXPECT_EQ(trend.last().value, name[0] == 'K' ? 36 : 240) << name;
+    }
+    EXPECT_EQ(core.waveforms().VAC_Wave().size(), 25);
+    EXPECT_EQ(core.waveforms().A_AMP_Wave().size(), 25);
 }

@@ -1,6 +1,7 @@
 #include "ui/chartprint.h"
 #include "ui/chartservice.h"
 #include "ui/currenttrendwindow.h"
+#include "ui/mainwindow.h"
 #include "ui/meterwindow.h"
 #include "ui/waveformpanel.h"
 #include "live/tensecondtrend.h"
@@ -9,6 +10,7 @@
 #include "common/format.h"
 #include "common/records.h"
 #include "support/fakes.h"
+#include "support/started.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -17,6 +19,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -212,4 +215,19 @@ TEST(WaveformPanel, PlotsBothWaveformsInTheirColoursAndKeepsThemWithoutFiles) {
     QFile::remove(dir.filePath(files::VAC_WAVE));
     waves.Update_WaveForms();
     EXPECT_EQ(vac->points().size(), 25);
+}
+
+TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsTheCoresWaveforms) {
+    TempDataDir tmp;
+    ManualClock clock;
+    kelvora::testing::StartedCore started(tmp.path(), clock);
+    MainWindow window(started.core);
+    auto* tabs = child<QTabWidget>(window, "SSTab1");
+    auto* vac = child<ChartView>(window, "MSChart1");
+    ASSERT_TRUE(tabs && vac);
+    EXPECT_TRUE(tabs->widget(0)->isAncestorOf(vac));
+    EXPECT_TRUE(tabs->widget(0)->isAncestorOf(child<ChartView>(window, "MSChart2")));
+    tmp.dir().writeWhole(files::VAC_WAVE, "1\r\n2\r\n3\r\n");
+    started.core.waveforms().Update_WaveForms();
+    EXPECT_EQ(vac->points().size(), 3);
 }
