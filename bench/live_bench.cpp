@@ -8,8 +8,10 @@
 #include "model/datafiles.h"
 #include "model/sharedstate.h"
 #include "ui/chartservice.h"
+#include "ui/waveformpanel.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -49,6 +51,24 @@ void BM_WaveformRead(benchmark::State& s) {
     for (auto _ : s) w.Update_WaveForms();
 }
 BENCHMARK(BM_WaveformRead)->Unit(benchmark::kMicrosecond);
+
+// The same with the two charts of the Current tab replotting.
+void BM_WaveformReadAndPlot(benchmark::State& s) {
+    QTemporaryDir tmp;
+    const DataDir dir(tmp.path(), files::displayOnly());
+    QByteArray wave;
+    for (int i = 0; i < 25; ++i) wave += QByteArray::number(511 + int(300 * std::sin(i * 0.25))) + "\r\n";
+    dir.writeWhole(files::VAC_WAVE, wave);
+    dir.writeWhole(files::A_AMP_WAVE, wave);
+    Waveforms w(dir);
+    WaveformPanel panel(w);
+    panel.resize(900, 260);
+    for (auto _ : s) {
+        w.Update_WaveForms();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_WaveformReadAndPlot)->Unit(benchmark::kMicrosecond);
 
 QList<ChartPoint> history(int n) {
     QList<ChartPoint> points;

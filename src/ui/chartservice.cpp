@@ -78,7 +78,7 @@ ChartView::ChartView(Style style, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
     setMinimumSize(240, 160);
-    rebuildSeries();
+    createSeries();
     loadSeries();
 }
 
@@ -96,7 +96,9 @@ void ChartView::setColumnCount(int count) {
     for (Row& r : rows_) r.value.reset();
     if (columns_ == 1 && randomFill_)
         for (Row& r : rows_) r.value = QRandomGenerator::global()->bounded(100);
-    rebuildSeries();
+    // The one series object stays; hidden and emptied it is no series at all,
+    // and a chart cleared on every refresh does not rebuild its series.
+    axes_->series()->setVisible(columns_ == 1);
     scheduleLoad();
 }
 
@@ -214,14 +216,7 @@ void ChartView::scheduleLoad() {
     QMetaObject::invokeMethod(this, &ChartView::flush, Qt::QueuedConnection);
 }
 
-void ChartView::rebuildSeries() {
-    if (QAbstractSeries* old = axes_->series()) {
-        chart_->removeSeries(old);
-        delete old;
-    }
-    axes_->line = nullptr;
-    axes_->bars = nullptr;
-    if (columns_ == 0) return;
+void ChartView::createSeries() {
     if (style_ == Style::Line) {
         axes_->line = new QLineSeries;
         axes_->line->setPen(QPen(pen_, 2));
