@@ -187,6 +187,12 @@ void CurrentTrendWindow::UpdateCurrentTrend() {
         {&trends_.VAC_10sec, 10}, {&trends_.A_AMPS_10sec, 2}, {&trends_.B_AMPS_10sec, 2}, {&trends_.KW_10sec, 2}};
     if (shown_ == Voltage && shared_.Cur_VAC <= 0) return;  // the scale stays as it was
     const auto& rule = rules[shown_];
+    if (rule.range->min > rule.range->max) {
+        // No update since the start (max 0, min at its start value): an
+        // upside-down scale would show nothing, so fit the scale to the points.
+        chart_->setValueAxisAuto(true);
+        return;
+    }
     chart_->setValueAxisMinimum(rule.range->min - rule.margin);
     chart_->setValueAxisMaximum(rule.range->max + rule.margin);
 }

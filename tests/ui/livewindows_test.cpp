@@ -121,6 +121,17 @@ TEST(CurrentTrend, WithoutVoltageTheVoltageButtonSaysSoAndTheShownQuantityKeepsR
     EXPECT_EQ(w->chart().points().last().value, 0.5);
 }
 
+TEST(CurrentTrend, BeforeTheFirstUpdateTheScaleFitsThePointsInsteadOfTurningUpsideDown) {
+    TrendRig r;
+    QList<Record> records;
+    for (int i = 0; i < 60; ++i) records << Record{Field::Text("07/03/2026"), Field::Text("14:00:00"), Field::Number(4)};
+    r.dir.writeRecords(files::A_AMPS_10sec, records);
+    auto w = r.open();  // the window's range is still max 0, min 1000
+    child<QPushButton>(*w, "CMDCur_A")->click();
+    EXPECT_LT(w->chart().valueAxisMinimum(), 4);
+    EXPECT_GT(w->chart().valueAxisMaximum(), 4);
+}
+
 TEST(CurrentTrend, AShortFileKeepsTheFiguresAndTheOlderPoints) {
     TrendRig r;
     r.record(files::A_AMPS_10sec, 10, 69, 121.5);
