@@ -21,6 +21,16 @@ namespace {
 
 using namespace kelvora;
 
+// The widget benchmarks need an application; made once, on the offscreen platform.
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "bench_live";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(argc, argv);
+}
+
 void BM_TrendStep(benchmark::State& s) {
     QTemporaryDir tmp;
     const DataDir dir(tmp.path(), files::displayOnly());
@@ -54,6 +64,7 @@ BENCHMARK(BM_WaveformRead)->Unit(benchmark::kMicrosecond);
 
 // The same with the two charts of the Current tab replotting.
 void BM_WaveformReadAndPlot(benchmark::State& s) {
+    ensureApplication();
     QTemporaryDir tmp;
     const DataDir dir(tmp.path(), files::displayOnly());
     QByteArray wave;
@@ -80,6 +91,7 @@ QList<ChartPoint> history(int n) {
 }
 
 void BM_HistoryChartLoad(benchmark::State& s) {
+    ensureApplication();
     ChartView chart;
     chart.resize(1000, 500);
     const QList<ChartPoint> points = history(20160);
@@ -88,6 +100,7 @@ void BM_HistoryChartLoad(benchmark::State& s) {
 BENCHMARK(BM_HistoryChartLoad)->Unit(benchmark::kMillisecond);
 
 void BM_HistoryChartLoadAndDraw(benchmark::State& s) {
+    ensureApplication();
     ChartView chart;
     chart.resize(1000, 500);
     const QList<ChartPoint> points = history(20160);
@@ -100,10 +113,4 @@ BENCHMARK(BM_HistoryChartLoadAndDraw)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BENCHMARK_MAIN();
