@@ -35,6 +35,11 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       scheduler_(shared_, fields_, clock_, link_, measurement_) {
     shared_.settings = designTimeSettings();
     setup_.disableSaveButtons();
+    // The minute consumers: the four histories first, in this order.
+    for (const HistoryQuantity& q : historyQuantities()) {
+        histories_.push_back(std::make_unique<HistoryUpdate>(q, shared_, windows_, dir_, clock_));
+        scheduler_.addMinuteConsumer(q.ready, [h = histories_.back().get()] { h->History_Update(); });
+    }
 }
 
 KelvoraCore::~KelvoraCore() = default;

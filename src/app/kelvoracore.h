@@ -8,6 +8,7 @@
 #include "common/clock.h"
 #include "common/datadir.h"
 #include "energy/kwhperiods.h"
+#include "history/historyupdate.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
 #include "measure/measurement.h"
@@ -18,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace kelvora {
 
@@ -55,6 +57,8 @@ public:
     KwhPeriods& kwhPeriods() { return kwhPeriods_; }
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
+    // The history of KW, phase A, phase B and voltage, in that order.
+    HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
 
 
 private:
@@ -80,6 +84,7 @@ private:
     KwhPeriods kwhPeriods_;
     MeterLink link_;
     Scheduler scheduler_;
+    std::vector<std::unique_ptr<HistoryUpdate>> histories_;
 };
 
 }  // namespace kelvora

@@ -47,6 +47,13 @@ public:
         minuteConsumers_ << MinuteConsumer{readyFlag, std::move(step)};
     }
 
+    // The ready flags of the minute consumers, in the order they run.
+    QList<int SharedState::*> minuteConsumerFlags() const {
+        QList<int SharedState::*> flags;
+        for (const MinuteConsumer& c : minuteConsumers_) flags << c.readyFlag;
+        return flags;
+    }
+
     int hourSeconds() const { return Hour_Seconds; }
     static constexpr int kHourTicks = 3600;
 
