@@ -79,7 +79,9 @@ QByteArrayView FieldScanner::next() {
     QByteArrayView raw;
     lastQuoted_ = data_[pos_] == '"';
     if (lastQuoted_) {
-        const qsizetype close = data_.indexOf('"', pos_ + 1);
+        const char* from = data_.data() + pos_ + 1;
+        const void* quote = std::memchr(from, '"', size_t(data_.size() - pos_ - 1));
+        const qsizetype close = quote ? static_cast<const char*>(quote) - data_.data() : -1;
         const qsizetype end = close < 0 ? data_.size() : close;
         raw = data_.sliced(pos_ + 1, end - pos_ - 1);
         pos_ = close < 0 ? data_.size() : close + 1;

@@ -38,6 +38,8 @@ public:
     // The next field's bytes, quotes stripped; empty when the data is used up.
     QByteArrayView next();
     bool lastWasQuoted() const { return lastQuoted_; }
+    // Bytes taken so far.
+    qsizetype position() const { return pos_; }
 
 private:
     QByteArrayView data_;

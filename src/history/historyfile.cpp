@@ -5,6 +5,7 @@
 #include "common/records.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kelvora {
 namespace {
@@ -38,20 +39,90 @@ bool hasStoredForm(QByteArrayView v) {
     return !(negative && integerDigits == 0 && first == '0' && !second);
 }
 
+QByteArray storedForm(QByteArrayView value);
+
 bool isRecordBreak(char c) { return c == '"' || c == '\r' || c == '\n'; }
 
-// A stamp as the record writer writes a text: without quotes or line ends.
-void appendStamp(QByteArray& out, QByteArrayView stamp) {
-    for (char c : stamp)
-        if (!isRecordBreak(c)) out += c;
+// The new content of a file, put together with plain copies: a minute writes
+// some 4 MB of records, so appending byte by byte would cost more than the
+// disk does.
+class RecordBuffer {
+public:
+    explicit RecordBuffer(qsizetype expected) { bytes_.resize(expected); }
+
+    void put(QByteArrayView v) {
+        if (used_ + v.size() > bytes_.size()) bytes_.resize(std::max(bytes_.size() * 2, used_ + v.size()));
+        std::memcpy(bytes_.data() + used_, v.data(), size_t(v.size()));
+        used_ += v.size();
+    }
+    // A stamp as the record writer writes a text: without quotes or line ends.
+    void putStamp(QByteArrayView stamp) {
+        if (std::none_of(stamp.begin(), stamp.end(), isRecordBreak)) return put(stamp);
+        for (char c : stamp)
+            if (!isRecordBreak(c)) put(QByteArrayView(&c, 1));
+    }
+    void putRecord(QByteArrayView stamp, QByteArrayView value) {
+        put("\"");
+        putStamp(stamp);
+        put("\",\"");
+        if (hasStoredForm(value))
+            put(value);
+        else
+            put(storedForm(value));
+        put("\"\r\n");
+    }
+    // A record that stands as the writer wrote it is copied back as its line;
+    // lines that follow each other in the file are copied in one go.
+    void putRecord(const HistoryRecord& r) {
+        if (r.line.isEmpty() || !hasStoredForm(r.value)) {
+            flushLines();
+            return putRecord(r.stamp, r.value);
+        }
+        if (!lines_.isEmpty() && lines_.data() + lines_.size() == r.line.data()) {
+            lines_ = QByteArrayView(lines_.data(), lines_.size() + r.line.size());
+            return;
+        }
+        flushLines();
+        lines_ = r.line;
+    }
+    void flushLines() {
+        if (lines_.isEmpty()) return;
+        put(lines_);
+        lines_ = {};
+    }
+    QByteArray take() {
+        bytes_.resize(used_);
+        return std::move(bytes_);
+    }
+
+private:
+    QByteArray bytes_;
+    qsizetype used_ = 0;
+    QByteArrayView lines_;  // lines waiting to be copied
+};
+
+QByteArray storedForm(QByteArrayView value) {
+    return formatNumber(numericValue(QString::fromLatin1(value)), kStoredPattern).toLatin1();
 }
 
-void appendRecord(QByteArray& out, QByteArrayView stamp, QByteArrayView value) {
-    out += '"';
-    appendStamp(out, stamp);
-    out += "\",\"";
-    appendHistoryValue(out, value);
-    out += "\"\r\n";
+// A line exactly as the writer writes a record: "stamp","value" CR LF with no
+// quote or line end inside a field. Nearly every line is one; it is found
+// with a few memchr calls and can be copied back whole.
+std::optional<HistoryRecord> writtenLine(QByteArrayView content, qsizetype pos) {
+    const char* begin = content.data() + pos;
+    const qsizetype left = content.size() - pos;
+    if (left < 7 || *begin != '"') return std::nullopt;
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', size_t(left)));
+    if (!lf) return std::nullopt;
+    const qsizetype length = lf - begin + 1;
+    if (length < 7 || lf[-1] != '\r' || lf[-2] != '"') return std::nullopt;
+    const auto* stampEnd = static_cast<const char*>(std::memchr(begin + 1, '"', size_t(length - 1)));
+    if (stampEnd + 2 >= lf || stampEnd[1] != ',' || stampEnd[2] != '"') return std::nullopt;
+    const char* valueBegin = stampEnd + 3;
+    const auto* valueEnd = static_cast<const char*>(std::memchr(valueBegin, '"', size_t(lf - valueBegin)));
+    if (valueEnd != lf - 2 || std::memchr(begin, '\r', size_t(length - 2))) return std::nullopt;
+    return HistoryRecord{QByteArrayView(begin + 1, stampEnd - begin - 1), QByteArrayView(valueBegin, valueEnd - valueBegin),
+                         QByteArrayView(begin, length)};
 }
 
 QString textOf(QByteArrayView bytes) { return QString::fromUtf8(bytes); }
@@ -60,21 +131,30 @@ QString textOf(QByteArrayView bytes) { return QString::fromUtf8(bytes); }
 
 std::optional<std::vector<HistoryRecord>> scanHistory(QByteArrayView content) {
     std::vector<HistoryRecord> records;
-    FieldScanner scanner(content);
-    while (!scanner.atEnd()) {
-        const QByteArrayView stamp = scanner.next();
-        if (scanner.atEnd()) break;
+    constexpr qsizetype kTypicalRecordBytes = 30;
+    records.reserve(size_t(std::min<qsizetype>(content.size() / kTypicalRecordBytes + 1, kMaxHistoryRecords)));
+    qsizetype pos = 0;
+    while (pos < content.size()) {
+        std::optional<HistoryRecord> record = writtenLine(content, pos);
+        if (record) {
+            pos += record->line.size();
+        } else {
+            // Anything else is read field by field, as every record file is.
+            FieldScanner scanner(content.sliced(pos));
+            if (scanner.atEnd()) break;
+            const QByteArrayView stamp = scanner.next();
+            if (scanner.atEnd()) break;  // a stamp without its value
+            record = HistoryRecord{stamp, scanner.next(), {}};
+            pos += scanner.position();
+        }
         if (records.size() == kMaxHistoryRecords) return std::nullopt;
-        records.push_back({stamp, scanner.next()});
+        records.push_back(*record);
     }
     return records;
 }
 
 void appendHistoryValue(QByteArray& out, QByteArrayView value) {
-    if (hasStoredForm(value))
-        out += value;
-    else
-        out += formatNumber(numericValue(QString::fromLatin1(value)), kStoredPattern).toLatin1();
+    out += hasStoredForm(value) ? value.toByteArray() : storedForm(value);
 }
 
 std::optional<QByteArray> withMinuteRecord(QByteArrayView content, int capacity, QByteArrayView stamp,
@@ -85,11 +165,11 @@ std::optional<QByteArray> withMinuteRecord(QByteArrayView content, int capacity,
     const qsizetype count = qsizetype(records->size());
     const qsizetype first = count >= capacity ? 1 : 0;
     const qsizetype end = std::min<qsizetype>(count, capacity);
-    QByteArray out;
-    out.reserve(content.size() + stamp.size() + value.size() + 8);
-    for (qsizetype i = first; i < end; ++i) appendRecord(out, (*records)[i].stamp, (*records)[i].value);
-    appendRecord(out, stamp, value);
-    return out;
+    RecordBuffer out(content.size() + stamp.size() + value.size() + 8);
+    for (qsizetype i = first; i < end; ++i) out.putRecord((*records)[i]);
+    out.flushLines();
+    out.putRecord(stamp, value);
+    return out.take();
 }
 
 HistoryChart historyChart(QByteArrayView content) {

@@ -19,6 +19,9 @@ inline constexpr int kMaxHistoryRecords = 21000;
 struct HistoryRecord {
     QByteArrayView stamp;
     QByteArrayView value;
+    // The whole line with its CR LF when it stands exactly as the writer
+    // writes a record ("stamp","value"), else empty.
+    QByteArrayView line;
 };
 
 // The records of a history file's content, as views into it. A last stamp

@@ -160,8 +160,7 @@ TEST(HistoryUpdate, EachQuantityKeepsToItsOwnFiles) {
     for (const HistoryQuantity& q : historyQuantities()) {
         SCOPED_TRACE(q.name.toStdString());
         Recorder r(q);
-        FieldModel fields;
-        ASSERT_TRUE(InitAllData(r.dir, r.clock, r.shared, fields));
+        for (const HistoryQuantity& other : historyQuantities()) r.dir.writeWhole(other.file(kHistorySpans[1]), records(60));
         r.setMinuteFile("\"7\"\r\n");
         r.minute();
         for (const HistoryQuantity& other : historyQuantities())
