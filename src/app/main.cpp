@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
+#include "ui/historytrendwindow.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     MainWindow window(core);
+    addHistoryWindows(window, core);
     QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
         if (core.CMD_SaveExit_Click()) {
             QApplication::quit();

@@ -49,6 +49,9 @@ public:
         minuteConsumers_ << MinuteConsumer{readyFlag, std::move(step)};
     }
 
+    // The minute consumers whose ready flag is 1, in the order added: the
+    // part of every Timer1 tick that records the minute.
+    void runMinuteConsumers();
     // The ready flags of the minute consumers, in the order they run.
     QList<int SharedState::*> minuteConsumerFlags() const {
         QList<int SharedState::*> flags;
