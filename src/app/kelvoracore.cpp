@@ -50,6 +50,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     loadAverages();                                                  // 3
     setup_.armIgnoreChange();                                        // 4
     loadSavedTotals();                                               // 5
+    shared_.Lifetime_KWH = readLifetimeKwh(dir_);
     loadSettings();                                                  // 6
     applyMainsOption();                                              // 7
     connectToMeter();                                                // 8, 9

@@ -45,6 +45,7 @@ TEST(InitAllData, WritesEveryFileWithItsStartingContent) {
     for (const char* f : {"KW_1m.dat", "AAMP_1m.dat", "BAMP_1m.dat", "VAC_1m.dat", "KWH_1m.dat"})
         expected.append(Expect{f, "\"0\"\r\n"});
     expected.append(Expect{"KWH_last_data.dat", "\"0\",\"0\",\"0.0585\"\r\n"});
+    expected.append(Expect{"KWH_lifetime.dat", "0\r\n"});
     expected.append(Expect{"alarms.log", ""});
     expected.append(Expect{"Avg_KWHhr.dat", "\"0\",\"0\",\"0\",\"0\"\r\n"});
     expected.append(Expect{"SetupData.ini", settingsFileContent(Settings::defaults())});
