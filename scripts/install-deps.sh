@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  libmosquitto-dev mosquitto mosquitto-clients
 )
 
 missing=()

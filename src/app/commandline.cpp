@@ -40,9 +40,12 @@ CommandLine parseCommandLine(const QStringList& args) {
             cl.dataDir = a.mid(11);
         } else if (a == QLatin1String("--server") && i + 1 < args.size()) {
             if (!parseServer(args[++i], cl)) return cl;
+        } else if (a == QLatin1String("--mqtt") && i + 1 < args.size()) {
+            cl.mqttUrl = args[++i];
         } else {
             cl.action = CommandLine::Action::Error;
-            cl.error = a == QLatin1String("--data-dir") || a == QLatin1String("--server")
+            cl.error = a == QLatin1String("--data-dir") || a == QLatin1String("--server") ||
+                                   a == QLatin1String("--mqtt")
                            ? QStringLiteral("%1 needs a value").arg(a)
                            : QStringLiteral("unknown option: %1").arg(a);
             return cl;
@@ -53,7 +56,7 @@ CommandLine parseCommandLine(const QStringList& args) {
 
 QString usageText() {
     return QStringLiteral(
-        "Usage: kelvora [--data-dir DIR] [--server HOST:PORT] [--initialize]\n"
+        "Usage: kelvora [--data-dir DIR] [--server HOST:PORT] [--mqtt URL] [--initialize]\n"
         "       kelvora --help | --version\n"
         "\n"
         "Kelvora monitors the electrical energy use of a household with a split-phase\n"
@@ -65,6 +68,9 @@ QString usageText() {
         "  --data-dir DIR  keep the data files in DIR (default: the current directory)\n"
         "  --server HOST:PORT  connect to this serial server for this run, whatever\n"
         "                  the settings file holds\n"
+        "  --mqtt URL      publish to this MQTT broker for this run, whatever the\n"
+        "                  Set-Up tab holds: mqtt://[user[:password]@]host[:port]\n"
+        "                  or mqtts://... for TLS (ports 1883 and 8883 by default)\n"
         "  --initialize    create every data file and the default settings in the data\n"
         "                  directory, erasing the history kept there, and exit\n"
         "  --help          show this text and exit\n"

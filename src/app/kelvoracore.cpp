@@ -32,8 +32,10 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       decoder_(std::make_unique<MeterDecoder>(shared_, fields_, dir_)),
       measurement_(shared_, fields_, dir_, clock_),
       link_(fields_, clock_, [this](const QString& slot) { decoder_->DecodeMeterMessage(slot); }),
-      scheduler_(shared_, fields_, clock_, link_, measurement_) {
+      scheduler_(shared_, fields_, clock_, link_, measurement_),
+      publisher_(dir_, shared_, measurement_) {
     shared_.settings = designTimeSettings();
+    scheduler_.addMessageStep([this] { publisher_.publishState(); });
     setup_.disableSaveButtons();
 }
 
@@ -62,6 +64,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     LogRestart();                                                    // 13
     fields_.setText(QStringLiteral("Text100(10)"), QStringLiteral("0"));  // 14
     fields_.setText(QStringLiteral("Text100(11)"), QStringLiteral("0"));
+    publisher_.start();  // returns at once; the broker is reached in the background
     return LoadResult::Started;
 }
 

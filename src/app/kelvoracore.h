@@ -11,6 +11,7 @@
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
 #include "measure/measurement.h"
+#include "publish/homepublisher.h"
 
 #include <QLockFile>
 #include <QObject>
@@ -34,6 +35,8 @@ public:
     // Connect to this server instead of the one in the settings (for this run
     // only; the settings file is not changed).
     void setServerOverride(const QString& host, quint16 port);
+    // Publish to this MQTT broker (mqtt://...) instead of the saved one, for this run.
+    void setMqttOverride(const QString& url) { publisher_.setBrokerOverride(url); }
 
     enum class LoadResult { Started, AlreadyRunning };
     // The start-up sequence. Any step that fails is skipped and the next runs.
@@ -55,6 +58,7 @@ public:
     KwhPeriods& kwhPeriods() { return kwhPeriods_; }
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
+    HomePublisher& publisher() { return publisher_; }
 
 
 private:
@@ -80,6 +84,7 @@ private:
     KwhPeriods kwhPeriods_;
     MeterLink link_;
     Scheduler scheduler_;
+    HomePublisher publisher_;
 };
 
 }  // namespace kelvora

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     SystemClock clock;
     KelvoraCore core(dataDir, clock, [] { QApplication::beep(); });
     if (!cl.serverHost.isEmpty()) core.setServerOverride(cl.serverHost, cl.serverPort);
+    if (!cl.mqttUrl.isEmpty()) core.setMqttOverride(cl.mqttUrl);
     if (core.Form_Load() == KelvoraCore::LoadResult::AlreadyRunning) {
         QMessageBox::information(nullptr, QStringLiteral("Kelvora"), QStringLiteral("Kelvora App already running....."),
                                  QMessageBox::Ok);

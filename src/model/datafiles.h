@@ -11,6 +11,9 @@ inline const QString Settings = QStringLiteral("SetupData.ini");
 inline const QString InitMarker = QStringLiteral("init.dat");
 inline const QString AlarmsLog = QStringLiteral("alarms.log");
 inline const QString InstanceLock = QStringLiteral("kelvora.lock");
+// The home-automation (MQTT) broker settings; readable by the owner only, as
+// they hold the broker password.
+inline const QString MqttSetup = QStringLiteral("MqttSetup.ini");
 
 // Waveforms of the last message.
 inline const QString VAC_WAVE = QStringLiteral("VAC_WAVE.dat");

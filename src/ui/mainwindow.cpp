@@ -2,6 +2,7 @@
 
 #include "ui/fieldbinder.h"
 #include "ui/lamp.h"
+#include "ui/mqttpanel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -256,6 +257,7 @@ QWidget* MainWindow::buildSetupTab() {
     h->addWidget(column({buildNetworkFrame(), buildVoltageFrame(), manual}));
     h->addWidget(column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}));
     h->addWidget(column({buildDiagnosticsFrame()}));
+    h->addWidget(column({new MqttPanel(core_.publisher())}));
     return page;
 }
 

@@ -27,6 +27,7 @@ TEST(CommandLine, ParsesEveryForm) {
         {{"kelvora", "--server", "host"}, Action::Error, "", "", 0},
         {{"kelvora", "--server", "host:0"}, Action::Error, "", "", 0},
         {{"kelvora", "--server", "host:70000"}, Action::Error, "", "", 0},
+        {{"kelvora", "--mqtt"}, Action::Error, "", "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -39,5 +40,16 @@ TEST(CommandLine, ParsesEveryForm) {
         EXPECT_EQ(cl.dataDir, QString::fromLatin1(c.dataDir));
         EXPECT_EQ(cl.serverHost, QString::fromLatin1(c.host));
         EXPECT_EQ(cl.serverPort, c.port);
+    }
+}
+
+// The broker address is checked when publishing starts, so a bad one is
+// reported there and the program runs on.
+TEST(CommandLine, MqttBrokerIsKeptForThisRun) {
+    for (const char* url : {"mqtt://u:p@hub:1884", "not a url"}) {
+        const CommandLine cl = parseCommandLine({"kelvora", "--mqtt", url, "--data-dir", "d"});
+        EXPECT_EQ(cl.action, Action::Run);
+        EXPECT_EQ(cl.mqttUrl, QString::fromLatin1(url));
+        EXPECT_EQ(cl.dataDir, "d");
     }
 }
