@@ -60,8 +60,12 @@ TEST(Publisher, DiscoveryConfigsAreRetainedWithTheFieldsTheHubNeeds) {
     Rig rig(broker.port());
     rig.publisher->start();
     ASSERT_TRUE(rig.connected()) << qPrintable(rig.publisher->statusText());
-
-    // A subscriber that comes later gets the retained configs and availability.
+    {   // Once the last config has reached the broker ...
+        TestSubscriber first(broker.port(), "#");
+        ASSERT_TRUE(first.ok());
+        ASSERT_TRUE(first.waitFor(configTopic("energy_total")));
+    }
+    // ... a subscriber that comes later gets the retained configs and availability.
     TestSubscriber hub(broker.port(), "#");
     ASSERT_TRUE(hub.ok());
     const struct { const char* object; const char* unit; const char* deviceClass; const char* stateClass; } sensors[] = {
@@ -202,7 +206,7 @@ TEST(Publisher, TestConnectionNamesWhatWentWrong) {
         {"127.0.0.1", broker.port(), "meter", "s3cret", false, true, "connected to 127.0.0.1"},
         {"127.0.0.1", broker.port(), "meter", "wrong", false, false, "refused the connection"},
         {"127.0.0.1", broker.port(), nullptr, nullptr, false, false, "refused the connection"},
-        {"127.0.0.1", freeLoopbackPort(), nullptr, nullptr, false, false, "Connection refused"},
+        {"127.0.0.1", freeLoopbackPort(), nullptr, nullptr, false, false, "cannot reach 127.0.0.1"},
         {"no-such-host.invalid", 1883, nullptr, nullptr, false, false, "unknown host"},
         {"127.0.0.1", plain.port(), nullptr, nullptr, true, false, "TLS"},
     };
