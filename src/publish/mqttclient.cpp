@@ -20,6 +20,7 @@ MqttClient::MqttClient(QObject* parent)
     connect(&thread_, &QThread::finished, session_, &QObject::deleteLater);
     connect(&thread_, &QThread::finished, probe_, &QObject::deleteLater);
     connect(session_, &MqttSession::stateChanged, this, [this](MqttState state, const QString& text) {
+        if (state_ == MqttState::Idle) return;  // reported on its way before the stop
         state_ = state;
         stateText_ = text;
         Q_EMIT stateChanged(state, text);
@@ -42,6 +43,7 @@ void MqttClient::start(const MqttSettings& settings, const QList<MqttMessage>& b
 
 void MqttClient::stop() {
     mailbox_->takeAll();
+    state_ = MqttState::Idle;
     QMetaObject::invokeMethod(session_, &MqttSession::stop, Qt::QueuedConnection);
 }
 

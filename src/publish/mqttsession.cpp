@@ -67,7 +67,6 @@ void MqttSession::stop() {
     running_ = false;
     retry_.stop();
     closeConnection();
-    report(MqttState::Idle, QStringLiteral("not connected"));
 }
 
 void MqttSession::report(MqttState state, const QString& text) { Q_EMIT stateChanged(state, text); }

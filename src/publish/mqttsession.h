@@ -52,6 +52,7 @@ public Q_SLOTS:
     // what the broker publishes when the connection dies without a goodbye.
     void start(const kelvora::MqttSettings& settings, const QList<kelvora::MqttMessage>& birth,
                const kelvora::MqttMessage& will);
+    // Ends the connection (the broker then publishes the will) and the retries.
     void stop();
     // Publishes what waits in the mailbox, once connected and the socket is
     // not backed up.
