@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include <algorithm>
+
 namespace kelvora {
 
 namespace {
@@ -55,7 +57,21 @@ CommandLine parseCommandLine(const QStringList& args) {
 }
 
 QString usageText() {
-    return QStringLiteral(
+    // Each option with its description; the descriptions line up in one column.
+    const QList<std::pair<QString, QString>> options = {
+        {QStringLiteral("--data-dir DIR"), QStringLiteral("keep the data files in DIR (default: the current directory)")},
+        {QStringLiteral("--server HOST:PORT"),
+         QStringLiteral("connect to this serial server for this run, whatever the settings file holds")},
+        {QStringLiteral("--mqtt URL"),
+         QStringLiteral("publish to this MQTT broker for this run, whatever the Set-Up tab holds: "
+                        "mqtt://[user[:password]@]host[:port], or mqtts://... for TLS (ports 1883 and 8883 "
+                        "by default)")},
+        {QStringLiteral("--initialize"), QStringLiteral("create every data file and the default settings in the data "
+                                                        "directory, erasing the history kept there, and exit")},
+        {QStringLiteral("--help"), QStringLiteral("show this text and exit")},
+        {QStringLiteral("--version"), QStringLiteral("show the version and exit")},
+    };
+    QString text = QStringLiteral(
         "Usage: kelvora [--data-dir DIR] [--server HOST:PORT] [--mqtt URL] [--initialize]\n"
         "       kelvora --help | --version\n"
         "\n"
@@ -64,17 +80,25 @@ QString usageText() {
         "(host and port on the Set-Up tab, kept in SetupData.ini) and keeps all of its\n"
         "data as plain text files in its data directory.\n"
         "\n"
-        "Options:\n"
-        "  --data-dir DIR  keep the data files in DIR (default: the current directory)\n"
-        "  --server HOST:PORT  connect to this serial server for this run, whatever\n"
-        "                  the settings file holds\n"
-        "  --mqtt URL      publish to this MQTT broker for this run, whatever the\n"
-        "                  Set-Up tab holds: mqtt://[user[:password]@]host[:port]\n"
-        "                  or mqtts://... for TLS (ports 1883 and 8883 by default)\n"
-        "  --initialize    create every data file and the default settings in the data\n"
-        "                  directory, erasing the history kept there, and exit\n"
-        "  --help          show this text and exit\n"
-        "  --version       show the version and exit\n");
+        "Options:\n");
+    qsizetype width = 0;
+    for (const auto& o : options) width = std::max(width, o.first.size());
+    const qsizetype column = 2 + width + 2;
+    constexpr qsizetype kLineWidth = 79;
+    for (const auto& [option, description] : options) {
+        QString line = QStringLiteral("  ") + option.leftJustified(width + 2);
+        for (const QString& word : description.split(u' ')) {
+            if (line.size() > column && line.size() + 1 + word.size() > kLineWidth) {
+                text += line + u'\n';
+                line = QString(column, u' ');
+            } else if (line.size() > column) {
+                line += u' ';
+            }
+            line += word;
+        }
+        text += line + u'\n';
+    }
+    return text;
 }
 
 }  // namespace kelvora

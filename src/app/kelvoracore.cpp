@@ -47,7 +47,6 @@ void KelvoraCore::setServerOverride(const QString& host, quint16 port) {
 
 KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     if (!acquireInstanceLock()) return LoadResult::AlreadyRunning;  // 1
-    scheduler_.start();  // the timers tick from here on, first inside the connect wait
     checkFirstRun();                                                 // 2
     loadAverages();                                                  // 3
     setup_.armIgnoreChange();                                        // 4
@@ -64,18 +63,36 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     LogRestart();                                                    // 13
     fields_.setText(QStringLiteral("Text100(10)"), QStringLiteral("0"));  // 14
     fields_.setText(QStringLiteral("Text100(11)"), QStringLiteral("0"));
+    // The ticks start once every state they read is loaded: none is served
+    // inside the connect wait, so no boundary check runs on empty state.
+    scheduler_.start();
     publisher_.start();  // returns at once; the broker is reached in the background
     return LoadResult::Started;
 }
 
-bool KelvoraCore::acquireInstanceLock() {
-    auto lock = std::make_unique<QLockFile>(dir_.filePath(files::InstanceLock));
+std::unique_ptr<QLockFile> KelvoraCore::lockDataDir(const DataDir& dir) {
+    auto lock = std::make_unique<QLockFile>(dir.filePath(files::InstanceLock));
     // An instance runs for months, so its lock never goes stale by age; a lock
     // left by a run that crashed is stale because its process is gone.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) return false;
-    lock_ = std::move(lock);
-    return true;
+    if (!lock->tryLock(0)) return nullptr;
+    return lock;
+}
+
+bool KelvoraCore::acquireInstanceLock() {
+    lock_ = lockDataDir(dir_);
+    return lock_ != nullptr;
+}
+
+KelvoraCore::InitializeResult KelvoraCore::InitializeOnly(const QString& dataDir, const Clock& clock) {
+    const DataDir dir(dataDir, files::displayOnly());
+    // Never under a running instance: it would rewrite every file the
+    // instance is writing.
+    const auto lock = lockDataDir(dir);
+    if (!lock) return InitializeResult::AlreadyRunning;
+    SharedState shared;
+    FieldModel fields;
+    return InitAllData(dir, clock, shared, fields) ? InitializeResult::Done : InitializeResult::Failed;
 }
 
 void KelvoraCore::checkFirstRun() {
@@ -157,6 +174,12 @@ void KelvoraCore::connectToMeter() {
     else
         link_.setRemote(shared_.settings.Remote_Host.display(),
                         MeterLink::portFromSetting(shared_.settings.Remote_Port.value()));
+    // The Set-Up fields show the stored server; this shows the one in use.
+    fields_.setText(QStringLiteral("serverInUse"),
+                    QStringLiteral("%1:%2 %3")
+                        .arg(link_.remoteHost())
+                        .arg(link_.remotePort())
+                        .arg(serverOverride_ ? tr("(from the command line)") : tr("(from the settings)")));
     // Data that arrives during the first connect is kept; the first data
     // after start-up is dropped, since it may begin in the middle of a message.
     link_.setDiscardNextData(0);

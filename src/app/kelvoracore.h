@@ -38,6 +38,14 @@ public:
     // Publish to this MQTT broker (mqtt://...) instead of the saved one, for this run.
     void setMqttOverride(const QString& url) { publisher_.setBrokerOverride(url); }
 
+    // The data directory's instance lock, or null while another instance holds it.
+    static std::unique_ptr<QLockFile> lockDataDir(const DataDir& dir);
+
+    // "--initialize": fresh data files and default settings, unless another
+    // instance runs in the directory (then nothing is touched).
+    enum class InitializeResult { Done, Failed, AlreadyRunning };
+    static InitializeResult InitializeOnly(const QString& dataDir, const Clock& clock);
+
     enum class LoadResult { Started, AlreadyRunning };
     // The start-up sequence. Any step that fails is skipped and the next runs.
     LoadResult Form_Load();

@@ -1,7 +1,7 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
 #include "ui/mainwindow.h"
-#include "energy/initdata.h"
+#include "ui/mqttpanel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,13 +21,18 @@ QStringList argumentsOf(int argc, char** argv) {
 
 int initializeOnly(const QString& dataDir) {
     SystemClock clock;
-    SharedState shared;
-    FieldModel fields;
-    const bool ok = InitAllData(DataDir(dataDir), clock, shared, fields);
-    std::fprintf(ok ? stdout : stderr, "%s\n",
-                 qPrintable(ok ? QStringLiteral("Initialised %1").arg(dataDir)
-                               : QStringLiteral("Could not initialise %1").arg(dataDir)));
-    return ok ? 0 : 1;
+    switch (KelvoraCore::InitializeOnly(dataDir, clock)) {
+    case KelvoraCore::InitializeResult::Done:
+        std::printf("Initialised %s\n", qPrintable(dataDir));
+        return 0;
+    case KelvoraCore::InitializeResult::AlreadyRunning:
+        std::fprintf(stderr, "kelvora: Kelvora is running in %s; nothing was changed\n", qPrintable(dataDir));
+        return 3;
+    case KelvoraCore::InitializeResult::Failed:
+        break;
+    }
+    std::fprintf(stderr, "kelvora: could not initialise %s\n", qPrintable(dataDir));
+    return 1;
 }
 
 }  // namespace
@@ -68,6 +73,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     MainWindow window(core);
+    window.addToSetupTab(new MqttPanel(core.publisher()));
     QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
         if (core.CMD_SaveExit_Click()) {
             QApplication::quit();

@@ -12,7 +12,8 @@ namespace kelvora {
 Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock, MeterLink& link,
                      Measurement& measurement, QObject* parent)
     : QObject(parent), shared_(shared), fields_(fields), clock_(clock), link_(link), measurement_(measurement) {
-    timer1_.setInterval(1000);
+    timer1_.setSingleShot(true);
+    timer1_.setTimerType(Qt::PreciseTimer);
     timer2_.setSingleShot(true);
     timer2_.setTimerType(Qt::PreciseTimer);
     timer3_.setInterval(10);
@@ -27,11 +28,24 @@ Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock
 
 void Scheduler::start() {
     showDateAndTime();  // not a blank second before the first tick
-    timer1_.start();
+    armTimer1();
     armTimer2();
 }
 
+bool Scheduler::isRunning() const { return timer1_.isActive(); }
+
+int Scheduler::msUntilNextSecondTick(const QTime& now) {
+    return 1000 - now.msec() + kSecondTickLagMs;
+}
+
+void Scheduler::armTimer1() { timer1_.start(msUntilNextSecondTick(clock_.now().time())); }
+
 void Scheduler::Timer1_Timer() {
+    runSecondTick();
+    armTimer1();
+}
+
+void Scheduler::runSecondTick() {
     try {
         showDateAndTime();
         countHour();
@@ -60,8 +74,14 @@ void Scheduler::countHour() {
 }
 
 void Scheduler::Timer2_Timer() {
-    for (const auto& check : boundaryChecks_) check();
-    if (shared_.New_Message == 1) processMessage();
+    try {
+        for (const auto& check : boundaryChecks_) check();
+        if (shared_.New_Message == 1) processMessage();
+    } catch (const std::exception& e) {
+        // One failing step must not stop the chain for good: the rest of this
+        // tick is skipped and the next tick runs as usual.
+        qWarning("Processing tick failed: %s", e.what());
+    }
     armTimer2();
 }
 

@@ -14,7 +14,7 @@ class Measurement;
 class MeterLink;
 
 // The three timers of the main window that drive all periodic work:
-//   Timer1 (1 s)   date and time, hourly count, the minute consumers, connection supervision
+//   Timer1 (1 s)   just after each whole second: date and time, hourly count, the minute consumers, connection supervision
 //   Timer2 (1 ms)  the processing chain of each decoded message, after the
 //                  period boundary check
 //   Timer3 (10 ms) hands the receive slots to the decoder
@@ -31,7 +31,9 @@ public:
     Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock, MeterLink& link,
               Measurement& measurement, QObject* parent = nullptr);
 
+    // Starts the timers; every state the ticks read must be loaded by then.
     void start();
+    bool isRunning() const;
 
     void Timer1_Timer();
     void Timer2_Timer();
@@ -49,12 +51,19 @@ public:
 
     int hourSeconds() const { return Hour_Seconds; }
     static constexpr int kHourTicks = 3600;
+    // Timer1 fires this long after each whole second of the clock, so the
+    // time shown never lags and no second is skipped or shown twice.
+    static constexpr int kSecondTickLagMs = 5;
+    static int msUntilNextSecondTick(const QTime& now);
+    int timer1IntervalMs() const { return timer1_.interval(); }
 
 private:
     struct MinuteConsumer {
         int SharedState::*readyFlag;
         std::function<void()> step;
     };
+    void runSecondTick();
+    void armTimer1();
     void showDateAndTime();
     void countHour();
     void processMessage();

@@ -181,13 +181,7 @@ void MeterLink::Winsock1_DataArrival(const QString& RxData) {
         DiscardNextData = 0;
         return;
     }
-    const int index = RxIndex + 1;
-    if (index < 1 || index > kSlots) {
-        // Cannot happen while RxIndex stays within 0..999; keep the counters.
-        fields_.setText(kText101, kConnectionBad);
-        return;
-    }
-    RxIndex = index;
+    ++RxIndex;  // 1..1000: it wraps to 0 below
     fields_.setText(kLabel9, QString::number(RxIndex));
     RxBuf[static_cast<size_t>(RxIndex)] = RxData;
     if (RxIndex == kSlots) RxIndex = 0;

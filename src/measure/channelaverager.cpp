@@ -18,11 +18,6 @@ double bounded(double v) {
 
 AveragerStep ChannelAverager::add(double reading) {
     AveragerStep step;
-    // The counters never leave their ranges, but the arrays are indexed only
-    // after checking, whatever state a future change might leave behind.
-    if (count_ < 0 || count_ >= kGroupSize) count_ = 0;
-    if (avgCount_ < 0 || avgCount_ >= kGroupsPerCycle) avgCount_ = 0;
-
     readings_[count_] = std::isfinite(reading) ? reading : 0.0;
     ++count_;
     step.position = count_;

@@ -16,6 +16,7 @@ public:
     explicit FieldModel(QObject* parent = nullptr);
 
     QString text(const QString& name) const;
+    bool hasText(const QString& name) const { return texts_.contains(name); }
     // Emits textChanged only when the text really changes, as a text box
     // raises its Change event only then.
     void setText(const QString& name, const QString& text);

@@ -39,7 +39,8 @@ void FieldBinder::bind(QWidget* w) {
         if (!edit->isReadOnly())
             connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& t) { model_.setText(name, t); });
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
-        if (designTexts().contains(name)) label->setText(model_.text(name));
+        // A label keeps its own caption until the model has a text for it.
+        if (designTexts().contains(name) || model_.hasText(name)) label->setText(model_.text(name));
     } else if (auto* radio = qobject_cast<QRadioButton*>(w)) {
         radio->setChecked(model_.isChecked(name));
     }

@@ -2,7 +2,6 @@
 
 #include "ui/fieldbinder.h"
 #include "ui/lamp.h"
-#include "ui/mqttpanel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,6 +38,49 @@ QWidget* column(std::initializer_list<QWidget*> widgets) {
     for (QWidget* child : widgets) v->addWidget(child);
     v->addStretch();
     return w;
+}
+
+// A tab page of columns that share its width evenly.
+QWidget* columnsPage(std::initializer_list<QWidget*> columns) {
+    auto* page = new QWidget;
+    auto* h = new QHBoxLayout(page);
+    for (QWidget* c : columns) h->addWidget(c, 1);
+    return page;
+}
+
+// The value fields of a frame take the room its captions leave.
+QGridLayout* fieldGrid() {
+    auto* grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    return grid;
+}
+
+// One live value as a meter shows it: a caption over a large figure, to be
+// read from across the room.
+QLineEdit* addTile(QGridLayout* grid, int column, const QString& caption, const QString& unit, const QString& name) {
+    auto* title = new QLabel(caption);
+    title->setAlignment(Qt::AlignHCenter);
+    auto* value = new QLineEdit;
+    value->setObjectName(name);
+    value->setReadOnly(true);
+    value->setFocusPolicy(Qt::ClickFocus);
+    value->setFrame(false);
+    value->setAlignment(Qt::AlignCenter);
+    value->setAccessibleName(caption);
+    QFont big = value->font();
+    big.setPointSizeF(big.pointSizeF() * 2.6);
+    big.setBold(true);
+    value->setFont(big);
+    value->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("0000.00")) + 12);
+    auto* units = new QLabel(unit);
+    units->setAlignment(Qt::AlignHCenter);
+    units->setForegroundRole(QPalette::PlaceholderText);
+    title->setBuddy(value);
+    grid->addWidget(title, 0, column);
+    grid->addWidget(value, 1, column);
+    grid->addWidget(units, 2, column);
+    grid->setColumnStretch(column, 1);
+    return value;
 }
 
 }  // namespace
@@ -103,99 +145,115 @@ QPushButton* MainWindow::addButton(const QString& name, const QString& caption) 
 
 QWidget* MainWindow::buildCurrentTab() {
     auto* live = new QGridLayout;
-    addField(live, 0, 0, tr("Line &voltage (V):"), QStringLiteral("Text100(2)"));
-    addField(live, 1, 0, tr("Phase A (amps):"), QStringLiteral("Text100(3)"));
-    addField(live, 2, 0, tr("Phase B (amps):"), QStringLiteral("Text100(4)"));
-    addField(live, 3, 0, tr("Total amps:"), QStringLiteral("Text100(0)"));
-    addField(live, 4, 0, tr("Current KW:"), QStringLiteral("Text100(1)"));
-    live->setRowStretch(5, 1);
-    for (int i = 0; i < 5; ++i) {
-        auto* value = qobject_cast<QLineEdit*>(live->itemAtPosition(i, 1)->widget());
-        QFont big = value->font();
-        big.setPointSizeF(big.pointSizeF() * 1.4);
-        big.setBold(true);
-        value->setFont(big);
-    }
+    addTile(live, 0, tr("Line voltage"), tr("volts"), QStringLiteral("Text100(2)"));
+    addTile(live, 1, tr("Phase A"), tr("amps"), QStringLiteral("Text100(3)"));
+    addTile(live, 2, tr("Phase B"), tr("amps"), QStringLiteral("Text100(4)"));
+    addTile(live, 3, tr("Total"), tr("amps"), QStringLiteral("Text100(0)"));
+    addTile(live, 4, tr("Power"), tr("KW"), QStringLiteral("Text100(1)"));
 
-    auto* month = new QGridLayout;
+    auto* month = fieldGrid();
     addField(month, 0, 0, tr("Energy (KWH):"), QStringLiteral("Text100(6)"));
     addField(month, 1, 0, tr("Cost:"), QStringLiteral("Text100(5)"));
     addField(month, 2, 0, tr("Price per KWH:"), QStringLiteral("Text100(7)"))
         ->setToolTip(tr("Cost per KWH from Electric bill"));
 
-    auto* averages = new QGridLayout;
+    auto* averages = fieldGrid();
     addField(averages, 0, 0, tr("KWH per hour:"), QStringLiteral("Text100(13)"));
     addField(averages, 1, 0, tr("Cost per hour:"), QStringLiteral("Text100(14)"));
     addField(averages, 2, 0, tr("KWH per day:"), QStringLiteral("Text100(8)"));
     addField(averages, 3, 0, tr("Cost per day:"), QStringLiteral("Text100(12)"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(addButton(QStringLiteral("CMD_Cur_Trend"), tr("Current Trend")));
-    buttons->addWidget(addButton(QStringLiteral("CMD_Meter"), tr("Meter")));
-    buttons->addWidget(addButton(QStringLiteral("CMD_BarGraphs1"), tr("KWH History Graphs")));
-    buttons->addStretch();
+    auto* windows = new QVBoxLayout;
+    windows->addWidget(addButton(QStringLiteral("CMD_Cur_Trend"), tr("Current Trend")));
+    windows->addWidget(addButton(QStringLiteral("CMD_Meter"), tr("Meter")));
+    windows->addWidget(addButton(QStringLiteral("CMD_BarGraphs1"), tr("KWH History Graphs")));
+    windows->addStretch();
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(frame(tr("Month to date"), month), 1);
+    row->addWidget(frame(tr("Average use"), averages), 1);
+    row->addWidget(frame(tr("Charts"), windows));
 
     auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    grid->addWidget(frame(tr("Live values"), live), 0, 0);
-    grid->addWidget(column({frame(tr("Month to date"), month), frame(tr("Averages"), averages)}), 0, 1);
-    grid->addLayout(buttons, 1, 0, 1, 2);
-    grid->setRowStretch(2, 1);
-    grid->setColumnStretch(2, 1);
+    currentTab_ = new QVBoxLayout(page);
+    currentTab_->addWidget(frame(tr("Live values"), live));
+    currentTab_->addLayout(row);
+    currentTab_->addStretch(1);
     return page;
 }
 
+void MainWindow::addToCurrentTab(QWidget* panel) {
+    // The panel takes the room the stretch at the bottom held.
+    const int stretch = currentTab_->count() - 1;
+    currentTab_->insertWidget(stretch, panel, 1);
+    currentTab_->setStretch(currentTab_->count() - 1, 0);
+}
+
 QWidget* MainWindow::buildHistoryTab() {
-    auto* trends = new QVBoxLayout;
-    trends->addWidget(addButton(QStringLiteral("CMD_KW_History_Trend"), tr("KW History Trends")));
-    trends->addWidget(addButton(QStringLiteral("CMD_A_AMPS_History_Trend"), tr("A_AMPS History Trends")));
-    trends->addWidget(addButton(QStringLiteral("CMD_B_AMPS_History_Trend"), tr("B_AMPS History Trends")));
-    trends->addWidget(addButton(QStringLiteral("CMD_VAC_History_Trend"), tr("VAC History Trends")));
-    auto* energy = new QVBoxLayout;
-    energy->addWidget(addButton(QStringLiteral("CMD_BarGraphs"), tr("KWH History Graphs")));
+    auto* trends = new QGridLayout;
+    const struct { const char* name; const char* caption; const char* about; } buttons[] = {
+        {"CMD_KW_History_Trend", "KW History Trends", "Power, minute by minute, over the last hour to 14 days"},
+        {"CMD_A_AMPS_History_Trend", "A_AMPS History Trends", "Phase A current over the last hour to 14 days"},
+        {"CMD_B_AMPS_History_Trend", "B_AMPS History Trends", "Phase B current over the last hour to 14 days"},
+        {"CMD_VAC_History_Trend", "VAC History Trends", "Line voltage over the last hour to 14 days"},
+        {"CMD_BarGraphs", "KWH History Graphs", "Energy per hour, day, week, month and year"},
+    };
+    int row = 0;
+    for (const auto& b : buttons) {
+        auto* button = addButton(QString::fromLatin1(b.name), tr(b.caption));
+        button->setMinimumHeight(button->sizeHint().height() * 3 / 2);
+        trends->addWidget(button, row, 0);
+        auto* about = new QLabel(tr(b.about));
+        about->setWordWrap(true);
+        trends->addWidget(about, row++, 1);
+    }
+    trends->setColumnStretch(1, 1);
+    trends->setRowStretch(row, 1);
 
     auto* page = new QWidget;
-    auto* h = new QHBoxLayout(page);
-    h->addWidget(column({frame(tr("History trends"), trends)}));
-    h->addWidget(column({frame(tr("Energy history"), energy)}));
-    h->addStretch();
+    historyTab_ = new QHBoxLayout(page);
+    historyTab_->addWidget(frame(tr("History windows"), trends), 1);
     return page;
+}
+
+void MainWindow::addToHistoryTab(QWidget* panel) { historyTab_->addWidget(panel, 1); }
+
+void MainWindow::addToSetupTab(QWidget* panel) {
+    auto* v = static_cast<QVBoxLayout*>(setupThirdColumn_->layout());
+    v->insertWidget(v->count() - 1, panel);  // above the closing stretch
 }
 
 QWidget* MainWindow::buildCalcsTab() {
     const QString t4 = QStringLiteral("Text4(%1)");
-    auto* power = new QGridLayout;
+    auto* power = fieldGrid();
     const char* powerCaptions[] = {"Inst_Voltage:", "Inst_Current:", "Inst_Power:", "Sum_Inst_Power:",
                                    "Real Power:"};
     for (int i = 0; i < 5; ++i) addField(power, i, 0, QString::fromLatin1(powerCaptions[i]), t4.arg(i));
 
-    auto* voltage = new QGridLayout;
+    auto* voltage = fieldGrid();
     const char* voltageCaptions[] = {"Squared_Voltage:", "Sum_Squared_Voltage:", "Mean_Square_Voltage:",
                                      "RMS_Voltage:"};
     for (int i = 0; i < 4; ++i) addField(voltage, i, 0, QString::fromLatin1(voltageCaptions[i]), t4.arg(5 + i));
     addField(voltage, 4, 0, QStringLiteral("Apparent_Power:"), t4.arg(13));
     addField(voltage, 5, 0, QStringLiteral("Power_Factor:"), t4.arg(14));
 
-    auto* current = new QGridLayout;
+    auto* current = fieldGrid();
     const char* currentCaptions[] = {"Squared_Current:", "Sum_Squared_Current:", "Mean_Square_Current:",
                                      "RMS_Current:"};
     for (int i = 0; i < 4; ++i) addField(current, i, 0, QString::fromLatin1(currentCaptions[i]), t4.arg(9 + i));
 
-    auto* pf = new QGridLayout;
+    auto* pf = fieldGrid();
     const char* pfCaptions[] = {"Highest power factor:", "Lowest power factor:", "Samples in window:"};
     for (int i = 0; i < 3; ++i) addLabel(pf, i, tr(pfCaptions[i]), QStringLiteral("Label40(%1)").arg(i));
-    pf->addWidget(addButton(QStringLiteral("CMD_Reset_PF"), tr("Reset")), 3, 1);
+    pf->addWidget(addButton(QStringLiteral("CMD_Reset_PF"), tr("Reset")), 3, 1, Qt::AlignLeft);
 
-    auto* page = new QWidget;
-    auto* h = new QHBoxLayout(page);
-    h->addWidget(column({frame(tr("Power"), power), frame(tr("Power factor"), pf)}));
-    h->addWidget(column({frame(tr("Voltage terms"), voltage)}));
-    h->addWidget(column({frame(tr("Current terms"), current)}));
-    return page;
+    return columnsPage({column({frame(tr("Power"), power), frame(tr("Power factor"), pf)}),
+                        column({frame(tr("Voltage terms"), voltage)}),
+                        column({frame(tr("Current terms"), current)})});
 }
 
 QGroupBox* MainWindow::buildNetworkFrame() {
-    auto* grid = new QGridLayout;
+    auto* grid = fieldGrid();
     addField(grid, 0, 0, tr("Serial server &host:"), QStringLiteral("Text5(0)"), true);
     addField(grid, 1, 0, tr("Serial server &port:"), QStringLiteral("Text5(1)"), true);
     auto* buttons = new QHBoxLayout;
@@ -206,7 +264,7 @@ QGroupBox* MainWindow::buildNetworkFrame() {
 }
 
 QGroupBox* MainWindow::buildVoltageFrame() {
-    auto* grid = new QGridLayout;
+    auto* grid = fieldGrid();
     addField(grid, 0, 0, tr("Reference &volts:"), QStringLiteral("Text6(0)"), true);
     addField(grid, 1, 0, tr("Meter reads (V):"), QStringLiteral("Text100(15)"));
     auto* options = new QHBoxLayout;
@@ -225,7 +283,7 @@ QGroupBox* MainWindow::buildVoltageFrame() {
 }
 
 QGroupBox* MainWindow::buildPhaseFrame(QChar phase) {
-    auto* grid = new QGridLayout;
+    auto* grid = fieldGrid();
     addField(grid, 0, 0, tr("Reference amps:"), QStringLiteral("Text_%1_Cal").arg(phase), true);
     addField(grid, 1, 0, tr("Meter reads (A):"), QStringLiteral("Text100_%1_CAL").arg(phase));
     auto* buttons = new QHBoxLayout;
@@ -237,7 +295,7 @@ QGroupBox* MainWindow::buildPhaseFrame(QChar phase) {
 }
 
 QGroupBox* MainWindow::buildDiagnosticsFrame() {
-    auto* grid = new QGridLayout;
+    auto* grid = fieldGrid();
     const struct { const char* name; const char* caption; } labels[] = {
         {"Label4", "Readings in group:"},     {"Label5", "Groups in cycle:"},
         {"Label6", "Cycle started:"},         {"Label7", "Last minute step:"},
@@ -252,12 +310,9 @@ QGroupBox* MainWindow::buildDiagnosticsFrame() {
 QWidget* MainWindow::buildSetupTab() {
     auto* manual = addButton(QStringLiteral("CMD_USER_MAN"), tr("User Manual"));
     connect(manual, &QPushButton::clicked, this, &MainWindow::openUserManual);
-    auto* page = new QWidget;
-    auto* h = new QHBoxLayout(page);
-    h->addWidget(column({buildNetworkFrame(), buildVoltageFrame(), manual}));
-    h->addWidget(column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}));
-    h->addWidget(column({buildDiagnosticsFrame()}));
-    h->addWidget(column({new MqttPanel(core_.publisher())}));
+    auto* page = columnsPage({column({buildNetworkFrame(), buildVoltageFrame(), manual}),
+                              column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}),
+                              setupThirdColumn_ = column({buildDiagnosticsFrame()})});
     return page;
 }
 
@@ -279,9 +334,14 @@ QWidget* MainWindow::buildStatusStrip() {
     time->setObjectName(QStringLiteral("Label15"));
     time->setAccessibleName(tr("Time"));
     time->setMinimumWidth(90);
+    auto* server = new QLabel;
+    server->setObjectName(QStringLiteral("serverInUse"));
+    server->setAccessibleName(tr("Serial server in use"));
+    server->setToolTip(tr("The serial server this run connects to"));
     auto* connection = new QHBoxLayout;
     connection->addWidget(lamp);
     connection->addWidget(status, 1);
+    connection->addWidget(server);
     h->addWidget(frame(tr("Connection"), connection), 1);
     h->addSpacing(16);
     h->addWidget(date);
@@ -314,6 +374,7 @@ void MainWindow::connectSetupButtons() {
         {"CMD_B_Default", [&setup] { setup.CMD_B_Default_Click(); }},
         {"CMD_Reset_PF", [this] { core_.measurement().resetPowerFactor(); }},
         {"CMD_SaveExit", [this] { Q_EMIT saveAndExitRequested(); }},
+        {"CMDConnect", [this] { core_.link().ConnectToServer(); }},
     };
     for (const auto& [name, handler] : handlers)
         connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this, handler);
@@ -345,6 +406,10 @@ void MainWindow::showWindow(const QString& button) {
         const WindowFactory factory = factories_.value(button);
         if (!factory) return;
         window = factory(this);
+        if (!window) {
+            qWarning("The window of %s could not be made", qPrintable(button));
+            return;
+        }
         window->setWindowFlag(Qt::Window);
         window->setAttribute(Qt::WA_DeleteOnClose);
     }

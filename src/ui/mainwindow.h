@@ -12,6 +12,8 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QHBoxLayout;
+class QVBoxLayout;
 
 namespace kelvora {
 
@@ -29,6 +31,13 @@ public:
     // the front when it is already open. Buttons without a window stay disabled.
     using WindowFactory = std::function<QWidget*(QWidget* parent)>;
     void setWindowFactory(const QString& button, WindowFactory factory);
+
+    // Panels of other subsystems: under the live values of the "Current" tab
+    // (it takes the free height), beside the window buttons of the "History"
+    // tab, and at the foot of the last "Set-Up" column.
+    void addToCurrentTab(QWidget* panel);
+    void addToHistoryTab(QWidget* panel);
+    void addToSetupTab(QWidget* panel);
 
 Q_SIGNALS:
     void saveAndExitRequested();
@@ -56,6 +65,9 @@ private:
 
     KelvoraCore& core_;
     QTabWidget* tabs_ = nullptr;
+    QVBoxLayout* currentTab_ = nullptr;
+    QHBoxLayout* historyTab_ = nullptr;
+    QWidget* setupThirdColumn_ = nullptr;
     QHash<QString, WindowFactory> factories_;
     QHash<QString, QPointer<QWidget>> windows_;
     int meterToggle_ = 0;

@@ -53,3 +53,19 @@ TEST(CommandLine, MqttBrokerIsKeptForThisRun) {
         EXPECT_EQ(cl.dataDir, "d");
     }
 }
+
+TEST(CommandLine, HelpDescriptionsStartInOneColumn) {
+    const QStringList lines = usageText().split('\n');
+    const qsizetype options = lines.indexOf("Options:");
+    ASSERT_GT(options, 0);
+    qsizetype column = -1;
+    for (const QString& line : lines.mid(options + 1)) {
+        if (line.isEmpty()) continue;
+        EXPECT_LE(line.size(), 79) << line.toStdString();
+        // An option line: "  --name ARG" then blanks then its text; a wrapped line: blanks then text.
+        qsizetype text = line.startsWith("  --") ? line.indexOf("  ", 2) : 0;
+        while (text < line.size() && line[text] == ' ') ++text;
+        if (column < 0) column = text;
+        EXPECT_EQ(text, column) << line.toStdString();
+    }
+}

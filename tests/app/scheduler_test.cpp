@@ -7,6 +7,8 @@
 #include "support/messages.h"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <utility>
 
 using namespace kelvora;
 using kelvora::testing::meterMessage;
@@ -101,4 +103,31 @@ TEST(Scheduler, TickWithoutMessageRunsOnlyTheBoundaryCheck) {
     EXPECT_EQ(checks, 1000);
     EXPECT_EQ(chain.runs, 0);
     EXPECT_EQ(chain.fields.text("Label4"), "0");
+}
+
+TEST(Scheduler, AThrowingStepDoesNotStopTheChain) {
+    Chain chain;
+    bool throwOnce = true;
+    chain.scheduler.addBoundaryCheck([&] {
+        if (std::exchange(throwOnce, false)) throw std::runtime_error("disk gone");
+    });
+    chain.scheduler.start();
+    chain.receive(meterMessage(911, 767, 639));  // the throwing tick
+    chain.receive(meterMessage(911, 767, 639));
+    EXPECT_EQ(chain.runs, 1);  // the second message ran the chain
+    chain.scheduler.Timer2_Timer();
+    EXPECT_TRUE(chain.scheduler.isRunning());
+}
+
+TEST(Scheduler, SecondTickFiresJustAfterEachWholeSecond) {
+    const struct { int msec; int delay; } cases[] = {{0, 1005}, {300, 705}, {995, 10}, {999, 6}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Scheduler::msUntilNextSecondTick(QTime(14, 3, 0, c.msec)), c.delay) << c.msec;
+    Chain chain;
+    chain.clock.advanceMs(300);
+    chain.scheduler.start();
+    EXPECT_EQ(chain.scheduler.timer1IntervalMs(), 705);
+    chain.clock.advanceMs(707);  // the tick comes 2 ms late
+    chain.scheduler.Timer1_Timer();
+    EXPECT_EQ(chain.scheduler.timer1IntervalMs(), 998);  // and the next one is back on time
 }

@@ -1,8 +1,12 @@
 #include "energy/initdata.h"
 #include "support/started.h"
 #include "support/fakes.h"
+#include "support/wait.h"
 
 #include <QDir>
+#include <QTcpServer>
+#include <QTimer>
+#include <optional>
 #include <QSysInfo>
 #include <gtest/gtest.h>
 
@@ -19,15 +23,13 @@ QStringList fileNames(const QString& path) { return QDir(path).entryList(QDir::F
 }  // namespace
 
 TEST(Startup, FirstStartInEmptyDirectoryCreatesEveryFile) {
-    TempDataDir tmp, reference;
+    TempDataDir tmp;
     ManualClock clock;
     StartedCore app(tmp.path(), clock);
     ASSERT_EQ(app.result, Result::Started);
-    // Every file of the data initialisation (whose contents its own tests check), and the lock.
-    SharedState shared;
-    FieldModel fields;
-    ASSERT_TRUE(InitAllData(reference.dir(), clock, shared, fields));
-    EXPECT_EQ(fileNames(tmp.path()), fileNames(reference.path()) << files::InstanceLock);
+    const QStringList expected = files::historyFiles() << files::KWHhr << files::KWH_Hr << files::Settings;
+    for (const QString& name : expected)
+        EXPECT_TRUE(tmp.dir().exists(name)) << name.toStdString();
     EXPECT_EQ(tmp.contents("init.dat"), QByteArray("\"init done\"\r\n"));
     EXPECT_EQ(tmp.contents("alarms.log"), QByteArray("12/5/2026  2:03:00 PM  Restart Program\r\n"));
     const QList<std::pair<const char*, QString>> shown = {
@@ -116,6 +118,44 @@ TEST(Startup, OneInstancePerDataDirectory) {
     // The lock of a run that crashed: its process no longer exists.
     crashed.dir().writeWhole(files::InstanceLock, "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     EXPECT_EQ(StartedCore(crashed.path(), clock).result, Result::Started);
+}
+
+TEST(Startup, InitializeBesideARunningInstanceTouchesNothing) {
+    TempDataDir tmp;
+    ManualClock clock;
+    StartedCore running(tmp.path(), clock);
+    tmp.dir().writeWhole(files::KWHHours, "\"kept\"\r\n");
+    const QStringList before = fileNames(tmp.path());
+    const QByteArray log = tmp.contents(files::AlarmsLog);
+    EXPECT_EQ(KelvoraCore::InitializeOnly(tmp.path(), clock), KelvoraCore::InitializeResult::AlreadyRunning);
+    EXPECT_EQ(tmp.contents(files::KWHHours), QByteArray("\"kept\"\r\n"));
+    EXPECT_EQ(tmp.contents(files::AlarmsLog), log);
+    EXPECT_EQ(fileNames(tmp.path()), before);
+    EXPECT_TRUE(running.core.scheduler().isRunning());
+
+    TempDataDir idle;  // nobody runs here: it is initialised, and its lock let go
+    EXPECT_EQ(KelvoraCore::InitializeOnly(idle.path(), clock), KelvoraCore::InitializeResult::Done);
+    EXPECT_EQ(idle.contents(files::InitMarker), QByteArray("\"init done\"\r\n"));
+    EXPECT_EQ(StartedCore(idle.path(), clock).result, Result::Started);
+}
+
+TEST(Startup, NoTickRunsBeforeThePeriodStateIsLoaded) {
+    // Events are served inside the start-up connect wait (the first one that
+    // comes is a zero timer); the ticks must not run there, since the KWH
+    // period state is loaded after it.
+    TempDataDir tmp;
+    ManualClock clock;
+    { StartedCore first(tmp.path(), clock); }
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    KelvoraCore core(tmp.path(), clock, [] {});
+    core.setServerOverride(QStringLiteral("127.0.0.1"), server.serverPort());
+    std::optional<bool> runningDuringConnect;
+    QTimer::singleShot(0, [&] { runningDuringConnect = core.scheduler().isRunning(); });
+    ASSERT_EQ(core.Form_Load(), Result::Started);
+    ASSERT_TRUE(kelvora::testing::waitUntil([&] { return runningDuringConnect.has_value(); }));
+    EXPECT_FALSE(*runningDuringConnect);
+    EXPECT_TRUE(core.scheduler().isRunning());
 }
 
 TEST(Startup, InitialisationThatStopsHalfWayIsRetried) {

@@ -20,6 +20,8 @@ using namespace kelvora::testing;
 namespace {
 
 struct Panel {
+    // As main.cpp adds it.
+    Panel() { window.addToSetupTab(new MqttPanel(started.core.publisher())); }
     template <typename W>
     W* find(const char* name) {
         W* w = window.findChild<W*>(QLatin1String(name));

@@ -1,0 +1,307 @@
+#include "ui/chartservice.h"
+
+#include "common/numeric.h"
+
+#include <QApplication>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QLineSeries>
+#include <QRandomGenerator>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+namespace kelvora {
+
+QColor chartColor(int red, int green, int blue) {
+    return QColor(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
+}
+
+// The axes and the one series; present only while the column count is 1.
+class ChartView::Axes {
+public:
+    QCategoryAxis* x = nullptr;
+    QValueAxis* y = nullptr;
+    QLineSeries* line = nullptr;
+    QBarSeries* bars = nullptr;
+    QAbstractSeries* series() const {
+        if (line) return line;
+        return bars;
+    }
+};
+
+ChartView::ChartView(Style style, QWidget* parent)
+    : QWidget(parent), style_(style), chart_(new QChart), axes_(new Axes) {
+    chart_->legend()->hide();
+    chart_->setMargins(QMargins(6, 6, 12, 6));
+    QFont titleFont = chart_->titleFont();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+    chart_->setTitleFont(titleFont);
+
+    axes_->x = new QCategoryAxis;
+    axes_->x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axes_->x->setGridLineVisible(false);
+    axes_->y = new QValueAxis;
+    chart_->addAxis(axes_->x, Qt::AlignBottom);
+    chart_->addAxis(axes_->y, Qt::AlignLeft);
+
+    view_ = new QChartView(chart_);
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setObjectName(QStringLiteral("chartView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    setMinimumSize(240, 160);
+    rebuildSeries();
+    loadSeries();
+}
+
+ChartView::~ChartView() { delete axes_; }
+
+void ChartView::setTitle(const QString& title) { chart_->setTitle(title); }
+QString ChartView::title() const { return chart_->title(); }
+void ChartView::setCategoryAxisTitle(const QString& title) { axes_->x->setTitleText(title); }
+void ChartView::setValueAxisTitle(const QString& title) { axes_->y->setTitleText(title); }
+QString ChartView::categoryAxisTitle() const { return axes_->x->titleText(); }
+QString ChartView::valueAxisTitle() const { return axes_->y->titleText(); }
+
+void ChartView::setColumnCount(int count) {
+    columns_ = count <= 0 ? 0 : 1;
+    for (Row& r : rows_) r.value.reset();
+    if (columns_ == 1 && randomFill_)
+        for (Row& r : rows_) r.value = QRandomGenerator::global()->bounded(100);
+    rebuildSeries();
+    scheduleLoad();
+}
+
+void ChartView::setRowCount(int rows) {
+    rows_.resize(std::max(rows, 0));
+    scheduleLoad();
+}
+
+void ChartView::setRow(int row) {
+    if (row < 1) return;
+    row_ = row;
+    if (row > rowCount()) setRowCount(row);
+}
+
+void ChartView::setData(const QString& number) {
+    if (row_ > rowCount() || columns_ == 0) return;
+    rows_[row_ - 1].value = numericValue(number);
+    scheduleLoad();
+}
+
+void ChartView::setRowLabel(const QString& label) {
+    if (row_ > rowCount()) return;
+    rows_[row_ - 1].label = label;
+    scheduleLoad();
+}
+
+void ChartView::setPoints(const QList<ChartPoint>& points) {
+    rows_.clear();
+    rows_.reserve(points.size());
+    for (const ChartPoint& p : points) rows_.append(Row{columns_ ? std::optional(p.value) : std::nullopt, p.label});
+    loadPending_ = false;
+    loadSeries();
+}
+
+QList<ChartPoint> ChartView::points() const {
+    QList<ChartPoint> shown;
+    for (const Row& r : rows_)
+        if (r.value) shown.append(ChartPoint{r.label, *r.value});
+    return shown;
+}
+
+std::optional<double> ChartView::value(int row) const {
+    if (row < 1 || row > rowCount()) return std::nullopt;
+    return rows_[row - 1].value;
+}
+
+QString ChartView::rowLabel(int row) const {
+    if (row < 1 || row > rowCount()) return {};
+    return rows_[row - 1].label;
+}
+
+void ChartView::setPenColor(int red, int green, int blue) {
+    pen_ = chartColor(red, green, blue);
+    rebuildSeries();
+    scheduleLoad();
+}
+
+void ChartView::setPointFillColor(int red, int green, int blue) {
+    fill_ = chartColor(red, green, blue);
+    rebuildSeries();
+    scheduleLoad();
+}
+
+void ChartView::setValueAxisAuto(bool on) {
+    auto_ = on;
+    if (on)
+        fitValueAxis();
+    else
+        axes_->y->setRange(minimum_, maximum_);
+}
+
+void ChartView::setValueAxisMinimum(double minimum) {
+    auto_ = false;
+    minimum_ = minimum;
+    axes_->y->setRange(minimum_, std::max(minimum_, maximum_));
+}
+
+void ChartView::setValueAxisMaximum(double maximum) {
+    auto_ = false;
+    maximum_ = maximum;
+    axes_->y->setRange(std::min(minimum_, maximum_), maximum_);
+}
+
+double ChartView::valueAxisMinimum() const { return axes_->y->min(); }
+double ChartView::valueAxisMaximum() const { return axes_->y->max(); }
+
+void ChartView::setCategoryLabelLimit(int labels) {
+    labelLimit_ = std::max(labels, 0);
+    loadCategoryLabels();
+}
+
+void ChartView::setCategoryLabelAngle(int degrees) { axes_->x->setLabelsAngle(degrees); }
+
+QPixmap ChartView::picture() {
+    flush();
+    return view_->grab();
+}
+
+void ChartView::copyToClipboard() { QApplication::clipboard()->setPixmap(picture()); }
+
+void ChartView::flush() {
+    if (!loadPending_) return;
+    loadPending_ = false;
+    loadSeries();
+}
+
+void ChartView::scheduleLoad() {
+    if (loadPending_) return;
+    loadPending_ = true;
+    QMetaObject::invokeMethod(this, &ChartView::flush, Qt::QueuedConnection);
+}
+
+void ChartView::rebuildSeries() {
+    if (QAbstractSeries* old = axes_->series()) {
+        chart_->removeSeries(old);
+        delete old;
+    }
+    axes_->line = nullptr;
+    axes_->bars = nullptr;
+    if (columns_ == 0) return;
+    if (style_ == Style::Line) {
+        axes_->line = new QLineSeries;
+        axes_->line->setPen(QPen(pen_, 2));
+        axes_->line->setBrush(fill_);
+    } else {
+        axes_->bars = new QBarSeries;
+        axes_->bars->setBarWidth(0.8);
+    }
+    chart_->addSeries(axes_->series());
+    axes_->series()->attachAxis(axes_->x);
+    axes_->series()->attachAxis(axes_->y);
+}
+
+// The x position of a row: rows 1..n on a line chart, bars 0..n-1 (a bar
+// series places its bars by index).
+static double rowPosition(int row, ChartView::Style style) {
+    return style == ChartView::Style::Line ? row : row - 1;
+}
+
+void ChartView::loadSeries() {
+    ++loads_;
+    if (axes_->line) {
+        QList<QPointF> xy;
+        xy.reserve(rows_.size());
+        for (int i = 0; i < rows_.size(); ++i)
+            if (rows_[i].value) xy.append(QPointF(rowPosition(i + 1, style_), *rows_[i].value));
+        axes_->line->replace(xy);
+    } else if (axes_->bars) {
+        QList<qreal> values;
+        values.reserve(rows_.size());
+        for (const Row& r : rows_) values.append(r.value.value_or(0));
+        auto* set = new QBarSet(QString());
+        set->setColor(fill_);
+        set->setBorderColor(pen_);
+        set->append(values);
+        axes_->bars->clear();
+        axes_->bars->append(set);
+    }
+    const int n = std::max<int>(rowCount(), 1);
+    if (style_ == Style::Line)
+        axes_->x->setRange(1, std::max(n, 2));
+    else
+        axes_->x->setRange(-0.5, n - 0.5);
+    loadCategoryLabels();
+    if (auto_) fitValueAxis();
+}
+
+void ChartView::loadCategoryLabels() {
+    QCategoryAxis* x = axes_->x;
+    for (const QString& old : x->categoriesLabels()) x->remove(old);
+    const int n = rowCount();
+    const int limit = labelsThatFit();
+    if (n == 0 || limit == 0) return;
+    const int step = (n + limit - 1) / limit;
+    x->setStartValue(rowPosition(1, style_) - 1);
+    for (int row = 1, k = 0; row <= n; row += step, ++k) {
+        // The axis wants distinct labels; an invisible suffix keeps equal or
+        // empty row labels apart.
+        const QString label = rows_[row - 1].label + QString(k, QChar(0x200B));
+        x->append(label, rowPosition(row, style_));
+    }
+}
+
+// No more labels than the plot's width takes without cutting them short
+// (the widest of the first, middle and last label stands for all).
+int ChartView::labelsThatFit() const {
+    if (labelLimit_ == 0 || rows_.isEmpty()) return 0;
+    const QFontMetrics metrics(axes_->x->labelsFont());
+    int widest = 0;
+    for (qsizetype i : {qsizetype(0), rows_.size() / 2, rows_.size() - 1})
+        widest = std::max(widest, metrics.horizontalAdvance(rows_[i].label));
+    const double plotWidth = chart_->plotArea().width() > 0 ? chart_->plotArea().width() : width() * 0.85;
+    const int fit = int(plotWidth / (widest + 3 * metrics.averageCharWidth()));
+    return std::clamp(fit, 1, labelLimit_);
+}
+
+void ChartView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    loadCategoryLabels();
+}
+
+void ChartView::fitValueAxis() {
+    double lo = 0;
+    double hi = 0;
+    bool any = false;
+    for (const Row& r : rows_) {
+        if (!r.value || !std::isfinite(*r.value)) continue;
+        lo = any ? std::min(lo, *r.value) : *r.value;
+        hi = any ? std::max(hi, *r.value) : *r.value;
+        any = true;
+    }
+    if (style_ == Style::Bars) {
+        lo = std::min(lo, 0.0);
+        hi = std::max(hi, 0.0);
+    }
+    if (!any) {
+        lo = 0;
+        hi = 1;
+    }
+    if (hi - lo < 1e-9) {
+        lo -= 1;
+        hi += 1;
+    }
+    axes_->y->setRange(lo, hi);
+    axes_->y->applyNiceNumbers();
+}
+
+}  // namespace kelvora
