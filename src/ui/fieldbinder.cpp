@@ -9,22 +9,10 @@
 #include <QRadioButton>
 
 namespace kelvora {
-namespace {
-
-// A panel with a model of its own (the MQTT frame) sets this property; its
-// widgets are not fields of the main window's model.
-bool hasOwnModel(const QWidget* w, const QWidget* root) {
-    for (; w && w != root; w = w->parentWidget())
-        if (w->property(kOwnModelProperty).toBool()) return true;
-    return false;
-}
-
-}  // namespace
 
 FieldBinder::FieldBinder(FieldModel& model, QWidget* root) : QObject(root), model_(model) {
     for (QWidget* w : root->findChildren<QWidget*>())
-        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")) && !hasOwnModel(w, root))
-            bind(w);
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"))) bind(w);
     connect(&model_, &FieldModel::textChanged, this, &FieldBinder::showText);
     connect(&model_, &FieldModel::enabledChanged, this, &FieldBinder::showEnabled);
     connect(&model_, &FieldModel::checkedChanged, this, &FieldBinder::showChecked);

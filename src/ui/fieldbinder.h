@@ -7,10 +7,6 @@
 
 namespace kelvora {
 
-// Set to true on a panel whose widgets show a model of their own: the
-// binder leaves the panel and everything in it alone.
-inline constexpr const char* kOwnModelProperty = "kelvoraOwnModel";
-
 // Keeps the widgets under a window in step with the field model, matched by
 // objectName: text boxes and labels show the model's text (and edits of an
 // editable box go back to the model), buttons its enabled state, option

@@ -1,7 +1,6 @@
 #include "ui/mqttpanel.h"
 
 #include "publish/homepublisher.h"
-#include "ui/fieldbinder.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -33,7 +32,6 @@ QLabel* message(const char* name, QWidget* parent) {
 MqttPanel::MqttPanel(HomePublisher& publisher, QWidget* parent)
     : QGroupBox(tr("Home automation (MQTT)"), parent), publisher_(publisher) {
     setObjectName(QStringLiteral("frameMqtt"));
-    setProperty(kOwnModelProperty, true);
     host_ = edit("mqttHost", this);
     host_->setPlaceholderText(tr("none: nothing is published"));
     port_ = edit("mqttPort", this);

@@ -14,7 +14,9 @@ struct MqttSettings;
 // The Set-Up frame "Home automation (MQTT)": the broker, its credentials and
 // TLS, the topic and discovery prefixes. "Save" keeps them and reconnects;
 // "Test connection" tries the settings as typed and tells the outcome here.
-// The password shows as dots and is never shown or logged in clear.
+// The password shows as dots and is never shown or logged in clear. Its
+// widgets show the publisher's settings, not fields of the main window's
+// model: it joins the window after the field binder (addToSetupTab).
 class MqttPanel : public QGroupBox {
     Q_OBJECT
 public:
