@@ -7,6 +7,7 @@
 #include "model/windowstate.h"
 #include "common/clock.h"
 #include "common/datadir.h"
+#include "energy/kwhaccounting.h"
 #include "energy/kwhperiods.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
@@ -64,6 +65,7 @@ public:
     MeterDecoder& decoder() { return *decoder_; }
     Measurement& measurement() { return measurement_; }
     KwhPeriods& kwhPeriods() { return kwhPeriods_; }
+    KwhAccounting& kwhAccounting() { return kwhAccounting_; }
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
     HomePublisher& publisher() { return publisher_; }
@@ -90,6 +92,7 @@ private:
     std::unique_ptr<MeterDecoder> decoder_;
     Measurement measurement_;
     KwhPeriods kwhPeriods_;
+    KwhAccounting kwhAccounting_;
     MeterLink link_;
     Scheduler scheduler_;
     HomePublisher publisher_;

@@ -1,5 +1,7 @@
 #include "app/kelvoracore.h"
+#include "common/records.h"
 #include "energy/initdata.h"
+#include "measure/measurement.h"
 #include "publish/mqttsettings.h"
 #include "support/fakes.h"
 #include "support/messages.h"
@@ -27,32 +29,39 @@ void minuteOf240Watts(KelvoraCore& core) {
 }  // namespace
 
 // The energy dashboard's total: every minute in full precision, through a
-// restart and a reset of the month-to-date totals; only the initialisation
-// clears it. (The monthly rollover resets the month-to-date totals the way
-// this test does.)
-TEST(LifetimeEnergy, GrowsAcrossARestartAndAMonthResetUntilTheDataIsInitialised) {
+// restart, a monthly rollover and "Reset KW Data"; only the initialisation
+// clears it.
+TEST(LifetimeEnergy, GrowsAcrossARestartAMonthlyRolloverAndAResetUntilTheDataIsInitialised) {
     TempDataDir tmp;
-    ManualClock clock;
+    ManualClock clock(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 58)));
+    const double minute = 240.0 * 1.0 / 60000;
     double expected = 0;
     {
         StartedCore app(tmp.path(), clock);
-        for (int i = 0; i < 3; ++i) minuteOf240Watts(app.core), expected += 240.0 * 1.0 / 60000;
+        for (int i = 0; i < 3; ++i) minuteOf240Watts(app.core), expected += minute;
         EXPECT_EQ(app.core.shared().Lifetime_KWH, expected);
-        // The month-to-date reset, then the next minute stores the totals afresh.
-        app.core.shared().Total_KWH_Saved = 0, app.core.shared().Total_Cost_Saved = 0;
-        minuteOf240Watts(app.core), expected += 240.0 * 1.0 / 60000;
-        EXPECT_EQ(tmp.contents(files::KWH_last_data), "\"0.0\",\"0.00\",\"0.0585\"\r\n");
     }
     StartedCore again(tmp.path(), clock);
     ASSERT_EQ(again.result, KelvoraCore::LoadResult::Started);
     EXPECT_EQ(again.core.shared().Lifetime_KWH, expected) << "read back to the last bit";
-    minuteOf240Watts(again.core), expected += 240.0 * 1.0 / 60000;
+    EXPECT_EQ(again.core.shared().Total_KWH_Saved, 0) << "the month's file keeps a tenth: 0.012 reads as 0";
+
+    for (int ms = 0; ms <= 3000; ms += 100) {  // across midnight of 31 December
+        clock.advanceMs(100);
+        again.core.kwhAccounting().CheckKwhBoundaries();
+    }
+    ASSERT_EQ(readFields(tmp.contents(files::KWHMonths)).size(), 61 * 2) << "the month rolled over";
+    minuteOf240Watts(again.core), expected += minute;
+    again.core.kwhAccounting().ResetKwData();
+    minuteOf240Watts(again.core), expected += minute;
+    EXPECT_EQ(again.core.shared().Total_KWH_Saved, minute);
     EXPECT_EQ(again.core.shared().Lifetime_KWH, expected);
+    EXPECT_EQ(readLifetimeKwh(again.core.dir()), expected);
 
     ASSERT_TRUE(InitAllData(again.core.dir(), clock, again.core.shared(), again.core.fields()));
     EXPECT_EQ(again.core.shared().Lifetime_KWH, 0);
     minuteOf240Watts(again.core);
-    EXPECT_EQ(again.core.shared().Lifetime_KWH, 240.0 / 60000) << "counted from zero, not the old total";
+    EXPECT_EQ(again.core.shared().Lifetime_KWH, minute) << "counted from zero, not the old total";
 }
 
 // A "broker" that accepts the connection and never reads or answers: all
