@@ -34,7 +34,11 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       kwhAccounting_(shared_, fields_, dir_, clock_, kwhPeriods_, windows_),
       link_(fields_, clock_, [this](const QString& slot) { decoder_->DecodeMeterMessage(slot); }),
       scheduler_(shared_, fields_, clock_, link_, measurement_),
+      tenSecondTrends_(shared_, dir_, clock_),
+      waveforms_(dir_),
       publisher_(dir_, shared_, measurement_) {
+    scheduler_.addMessageStep([this] { tenSecondTrends_.Current_Trend_Update(); });
+    scheduler_.addMessageStep([this] { waveforms_.Update_WaveForms(); });
     shared_.settings = designTimeSettings();
     scheduler_.addMessageStep([this] { publisher_.publishState(); });
     setup_.disableSaveButtons();
@@ -196,6 +200,13 @@ void KelvoraCore::LogRestart() {
     const QString line = stampDate(now.date()) + QStringLiteral("  ") + stampTime(now.time()) +
                          QStringLiteral("  Restart Program\r\n");
     dir_.append(files::AlarmsLog, line.toUtf8());
+}
+
+void KelvoraCore::initializeAllData() {
+    if (!InitAllData(dir_, clock_, shared_, fields_))
+        qWarning("Not every data file could be created afresh in %s", qPrintable(dir_.path()));
+    kwhAccounting_.startAfresh();
+    tenSecondTrends_.reset();
 }
 
 bool KelvoraCore::CMD_SaveExit_Click() {

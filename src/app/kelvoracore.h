@@ -11,6 +11,8 @@
 #include "energy/kwhperiods.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
+#include "live/tensecondtrend.h"
+#include "live/waveforms.h"
 #include "measure/measurement.h"
 #include "publish/homepublisher.h"
 
@@ -51,6 +53,10 @@ public:
     // The start-up sequence. Any step that fails is skipped and the next runs.
     LoadResult Form_Load();
 
+    // "Initialize All Data" while running: fresh files, and the running
+    // totals and extremes start afresh so they do not write the old data back.
+    void initializeAllData();
+
     // "Save and Exit": host and port from their fields, then the settings are saved.
     bool CMD_SaveExit_Click();
     // Saves the settings (the last step before the process ends).
@@ -68,6 +74,8 @@ public:
     KwhAccounting& kwhAccounting() { return kwhAccounting_; }
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
+    TenSecondTrends& tenSecondTrends() { return tenSecondTrends_; }
+    Waveforms& waveforms() { return waveforms_; }
     HomePublisher& publisher() { return publisher_; }
 
 
@@ -95,6 +103,8 @@ private:
     KwhAccounting kwhAccounting_;
     MeterLink link_;
     Scheduler scheduler_;
+    TenSecondTrends tenSecondTrends_;
+    Waveforms waveforms_;
     HomePublisher publisher_;
 };
 
