@@ -13,6 +13,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth locales
   faketime
+  libmosquitto-dev mosquitto mosquitto-clients
 )
 # A locale that writes 0,5 for a half: the tests prove that files read the same under it.
 COMMA_LOCALE=de_DE.UTF-8

@@ -11,6 +11,9 @@ inline const QString Settings = QStringLiteral("SetupData.ini");
 inline const QString InitMarker = QStringLiteral("init.dat");
 inline const QString AlarmsLog = QStringLiteral("alarms.log");
 inline const QString InstanceLock = QStringLiteral("kelvora.lock");
+// The home-automation (MQTT) broker settings; readable by the owner only, as
+// they hold the broker password.
+inline const QString MqttSetup = QStringLiteral("MqttSetup.ini");
 
 // Waveforms of the last message.
 inline const QString VAC_WAVE = QStringLiteral("VAC_WAVE.dat");
@@ -24,6 +27,9 @@ inline const QString AAMP_1m = QStringLiteral("AAMP_1m.dat");
 inline const QString BAMP_1m = QStringLiteral("BAMP_1m.dat");
 inline const QString VAC_1m = QStringLiteral("VAC_1m.dat");
 inline const QString KWH_last_data = QStringLiteral("KWH_last_data.dat");
+// The lifetime energy total: every minute's energy since the data was last
+// initialised, never reset by a rollover.
+inline const QString KWH_lifetime = QStringLiteral("KWH_lifetime.dat");
 
 // Ten-second trends of the last 60 reading sets.
 inline const QString VAC_10sec = QStringLiteral("VAC_10sec.dat");

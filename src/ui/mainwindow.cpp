@@ -5,6 +5,7 @@
 #include "ui/waveformpanel.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGridLayout>
@@ -213,8 +214,8 @@ QWidget* MainWindow::buildHistoryTab() {
 
 void MainWindow::addToHistoryTab(QWidget* panel) { historyTab_->addWidget(panel, 1); }
 
-void MainWindow::addToSetupTab(QWidget* panel) {
-    auto* v = static_cast<QVBoxLayout*>(setupThirdColumn_->layout());
+void MainWindow::addToSetupTab(QWidget* panel, int column) {
+    auto* v = static_cast<QVBoxLayout*>(setupColumns_.at(std::clamp(column, 0, 2))->layout());
     v->insertWidget(v->count() - 1, panel);  // above the closing stretch
 }
 
@@ -305,9 +306,9 @@ QGroupBox* MainWindow::buildDiagnosticsFrame() {
 QWidget* MainWindow::buildSetupTab() {
     auto* manual = addButton(QStringLiteral("CMD_USER_MAN"), tr("User Manual"));
     connect(manual, &QPushButton::clicked, this, &MainWindow::openUserManual);
-    auto* page = columnsPage({column({buildNetworkFrame(), buildVoltageFrame(), manual}),
-                              column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}),
-                              setupThirdColumn_ = column({buildDiagnosticsFrame()})});
+    setupColumns_ = {column({buildNetworkFrame(), buildVoltageFrame(), manual}),
+                     column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}), column({buildDiagnosticsFrame()})};
+    auto* page = columnsPage({setupColumns_[0], setupColumns_[1], setupColumns_[2]});
     return page;
 }
 

@@ -24,10 +24,21 @@ TEST(CommandLine, ParsesEveryForm) {
         EXPECT_EQ(cl.serverHost, QString::fromLatin1(c.host));
         EXPECT_EQ(cl.serverPort, c.port);
     }
-    for (const char* bad : {"--bogus", "--data-dir", "--server host", "--server host:0", "--server host:70000"}) {
+    for (const char* bad : {"--bogus", "--data-dir", "--server host", "--server host:0", "--server host:70000", "--mqtt"}) {
         const CommandLine cl = parseCommandLine(QStringList{"kelvora"} + QString::fromLatin1(bad).split(' '));
         EXPECT_EQ(cl.action, Action::Error) << bad;
         EXPECT_FALSE(cl.error.isEmpty()) << bad;
+    }
+}
+
+// The broker address is checked when publishing starts, so a bad one is
+// reported there and the program runs on.
+TEST(CommandLine, MqttBrokerIsKeptForThisRun) {
+    for (const char* url : {"mqtt://u:p@hub:1884", "not a url"}) {
+        const CommandLine cl = parseCommandLine({"kelvora", "--mqtt", url, "--data-dir", "d"});
+        EXPECT_EQ(cl.action, Action::Run);
+        EXPECT_EQ(cl.mqttUrl, QString::fromLatin1(url));
+        EXPECT_EQ(cl.dataDir, "d");
     }
 }
 

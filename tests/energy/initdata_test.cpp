@@ -42,6 +42,7 @@ TEST(InitAllData, WritesEveryFileWithItsStartingContent) {
     for (const char* f : {"KW_1m.dat", "AAMP_1m.dat", "BAMP_1m.dat", "VAC_1m.dat", "KWH_1m.dat"})
         expected.emplaceBack(f, "\"0\"\r\n");
     expected.emplaceBack("KWH_last_data.dat", "\"0\",\"0\",\"0.0585\"\r\n");
+    expected.emplaceBack("KWH_lifetime.dat", "0\r\n");
     expected.emplaceBack("Avg_KWHhr.dat", "\"0\",\"0\",\"0\",\"0\"\r\n");
     expected.emplaceBack("init.dat", "\"init done\"\r\n");
     for (const auto& [file, content] : expected) {
