@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -40,6 +41,16 @@ QWidget* column(std::initializer_list<QWidget*> widgets) {
     for (QWidget* child : widgets) v->addWidget(child);
     v->addStretch();
     return w;
+}
+
+// A page that scrolls on a screen too small for it, instead of clipping its
+// frames; on a larger one it fills the tab.
+QScrollArea* scrollable(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setWidget(page);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    return area;
 }
 
 // A tab page of columns that share its width evenly.
@@ -92,10 +103,10 @@ MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent)
     setWindowTitle(tr("Kelvora - Household Energy Monitor"));
     tabs_ = new QTabWidget;
     tabs_->setObjectName(QStringLiteral("SSTab1"));
-    tabs_->addTab(buildCurrentTab(), tr("Current"));
-    tabs_->addTab(buildHistoryTab(), tr("History"));
-    tabs_->addTab(buildCalcsTab(), tr("Calcs"));
-    tabs_->addTab(buildSetupTab(), tr("Set-Up"));
+    tabs_->addTab(scrollable(buildCurrentTab()), tr("Current"));
+    tabs_->addTab(scrollable(buildHistoryTab()), tr("History"));
+    tabs_->addTab(scrollable(buildCalcsTab()), tr("Calcs"));
+    tabs_->addTab(scrollable(buildSetupTab()), tr("Set-Up"));
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -105,7 +116,7 @@ MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectSetupButtons();
     new FieldBinder(core_.fields(), this);
-    resize(1000, 640);
+    resize(1100, 720);
 }
 
 QLineEdit* MainWindow::addField(QGridLayout* grid, int row, int column, const QString& caption,
