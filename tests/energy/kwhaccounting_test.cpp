@@ -200,8 +200,7 @@ TEST(DayRollover, SumsTheLast24HoursAtMidnight) {
 TEST(WeekRollover, StartsOnTheLocalesFirstDayAndSumsSevenDays) {
     const struct { Qt::DayOfWeek first; QDateTime midnight; bool rolls; } cases[] = {
         {Qt::Sunday, at(2026, 12, 13, 0, 0, 0), true},
-        {Qt::Monday, at(2026, 12, 13, 0, 0, 0), false},
-        {Qt::Monday, at(2026, 12, 14, 0, 0, 0), true},
+        {Qt::Monday, at(2026, 12, 13, 0, 0, 0), false},  // a Monday start rolls in the year-end walk below
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.midnight.toString().toStdString());
