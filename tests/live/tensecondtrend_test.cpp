@@ -66,11 +66,6 @@ TEST(TenSecondTrends, NoVoltageLeavesTheVoltageFileAndRangeButRecordsTheCurrents
     for (const QString& f : {files::A_AMPS_10sec, files::B_AMPS_10sec, files::KW_10sec})
         EXPECT_EQ(r.records(f).size(), 60) << f.toStdString();
     EXPECT_EQ(r.records(files::A_AMPS_10sec).last().value, 3);
-
-    r.shared.Cur_VAC = 121.5;
-    r.trends.Update_VAC_10sec();
-    EXPECT_EQ(std::pair(r.trends.VAC_10sec.max, r.trends.VAC_10sec.min), std::pair(160.0, 101.0));
-    EXPECT_EQ(r.records(files::VAC_10sec).last().value, 121.5);
 }
 
 TEST(TenSecondTrends, TheFirstRunFilesAndDamagedFilesAreTakenAsWellAsTheyRead) {
