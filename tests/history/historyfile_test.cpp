@@ -67,8 +67,6 @@ TEST(HistoryFile, ChartShowsEveryRecordAndTheNewestValueWithTwoDecimals) {
     const HistoryChart chart = historyChart("\"first\",\"1.25\"\r\n\"mid\",\"\"\r\n\"last\",\".5\"\r\n");
     EXPECT_EQ(chart.stamps, QList<QString>({"first", "mid", "last"}));
     EXPECT_EQ(chart.values, (QList<std::optional<double>>{1.25, std::nullopt, 0.5}));
-    EXPECT_EQ(chart.Text1, "first");
-    EXPECT_EQ(chart.Text2, "last");
     EXPECT_EQ(chart.Label2, "0.50");
     const HistoryChart empty = historyChart("");
     EXPECT_TRUE(empty.values.isEmpty());

@@ -32,7 +32,6 @@ TEST(MeterNeedle, MeterFileFieldsBecomeNeedlesAndLabels) {
     const auto m = readMeterKws(dir);
     ASSERT_TRUE(m.has_value());
     EXPECT_EQ(m->kwNeedle, 1);
-    EXPECT_EQ(m->voltsNeedle, 121);
     EXPECT_EQ((QStringList{m->Label1, m->Label3, m->Label5_2, m->Label7_1}),
               (QStringList{"1.5", "121.5", "$0.2", "29.6"}));
     dir.writeWhole(files::MeterKWS, "1,12,121,1.5,12.5,121.46,1,2,3\r\n");  // nine fields

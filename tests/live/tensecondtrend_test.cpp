@@ -50,7 +50,6 @@ TEST(TenSecondTrends, AMissingFileGivesFiftyNineBlankRecordsAndTheNewOne) {
     EXPECT_TRUE(file.endsWith(",,0\r\n\"07/03/2026\",\"14:05:09\",1.5\r\n")) << file.right(60).toStdString();
     EXPECT_EQ(file.count('\n'), 60);
     EXPECT_EQ(r.trends.KW_10sec.max, 1.5);
-    EXPECT_EQ(r.trends.KW_10sec.min, 0);
 }
 
 TEST(TenSecondTrends, NoVoltageLeavesTheVoltageFileAndRangeButRecordsTheCurrents) {
@@ -65,7 +64,6 @@ TEST(TenSecondTrends, NoVoltageLeavesTheVoltageFileAndRangeButRecordsTheCurrents
     EXPECT_EQ(std::pair(r.trends.VAC_10sec.max, r.trends.VAC_10sec.min), std::pair(125.0, 118.0));
     for (const QString& f : {files::A_AMPS_10sec, files::B_AMPS_10sec, files::KW_10sec})
         EXPECT_EQ(r.records(f).size(), 60) << f.toStdString();
-    EXPECT_EQ(r.records(files::A_AMPS_10sec).last().value, 3);
 }
 
 TEST(TenSecondTrends, TheFirstRunFilesAndDamagedFilesAreTakenAsWellAsTheyRead) {
