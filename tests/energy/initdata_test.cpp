@@ -60,5 +60,4 @@ TEST(InitAllData, KeepsTheWeeklyLogAndResetsAlarmsAndCalibration) {
                            r.shared.settings.VAC_Option.display(), r.fields.text("Text_A_Cal")}),
               (QStringList{"400", "256", "240", "100.0"}));
     EXPECT_TRUE(r.fields.isChecked("Option_240vac"));
-    EXPECT_FALSE(r.fields.isChecked("Option_120vac"));
 }
