@@ -187,7 +187,6 @@ TEST(MeasurementFiles, AFileThatCannotBeWrittenLeavesTheOthersAndTheTotals) {
         const SharedState& s = r.state;  // KWH_last_data.dat has no ready flag (-1)
         const struct { QString file; int flag; QByteArray content; } outputs[] = {
             {files::KWH_1m, s.KWH_1m_Ready, quoted(".02")}, {files::KW_1m, s.KW_1m_Ready, quoted("1.2")},
-            {files::AAMP_1m, s.AAMP_1m_Ready, quoted("10.0")}, {files::BAMP_1m, s.BAMP_1m_Ready, quoted("0.0")},
             {files::VAC_1m, s.VAC_1m_Ready, quoted("120.0")}, {files::KWH_last_data, -1, "\"0.0\",\"0.00\",\"0.0585\"\r\n"}};
         for (const auto& o : outputs) {
             SCOPED_TRACE(o.file.toStdString());

@@ -80,7 +80,6 @@ TEST(CurrentTrend, EachQuantityButtonChartsItsFileWithItsAxisRuleThenPrintAndExi
     w->actions().setPrinterEnabled(false);
     child<QPushButton>(*w, "CNDPrint_KWHistory")->click();
     const QString pdf = w->actions().lastPrint().pdfPath;
-    EXPECT_TRUE(pdf.endsWith(QStringLiteral("CurrentTrend 2026-07-03 140509.pdf"))) << pdf.toStdString();
     EXPECT_TRUE(QFileInfo::exists(pdf));
     w->actions().setFileChooser([&](QWidget*, const QString&) { return r.dir.filePath("vac.csv"); });
     child<QPushButton>(*w, "CMD_Export_CSV")->click();
