@@ -1,4 +1,4 @@
-# Kelvora: make run | make test | make build
+# Kelvora: make run | make test | make build | make package
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 SANITIZE ?= 0
@@ -11,7 +11,7 @@ else
 BUILD_DIR ?= build
 endif
 
-.PHONY: deps build test run fuzz bench clean
+.PHONY: deps build test run package fuzz bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,6 +25,10 @@ test: build
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD_DIR)
+
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/kelvora_*.deb
 
 fuzz: deps
 	@CXX=clang++ cmake -S . -B build-fuzz -DKELVORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -11,6 +11,9 @@ inline const QString Settings = QStringLiteral("SetupData.ini");
 inline const QString InitMarker = QStringLiteral("init.dat");
 inline const QString AlarmsLog = QStringLiteral("alarms.log");
 inline const QString InstanceLock = QStringLiteral("kelvora.lock");
+// The user manual, opened by the "User Manual" button; written from the copy
+// built into the program when the directory has none.
+inline const QString UserManual = QStringLiteral("Kelvora User Manual.pdf");
 
 // Waveforms of the last message.
 inline const QString VAC_WAVE = QStringLiteral("VAC_WAVE.dat");

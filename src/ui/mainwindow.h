@@ -13,6 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QHBoxLayout;
+class QUrl;
 class QVBoxLayout;
 
 namespace kelvora {
@@ -38,6 +39,11 @@ public:
     void addToCurrentTab(QWidget* panel);
     void addToHistoryTab(QWidget* panel);
     void addToSetupTab(QWidget* panel);
+
+    // Opens a document with the desktop's viewer (QDesktopServices by
+    // default; tests put their own). True when the viewer was started.
+    using DocumentOpener = std::function<bool(const QUrl&)>;
+    void setDocumentOpener(DocumentOpener opener) { openDocument_ = std::move(opener); }
 
 Q_SIGNALS:
     void saveAndExitRequested();
@@ -71,6 +77,7 @@ private:
     QHash<QString, WindowFactory> factories_;
     QHash<QString, QPointer<QWidget>> windows_;
     int meterToggle_ = 0;
+    DocumentOpener openDocument_;
 };
 
 }  // namespace kelvora

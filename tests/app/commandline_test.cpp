@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 #include "support/fakes.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -27,6 +29,7 @@ TEST(CommandLine, ParsesEveryForm) {
         {{"kelvora", "--server", "host"}, Action::Error, "", "", 0},
         {{"kelvora", "--server", "host:0"}, Action::Error, "", "", 0},
         {{"kelvora", "--server", "host:70000"}, Action::Error, "", "", 0},
+        {{"kelvora", "--user-data", "--data-dir", "d"}, Action::Error, "", "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -40,6 +43,32 @@ TEST(CommandLine, ParsesEveryForm) {
         EXPECT_EQ(cl.serverHost, QString::fromLatin1(c.host));
         EXPECT_EQ(cl.serverPort, c.port);
     }
+}
+
+// Started from the desktop menu (--user-data) the data live in the user's XDG
+// data location; from a terminal in the working directory or --data-dir.
+TEST(CommandLine, DataDirectoryFollowsHowKelvoraWasStarted) {
+    QTemporaryDir xdg;
+    ASSERT_TRUE(xdg.isValid());
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", xdg.path().toUtf8());
+    const struct {
+        QStringList args;
+        QString expected;
+    } cases[] = {
+        {{"kelvora", "--user-data"}, QDir(xdg.path()).filePath("Kelvora")},
+        {{"kelvora"}, QDir::currentPath()},
+        {{"kelvora", "--data-dir", "rel"}, QDir::current().absoluteFilePath("rel")},
+        {{"kelvora", "--data-dir", "/tmp/abs"}, "/tmp/abs"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CommandLine cl = parseCommandLine(c.args);
+        ASSERT_NE(cl.action, Action::Error);
+        EXPECT_EQ(dataDirectoryOf(cl), c.expected);
+    }
+    if (saved.isNull()) qunsetenv("XDG_DATA_HOME");
+    else qputenv("XDG_DATA_HOME", saved);
 }
 
 TEST(CommandLine, HelpDescriptionsStartInOneColumn) {
