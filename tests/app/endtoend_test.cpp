@@ -1,58 +1,27 @@
-#include "app/kelvoracore.h"
 #include "support/fakes.h"
 #include "support/messages.h"
+#include "support/server.h"
+#include "support/started.h"
 #include "support/wait.h"
 
-#include <QPointer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::meterMessage;
-using kelvora::testing::TempDataDir;
 using kelvora::testing::waitUntil;
-
-namespace {
-
-// A serial server on loopback that always talks to its newest client, as the
-// app reconnects after every processed message.
-class LoopbackServer {
-public:
-    LoopbackServer() {
-        EXPECT_TRUE(server_.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = server_.nextPendingConnection()) client_ = s;
-        });
-    }
-    quint16 port() const { return server_.serverPort(); }
-    bool send(const QString& text) {
-        if (!client_ || client_->state() != QAbstractSocket::ConnectedState) return false;
-        client_->write(text.toLatin1());
-        return client_->flush();
-    }
-
-private:
-    QTcpServer server_;
-    QPointer<QTcpSocket> client_;
-};
-
-}  // namespace
 
 // Thirty messages of 240 V, 100 A and 50 A over a real socket with the real
 // timers: one minute step, whose files hold what the arithmetic gives by hand.
 TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
-    TempDataDir tmp;
+    kelvora::testing::TempDataDir tmp;
     SystemClock clock;
-    LoopbackServer server;
-    KelvoraCore core(tmp.path(), clock, [] {});
-    core.setServerOverride(QStringLiteral("127.0.0.1"), server.port());
+    kelvora::testing::LoopbackServer server;
+    kelvora::testing::StartedCore app(tmp.path(), clock, server.port());
+    ASSERT_EQ(app.result, KelvoraCore::LoadResult::Started);
+    ASSERT_TRUE(app.fields().text("Text101").endsWith("7"));
     int processed = 0;
-    core.scheduler().addMessageStep([&] { ++processed; });
-    ASSERT_EQ(core.Form_Load(), KelvoraCore::LoadResult::Started);
-    ASSERT_TRUE(core.fields().text("Text101").endsWith("7"));
+    app.core.scheduler().addMessageStep([&] { ++processed; });
 
-    const QString message = meterMessage(911, 767, 639);
+    const QString message = kelvora::testing::meterMessage(911, 767, 639);
     // The first data after start-up is dropped, and a reconnect may swallow a
     // message: each one is sent again until it has been processed.
     for (int sent = 0; processed < 30 && sent < 200; ++sent) {
@@ -61,7 +30,7 @@ TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
         waitUntil([&] { return processed > before; }, 600);
     }
     ASSERT_EQ(processed, 30);
-    ASSERT_TRUE(waitUntil([&] { return tmp.dir().exists("KW_1m.dat") && core.shared().KWH_1m_Ready == 1; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return tmp.dir().exists("KW_1m.dat") && app.core.shared().KWH_1m_Ready == 1; }, 2000));
 
     // 240 V x 150 A = 36 KW; one minute of it is 0.6 KWH at 0.0585 a KWH.
     const QList<std::pair<const char*, QByteArray>> files = {
@@ -73,6 +42,6 @@ TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
         {"Text100(0)", "150.0"}, {"Text100(1)", "36.0"},      {"Text100(6)", "0.6"},   {"Text100(5)", "$0.04"},
         {"Text4(0)", "240.0"},   {"Text4(1)", "150.0"},       {"Text4(4)", "36,000.0"}, {"Text4(14)", "1.00"},
         {"Label40(2)", "5"},     {"Label40(0)", "1.00"},      {"Label4", "5"},         {"Label5", "5"}};
-    for (const auto& [field, text] : shown) EXPECT_EQ(core.fields().text(field), text) << field;
-    EXPECT_NE(core.fields().text("Label7"), "TimeStamp");
+    for (const auto& [field, text] : shown) EXPECT_EQ(app.fields().text(field), text) << field;
+    EXPECT_NE(app.fields().text("Label7"), "TimeStamp");
 }

@@ -1,5 +1,4 @@
 #include "app/scheduler.h"
-#include "app/setupcontroller.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
 #include "measure/measurement.h"
@@ -17,8 +16,8 @@ using kelvora::testing::TempDataDir;
 namespace {
 
 // The processing chain without a socket: data goes straight into the slots.
-struct Chain {
-    Chain() {
+struct SchedulerTest : ::testing::Test {
+    SchedulerTest() {
         selectMainsOption(fields, "240");
         scheduler.addMessageStep([this] { ++runs; });
     }
@@ -41,93 +40,79 @@ struct Chain {
 
 }  // namespace
 
-TEST(Scheduler, TwoMessagesInOneScanGiveOneRunWithTheLaterReadings) {
-    Chain chain;
-    chain.link.Winsock1_DataArrival(meterMessage(911, 767, 639));  // 240 V, 100 A, 50 A
-    chain.link.Winsock1_DataArrival(meterMessage(861, 639, 575));  // 210 V, 50 A, 25 A
-    chain.scheduler.Timer3_Timer();
-    chain.scheduler.Timer2_Timer();
-    chain.scheduler.Timer2_Timer();
-    EXPECT_EQ(chain.runs, 1);
-    EXPECT_EQ(chain.fields.text("Label4"), "1");
-    EXPECT_DOUBLE_EQ(chain.measurement.power().Inst_Voltage, 210.0);
-    EXPECT_DOUBLE_EQ(chain.measurement.power().Inst_Current, 75.0);
-    EXPECT_EQ(chain.link.messageProcessed(), 1);
-    EXPECT_EQ(chain.shared.New_Message, 0);
+TEST_F(SchedulerTest, TwoMessagesInOneScanGiveOneRunWithTheLaterReadings) {
+    link.Winsock1_DataArrival(meterMessage(911, 767, 639));  // 240 V, 100 A, 50 A
+    link.Winsock1_DataArrival(meterMessage(861, 639, 575));  // 210 V, 50 A, 25 A
+    scheduler.Timer3_Timer();
+    scheduler.Timer2_Timer();
+    scheduler.Timer2_Timer();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(fields.text("Label4"), "1");
+    EXPECT_DOUBLE_EQ(measurement.power().Inst_Voltage, 210.0);
+    EXPECT_DOUBLE_EQ(measurement.power().Inst_Current, 75.0);
+    EXPECT_EQ(link.messageProcessed(), 1);
+    EXPECT_EQ(shared.New_Message, 0);
 }
 
-TEST(Scheduler, ThirtiethMessageRunsTheMinuteStepInTheSameTick) {
-    Chain chain;
+TEST_F(SchedulerTest, ThirtiethMessageRunsTheMinuteStepInTheSameTick) {
     for (int i = 1; i <= 30; ++i) {
-        chain.clock.advanceMs(2000);
-        chain.receive(meterMessage(911, 767, 639));
-        EXPECT_EQ(chain.runs, i);
-        EXPECT_EQ(chain.tmp.dir().exists("KW_1m.dat"), i == 30) << i;
+        clock.advanceMs(2000);
+        receive(meterMessage(911, 767, 639));
+        EXPECT_EQ(runs, i);
+        EXPECT_EQ(tmp.dir().exists("KW_1m.dat"), i == 30) << i;
     }
-    EXPECT_EQ(chain.shared.Minute_Flag, 0);
-    EXPECT_EQ(chain.fields.text("Label7"), "2:04:00 PM");  // the time of the minute step
-    EXPECT_EQ(chain.shared.KW_1m_Ready, 1);
+    EXPECT_EQ(shared.Minute_Flag, 0);
+    EXPECT_EQ(fields.text("Label7"), "2:04:00 PM");  // the time of the minute step
+    EXPECT_EQ(shared.KW_1m_Ready, 1);
 }
 
-TEST(Scheduler, OneSecondTickShowsDateTimeAndRunsReadyConsumersInOrder) {
-    Chain chain;
+TEST_F(SchedulerTest, OneSecondTickShowsDateTimeAndRunsReadyConsumersInOrder) {
     QStringList order;
-    chain.scheduler.addMinuteConsumer(&SharedState::KW_1m_Ready, [&] {
-        order << "KW";
-        chain.shared.KW_1m_Ready = 0;
-    });
-    chain.scheduler.addMinuteConsumer(&SharedState::VAC_1m_Ready, [&] {
-        order << "VAC";
-        chain.shared.VAC_1m_Ready = 0;
-    });
-    chain.scheduler.addMinuteConsumer(&SharedState::KWH_1m_Ready, [&] {
-        order << "KWH";
-        chain.shared.KWH_1m_Ready = 0;
-    });
-    chain.shared.KWH_1m_Ready = 1;
-    chain.shared.KW_1m_Ready = 1;
-    chain.scheduler.Timer1_Timer();
+    const std::pair<int SharedState::*, const char*> consumers[] = {
+        {&SharedState::KW_1m_Ready, "KW"}, {&SharedState::VAC_1m_Ready, "VAC"}, {&SharedState::KWH_1m_Ready, "KWH"}};
+    for (const auto& [flag, name] : consumers)
+        scheduler.addMinuteConsumer(flag, [&, flag = flag, name = name] { order << name, shared.*flag = 0; });
+    shared.KWH_1m_Ready = 1;
+    shared.KW_1m_Ready = 1;
+    scheduler.Timer1_Timer();
     EXPECT_EQ(order, QStringList({"KW", "KWH"}));
-    chain.scheduler.Timer1_Timer();
+    scheduler.Timer1_Timer();
     EXPECT_EQ(order.size(), 2);  // flags cleared: nothing runs twice
-    EXPECT_EQ(chain.fields.text("Label16"), "Saturday,  Dec 05, 2026");
-    EXPECT_EQ(chain.fields.text("Label15"), "2:03:00 PM");
-    EXPECT_EQ(chain.fields.text("Label8"), "2");
+    EXPECT_EQ(fields.text("Label16"), "Saturday,  Dec 05, 2026");
+    EXPECT_EQ(fields.text("Label15"), "2:03:00 PM");
+    EXPECT_EQ(fields.text("Label8"), "2");
 }
 
-TEST(Scheduler, TickWithoutMessageRunsOnlyTheBoundaryCheck) {
-    Chain chain;
+TEST_F(SchedulerTest, TickWithoutMessageRunsOnlyTheBoundaryCheck) {
     int checks = 0;
-    chain.scheduler.addBoundaryCheck([&] { ++checks; });
-    for (int i = 0; i < 1000; ++i) chain.scheduler.Timer2_Timer();
+    scheduler.addBoundaryCheck([&] { ++checks; });
+    for (int i = 0; i < 1000; ++i) scheduler.Timer2_Timer();
     EXPECT_EQ(checks, 1000);
-    EXPECT_EQ(chain.runs, 0);
-    EXPECT_EQ(chain.fields.text("Label4"), "0");
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(fields.text("Label4"), "0");
 }
 
-TEST(Scheduler, AThrowingStepDoesNotStopTheChain) {
-    Chain chain;
+TEST_F(SchedulerTest, AThrowingStepDoesNotStopTheChain) {
     bool throwOnce = true;
-    chain.scheduler.addBoundaryCheck([&] {
+    scheduler.addBoundaryCheck([&] {
         if (std::exchange(throwOnce, false)) throw std::runtime_error("disk gone");
     });
-    chain.scheduler.start();
-    chain.receive(meterMessage(911, 767, 639));  // the throwing tick
-    chain.receive(meterMessage(911, 767, 639));
-    EXPECT_EQ(chain.runs, 1);  // the second message ran the chain
-    chain.scheduler.Timer2_Timer();
-    EXPECT_TRUE(chain.scheduler.isRunning());
+    scheduler.start();
+    receive(meterMessage(911, 767, 639));  // the throwing tick
+    receive(meterMessage(911, 767, 639));
+    EXPECT_EQ(runs, 1);  // the second message ran the chain
+    scheduler.Timer2_Timer();
+    EXPECT_TRUE(scheduler.isRunning());
 }
 
-TEST(Scheduler, SecondTickFiresJustAfterEachWholeSecond) {
+TEST_F(SchedulerTest, SecondTickFiresJustAfterEachWholeSecond) {
     const struct { int msec; int delay; } cases[] = {{0, 1005}, {300, 705}, {995, 10}, {999, 6}};
     for (const auto& c : cases)
         EXPECT_EQ(Scheduler::msUntilNextSecondTick(QTime(14, 3, 0, c.msec)), c.delay) << c.msec;
-    Chain chain;
-    chain.clock.advanceMs(300);
-    chain.scheduler.start();
-    EXPECT_EQ(chain.scheduler.timer1IntervalMs(), 705);
-    chain.clock.advanceMs(707);  // the tick comes 2 ms late
-    chain.scheduler.Timer1_Timer();
-    EXPECT_EQ(chain.scheduler.timer1IntervalMs(), 998);  // and the next one is back on time
+    clock.advanceMs(300);
+    scheduler.start();
+    EXPECT_EQ(scheduler.timer1IntervalMs(), 705);
+    clock.advanceMs(707);  // the tick comes 2 ms late
+    scheduler.Timer1_Timer();
+    EXPECT_EQ(scheduler.timer1IntervalMs(), 998);  // and the next one is back on time
 }

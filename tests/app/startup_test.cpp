@@ -1,14 +1,14 @@
-#include "energy/initdata.h"
-#include "support/started.h"
 #include "support/fakes.h"
+#include "support/server.h"
+#include "support/started.h"
 #include "support/wait.h"
 
 #include <QDir>
-#include <QTcpServer>
-#include <QTimer>
-#include <optional>
 #include <QSysInfo>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace kelvora;
 using kelvora::testing::StartedCore;
@@ -27,62 +27,51 @@ TEST(Startup, FirstStartInEmptyDirectoryCreatesEveryFile) {
     ManualClock clock;
     StartedCore app(tmp.path(), clock);
     ASSERT_EQ(app.result, Result::Started);
+    // A named list: a range over the temporary that << returns would dangle.
     const QStringList expected = files::historyFiles() << files::KWHhr << files::KWH_Hr << files::Settings;
-    for (const QString& name : expected)
-        EXPECT_TRUE(tmp.dir().exists(name)) << name.toStdString();
+    for (const QString& name : expected) EXPECT_TRUE(tmp.dir().exists(name)) << name.toStdString();
     EXPECT_EQ(tmp.contents("init.dat"), QByteArray("\"init done\"\r\n"));
     EXPECT_EQ(tmp.contents("alarms.log"), QByteArray("12/5/2026  2:03:00 PM  Restart Program\r\n"));
-    const QList<std::pair<const char*, QString>> shown = {
-        {"Text5(0)", kDefaultRemoteHost}, {"Text5(1)", "5000"}, {"Text100(7)", "0.0585"}, {"Text100(8)", "0.0"},
-        {"Text100(12)", "$0.0"},           {"Text100(9)", "0"},  {"Text100(10)", "0"},     {"Text100(11)", "0"}};
+    // The settings and the saved averages are shown.
+    const QList<std::pair<const char*, QString>> shown = {{"Text5(0)", "192.168.1.100"}, {"Text100(8)", "0.0"},
+        {"Text100(12)", "$0.0"}, {"Text100(9)", "0"}, {"Text100(10)", "0"}, {"Text100(11)", "0"}};
     for (const auto& [field, text] : shown) EXPECT_EQ(app.fields().text(field), text) << field;
     EXPECT_TRUE(app.fields().isChecked("Option_240vac"));
 }
 
-TEST(Startup, SecondStartResetsNothingAndLogsOneMoreLine) {
-    TempDataDir tmp;
-    ManualClock clock;
-    { StartedCore first(tmp.path(), clock); }
-    tmp.dir().writeWhole("KWHhr.dat", "\"kept\",\"1.00\"\r\n");
-    tmp.dir().writeWhole("KWH_last_data.dat", "\"12.5\",\"0.73\",\"0.1\"\r\n");
-    StartedCore second(tmp.path(), clock);
-    EXPECT_EQ(tmp.contents("KWHhr.dat"), QByteArray("\"kept\",\"1.00\"\r\n"));
-    EXPECT_EQ(restartLines(tmp), 2);
-    EXPECT_DOUBLE_EQ(second.core.shared().Total_KWH_Saved, 12.5);
-    EXPECT_EQ(second.fields().text("Text100(6)"), "12.5");
-    EXPECT_EQ(second.fields().text("Text100(5)"), "$0.73");
-    EXPECT_EQ(second.fields().text("Text100(7)"), "0.1000");
-}
-
-TEST(Startup, MarkerWithOtherTextReinitialises) {
-    // A bare init done is the same text without its quotes: it counts as done.
-    for (const QByteArray& marker : {QByteArray("\r\n"), QByteArray("\"init\"\r\n"), QByteArray("\"Init Done\"\r\n"),
-                                     QByteArray("init done\r\n")}) {
-        SCOPED_TRACE(marker.toStdString());
+// A next start keeps the data and logs one more line, unless init.dat holds
+// another text than init done: then all data is initialised again.
+TEST(Startup, NextStartReinitialisesOnlyWhenTheMarkerSaysOtherwise) {
+    // Absent from the table: the marker left by the first start. A bare init
+    // done is the same text without its quotes: it counts as done.
+    for (const char* marker : {"", "init done\r\n", "\r\n", "\"init\"\r\n", "\"Init Done\"\r\n"}) {
+        SCOPED_TRACE(marker);
         TempDataDir tmp;
         ManualClock clock;
         { StartedCore first(tmp.path(), clock); }
-        tmp.dir().writeWhole("KWHhr.dat", "\"kept\"\r\n");
-        tmp.dir().writeWhole("init.dat", marker);
+        tmp.dir().writeWhole("KWHhr.dat", "\"kept\",\"1.00\"\r\n");
+        tmp.dir().writeWhole("KWH_last_data.dat", "\"12.5\",\"0.73\",\"0.1\"\r\n");
+        if (*marker) tmp.dir().writeWhole("init.dat", marker);
         StartedCore again(tmp.path(), clock);
-        const bool reinitialised = tmp.contents("KWHhr.dat") != QByteArray("\"kept\"\r\n");
-        EXPECT_EQ(reinitialised, marker != QByteArray("init done\r\n"));
-        EXPECT_EQ(tmp.contents("init.dat"), reinitialised ? QByteArray("\"init done\"\r\n") : marker);
+        const bool kept = !*marker || QByteArray(marker) == "init done\r\n";
+        EXPECT_EQ(tmp.contents("KWHhr.dat") == QByteArray("\"kept\",\"1.00\"\r\n"), kept);
+        EXPECT_EQ(tmp.contents("init.dat"), *marker && kept ? QByteArray(marker) : QByteArray("\"init done\"\r\n"));
+        if (!kept) continue;
+        EXPECT_EQ(restartLines(tmp), 2);
+        EXPECT_DOUBLE_EQ(again.core.shared().Total_KWH_Saved, 12.5);
+        EXPECT_EQ(again.fields().text("Text100(6)"), "12.5");
+        EXPECT_EQ(again.fields().text("Text100(5)"), "$0.73");
+        EXPECT_EQ(again.fields().text("Text100(7)"), "0.1000");
     }
 }
 
 TEST(Startup, SettingsFileEdgeCases) {
-    struct Case {
-        const char* name;
-        QByteArray settings;  // empty: no file at all
-        const char* host;
-        bool option120, option240;
-    };
+    struct Case { const char* name; QByteArray settings; const char* host; bool option120, option240; };
     Settings odd = Settings::defaults();
     odd.VAC_Option = SettingValue::Text("100");
     const Case cases[] = {
         {"option 100 selects neither", settingsFileContent(odd), "192.168.1.100", false, false},
-        {"missing", QByteArray(), "", false, false},
+        {"missing", QByteArray(), "", false, false},  // empty: no file at all
         {"host only", "\"header\"\r\n\"remote host\"\r\n\"10.1.2.3\"\r\n", "10.1.2.3", false, false},
         {"garbage", "\x01\x02\x03", "", false, false},
     };
@@ -104,36 +93,31 @@ TEST(Startup, SettingsFileEdgeCases) {
     }
 }
 
-TEST(Startup, OneInstancePerDataDirectory) {
-    TempDataDir tmp, other, crashed;
-    ManualClock clock;
-    StartedCore first(tmp.path(), clock);
-    const QStringList before = fileNames(tmp.path());
-    const QByteArray log = tmp.contents("alarms.log");
-    StartedCore second(tmp.path(), clock);
-    EXPECT_EQ(second.result, Result::AlreadyRunning);
-    EXPECT_EQ(tmp.contents("alarms.log"), log);
-    EXPECT_EQ(fileNames(tmp.path()), before);
-    EXPECT_EQ(StartedCore(other.path(), clock).result, Result::Started);
-    // The lock of a run that crashed: its process no longer exists.
-    crashed.dir().writeWhole(files::InstanceLock, "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    EXPECT_EQ(StartedCore(crashed.path(), clock).result, Result::Started);
-}
-
-TEST(Startup, InitializeBesideARunningInstanceTouchesNothing) {
+// One instance per data directory: neither a second start nor --initialize
+// beside a running instance touches its files.
+TEST(Startup, InitializeOrASecondStartBesideARunningInstanceTouchesNothing) {
     TempDataDir tmp;
     ManualClock clock;
     StartedCore running(tmp.path(), clock);
     tmp.dir().writeWhole(files::KWHHours, "\"kept\"\r\n");
     const QStringList before = fileNames(tmp.path());
     const QByteArray log = tmp.contents(files::AlarmsLog);
+    EXPECT_EQ(StartedCore(tmp.path(), clock).result, Result::AlreadyRunning);
     EXPECT_EQ(KelvoraCore::InitializeOnly(tmp.path(), clock), KelvoraCore::InitializeResult::AlreadyRunning);
     EXPECT_EQ(tmp.contents(files::KWHHours), QByteArray("\"kept\"\r\n"));
     EXPECT_EQ(tmp.contents(files::AlarmsLog), log);
     EXPECT_EQ(fileNames(tmp.path()), before);
     EXPECT_TRUE(running.core.scheduler().isRunning());
+}
 
-    TempDataDir idle;  // nobody runs here: it is initialised, and its lock let go
+TEST(Startup, OtherDirectoriesAStaleLockAndAFinishedInitializeDoNotBlock) {
+    TempDataDir other, crashed, idle;
+    ManualClock clock;
+    EXPECT_EQ(StartedCore(other.path(), clock).result, Result::Started);
+    // The lock of a run that crashed: its process no longer exists.
+    crashed.dir().writeWhole(files::InstanceLock, "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    EXPECT_EQ(StartedCore(crashed.path(), clock).result, Result::Started);
+    // Nobody runs here: it is initialised, and its lock let go.
     EXPECT_EQ(KelvoraCore::InitializeOnly(idle.path(), clock), KelvoraCore::InitializeResult::Done);
     EXPECT_EQ(idle.contents(files::InitMarker), QByteArray("\"init done\"\r\n"));
     EXPECT_EQ(StartedCore(idle.path(), clock).result, Result::Started);
@@ -146,10 +130,9 @@ TEST(Startup, NoTickRunsBeforeThePeriodStateIsLoaded) {
     TempDataDir tmp;
     ManualClock clock;
     { StartedCore first(tmp.path(), clock); }
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    kelvora::testing::LoopbackServer server;
     KelvoraCore core(tmp.path(), clock, [] {});
-    core.setServerOverride(QStringLiteral("127.0.0.1"), server.serverPort());
+    core.setServerOverride(QStringLiteral("127.0.0.1"), server.port());
     std::optional<bool> runningDuringConnect;
     QTimer::singleShot(0, [&] { runningDuringConnect = core.scheduler().isRunning(); });
     ASSERT_EQ(core.Form_Load(), Result::Started);

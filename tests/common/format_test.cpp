@@ -9,40 +9,28 @@
 using namespace kelvora;
 using lim = std::numeric_limits<double>;
 
-namespace {
-
-struct NumberCase {
-    double value;
-    const char* pattern;
-    const char* expected;
-};
-
 TEST(FormatNumber, FollowsThePicture) {
-    const NumberCase cases[] = {
+    const struct { double value; const char *pattern, *expected; } cases[] = {
         // The main window's pictures; `#` after the point drops trailing zeros only.
-        {121.46, "##0.0", "121.5"}, {0.04, "##0.0", "0.0"}, {72.224, "$##0.00", "$72.22"}, {0, "$##0.00", "$0.00"},
-        {0.3, "$0.0", "$0.3"}, {1.5, "##0.00", "1.50"}, {5.0, "##0.0#", "5.0"}, {5.25, "##0.0#", "5.25"},
-        {0.5, "##.0#", ".5"}, {0, "##.0#", ".0"}, {0, "##.##", "."}, {12, "##.##", "12."}, {0.0234, "##.##", ".02"},
-        {0.004, "##.######", ".004"}, {0.6, "##.######", ".6"},
+        {121.46, "##0.0", "121.5"}, {0.04, "##0.0", "0.0"}, {72.224, "$##0.00", "$72.22"}, {5.0, "##0.0#", "5.0"},
+        {5.25, "##0.0#", "5.25"}, {0.5, "##.0#", ".5"}, {0, "##.0#", ".0"}, {0, "##.##", "."}, {12, "##.##", "12."},
+        {0.0234, "##.##", ".02"},
         // A trailing `0` forces every position before it (the price field).
         {0.0585, "0.###0", "0.0585"}, {0.05, "0.###0", "0.0500"}, {0.12345, "0.###0", "0.1235"},
-        {0.0585, "$0.###0", "$0.0585"},
         // The integer part is never cut short; zero with only `#` and no point shows nothing.
-        {1234.567, "##.##", "1234.57"}, {1234.567, "######", "1235"}, {5, "000", "005"}, {5, "#0#", "05"},
-        {0, "######", ""}, {0.4, "######", ""}, {0.5, "######", "1"},
+        {1234.567, "##.##", "1234.57"}, {5, "000", "005"}, {5, "#0#", "05"}, {0, "######", ""}, {0.5, "######", "1"},
         {1200, "##,###.0", "1,200.0"}, {1234567.8, "#,###.0", "1,234,567.8"}, {999.96, "#,##0.0", "1,000.0"},
-        {5, "0,000", "0,005"}, {1234.5, "$#,##0.00", "$1,234.50"}, {1234.5, "0.0,0", "1234.50"},
+        {5, "0,000", "0,005"}, {1234.5, "0.0,0", "1234.50"},
         // The sign leads, before the dollar; nothing that rounds to zero is negative.
-        {-1.5, "$##0.00", "-$1.50"}, {-1234567.8, "#,###.0", "-1,234,567.8"}, {-0.5, "##.0#", "-.5"},
-        {-0.04, "##0.0", "0.0"}, {-0.004, "$0.00", "$0.00"}, {-0.4, "######", ""},
+        {-1.5, "$##0.00", "-$1.50"}, {-0.5, "##.0#", "-.5"}, {-0.04, "##0.0", "0.0"}, {-0.4, "######", ""},
         // Half away from zero on the 15-digit decimal form, not on the binary value.
-        {2.675, "0.00", "2.68"}, {-2.675, "0.00", "-2.68"}, {1.005, "0.00", "1.01"}, {0.249999, "0.0", "0.2"},
-        {9.995, "0.00", "10.00"}, {0.1 + 0.2, "0.0000000000000000", "0.3000000000000000"},
+        {2.675, "0.00", "2.68"}, {-2.675, "0.00", "-2.68"}, {1.005, "0.00", "1.01"}, {9.995, "0.00", "10.00"},
+        {0.1 + 0.2, "0.0000000000000000", "0.3000000000000000"},
         // Literals stay where they stand; odd pictures are safe.
-        {12.345, "##0.0 KW", "12.3 KW"}, {7, "(#)", "(7)"}, {1.23, "0.0x0", "1.2x3"}, {1, "#.#x#", "1."},
-        {-3, "", "-3"}, {12.5, "", "12.5"}, {12.5, "KW", "KW"}, {12.5, ".", "13."}, {12.56, "0..0", "12..6"},
+        {12.345, "##0.0 KW", "12.3 KW"}, {1.23, "0.0x0", "1.2x3"}, {1, "#.#x#", "1."}, {-3, "", "-3"},
+        {12.5, "KW", "KW"}, {12.5, ".", "13."}, {12.56, "0..0", "12..6"},
     };
-    for (const NumberCase& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(formatNumber(c.value, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.expected))
             << c.value << " with \"" << c.pattern << '"';
     }
@@ -67,11 +55,10 @@ TEST(FormatNumber, OutputIsBoundedByTheValueAndThePattern) {
 TEST(FormatDate, FollowsThePicture) {
     const QDateTime sat(QDate(2026, 12, 5), QTime(14, 3, 9));  // a Saturday
     const char* const cases[][2] = {
-        {"mm/dd/yyyy", "12/05/2026"}, {"hh:mm:ss", "14:03:09"}, {"MM/DD/YY", "12/05/26"}, {"yyyy", "2026"},
-        {"mmm dd, yyyy", "Dec 05, 2026"}, {"mm/dd/yy h:nn:ss AM/PM", "12/05/26 2:03:09 PM"}, {"mm", "12"},
-        {"ddd D H:MM AM/PM", "Sat 5 2:03 PM"}, {"ddd mmm D", "Sat Dec 5"}, {"mmm D", "Dec 5"},
-        {"m/d/yyyy", "12/5/2026"}, {"h:nn am/pm", "2:03 pm"}, {"hh dd mm", "14 05 12"}, {"n:s", "3:9"},
-        {"dddd, mmmm d", "Saturday, December 5"}, {"hh:mm at y", "14:03 at y"}, {"", ""},
+        {"mm/dd/yyyy", "12/05/2026"}, {"hh:mm:ss", "14:03:09"}, {"MM/DD/YY", "12/05/26"}, {"m/d/yyyy", "12/5/2026"},
+        {"mmm dd, yyyy", "Dec 05, 2026"}, {"mm/dd/yy h:nn:ss AM/PM", "12/05/26 2:03:09 PM"}, {"n:s", "3:9"},
+        {"ddd D H:MM AM/PM", "Sat 5 2:03 PM"}, {"ddd mmm D", "Sat Dec 5"}, {"h:nn am/pm", "2:03 pm"},
+        {"hh dd mm", "14 05 12"}, {"dddd, mmmm d", "Saturday, December 5"}, {"hh:mm at y", "14:03 at y"}, {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(formatDate(sat, QString::fromUtf8(c[0])), QString::fromUtf8(c[1])) << c[0];
 }
@@ -87,4 +74,3 @@ TEST(FormatDate, TwelveHourClockShortYearAndInvalidDates) {
     EXPECT_EQ(formatDate(QDateTime(QDate(2026, 2, 30), QTime(1, 0)), u"ddd mmm D"), "");
 }
 
-}  // namespace

@@ -6,8 +6,6 @@
 
 using namespace kelvora;
 
-namespace {
-
 TEST(Stamp, WritesTheFixedFormsAndReadsThemBack) {
     const struct { QDateTime when; const char* text; } cases[] = {
         {QDateTime(QDate(2026, 12, 5), QTime(14, 3, 0)), "12/5/2026  2:03:00 PM"},
@@ -48,4 +46,3 @@ TEST(ParseStampDate, TakesTheDateOfAStamp) {
     EXPECT_FALSE(parseStampDate("x 12/5/2026").has_value());
 }
 
-}  // namespace

@@ -1,10 +1,8 @@
 #include "link/meterlink.h"
 
+#include "support/server.h"
 #include "support/wait.h"
 
-#include <QPointer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -19,46 +17,37 @@ const QString kConnected = QStringLiteral("Connected to Serial Server...  7");
 
 // A serial server on 127.0.0.1 and a link pointed at it.
 struct LinkTest : ::testing::Test {
-    QTcpServer server;
-    int accepted = 0;
-    QPointer<QTcpSocket> client;
+    kelvora::testing::LoopbackServer meter;
     FieldModel fields;
     ManualClock clock;  // the connect wait also ends on the steady clock
     QStringList decoded;
     MeterLink link{fields, clock, [this](const QString& s) { decoded << s; }};
 
-    void SetUp() override {
-        QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = server.nextPendingConnection()) ++accepted, client = s;
-        });
-        ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-        link.setRemote(QStringLiteral("127.0.0.1"), server.serverPort());
-    }
+    void SetUp() override { link.setRemote(QStringLiteral("127.0.0.1"), meter.port()); }
     QString text(const char* name) const { return fields.text(QString::fromLatin1(name)); }
     QColor lamp() const { return fields.color(QStringLiteral("Shape1")); }
     void connectOnce() {
         link.ConnectToServer();
-        ASSERT_TRUE(waitUntil([&] { return accepted == 1 && client; }));
+        ASSERT_TRUE(waitUntil([&] { return meter.accepted == 1 && meter.client; }));
     }
 };
 
 TEST_F(LinkTest, ConnectsShowStateSevenAndAlternateTheLamp) {
-    const QColor expected[] = {MeterLink::green(), MeterLink::yellow(), MeterLink::green(), MeterLink::yellow()};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         link.ConnectToServer();
         EXPECT_EQ(text("Text101"), kConnected);
         EXPECT_EQ(fields.color(QStringLiteral("Text101")), MeterLink::green());
-        EXPECT_EQ(lamp(), expected[i]);
-        EXPECT_TRUE(waitUntil([&] { return accepted == i + 1; }));
+        EXPECT_EQ(lamp(), i % 2 ? MeterLink::yellow() : MeterLink::green());
+        EXPECT_TRUE(waitUntil([&] { return meter.accepted == i + 1; }));
     }
 }
 
 TEST_F(LinkTest, ServerGoingAwayIsRefusedInRedAndComingBackReconnects) {
     connectOnce();
-    const quint16 port = server.serverPort();
-    server.close();
-    client->abort();
+    const quint16 port = meter.port();
+    meter.server.close();
+    meter.client->abort();
     ASSERT_TRUE(waitUntil([&] { return link.socketState() == 0 || link.socketState() == 9; }));
     link.ConnectToServer();
     EXPECT_EQ(text("Text101"), "NO Connection to Serial Server...  9");  // the state number at the end
@@ -68,11 +57,11 @@ TEST_F(LinkTest, ServerGoingAwayIsRefusedInRedAndComingBackReconnects) {
         link.superviseConnection();
         EXPECT_TRUE(waitUntil([&] { return link.socketState() == 9; })) << i;
     }
-    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(meter.accepted, 1);
 
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, port));
+    ASSERT_TRUE(meter.server.listen(QHostAddress::LocalHost, port));
     link.superviseConnection();
-    EXPECT_TRUE(waitUntil([&] { return link.socketState() == 7 && accepted == 2; }));
+    EXPECT_TRUE(waitUntil([&] { return link.socketState() == 7 && meter.accepted == 2; }));
     link.ConnectToServer();
     EXPECT_EQ(text("Text101"), kConnected);
     EXPECT_EQ(lamp(), MeterLink::green());  // green, not yellow, after red
@@ -81,10 +70,10 @@ TEST_F(LinkTest, ServerGoingAwayIsRefusedInRedAndComingBackReconnects) {
 TEST_F(LinkTest, FirstDataAfterStartUpIsDroppedAndTheSecondGoesToSlotOne) {
     connectOnce();
     link.setDiscardNextData(1);
-    client->write("v0511");
+    meter.client->write("v0511");
     ASSERT_TRUE(waitUntil([&] { return link.discardNextData() == 0; }));
     EXPECT_EQ(link.rxIndex(), 0);
-    client->write("V911!\xB0");  // bytes above 127 arrive as Latin-1
+    meter.client->write("V911!\xB0");  // bytes above 127 arrive as Latin-1
     ASSERT_TRUE(waitUntil([&] { return link.rxIndex() == 1; }));
     EXPECT_EQ(text("Label9"), "1");
     link.scanSlots();
@@ -111,10 +100,10 @@ TEST_F(LinkTest, ReconnectsAfterThirtySecondsAndAfterAProcessedMessage) {
         ASSERT_EQ(text("Label8"), QString::number(second));
     }
     QCoreApplication::processEvents();
-    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(meter.accepted, 1);
     link.superviseConnection();
     EXPECT_EQ(text("Label8"), "30");
-    EXPECT_TRUE(waitUntil([&] { return accepted == 2; }));
+    EXPECT_TRUE(waitUntil([&] { return meter.accepted == 2; }));
     EXPECT_EQ(lamp(), MeterLink::yellow());
 
     link.superviseConnection();
@@ -123,7 +112,7 @@ TEST_F(LinkTest, ReconnectsAfterThirtySecondsAndAfterAProcessedMessage) {
     link.superviseConnection();
     EXPECT_EQ(text("Label8"), "2");
     EXPECT_EQ(link.reconnectSeconds(), 0);
-    EXPECT_TRUE(waitUntil([&] { return accepted == 3; }));
+    EXPECT_TRUE(waitUntil([&] { return meter.accepted == 3; }));
 }
 
 TEST(MeterLinkPort, SettingToPort) {

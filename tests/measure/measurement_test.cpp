@@ -115,7 +115,6 @@ TEST_F(MeasurementTest, KwUpdateFromTheShownTexts) {
     const struct { const char *vac, *a, *b, *amps, *kw, *meterStart; double curKw; } cases[] = {
         {nullptr, nullptr, nullptr, "0.0", "0.0", "0,0,0,0,0,0,", 0},  // design texts count as 0
         {"121.5", "6.2", "6.1", "12.3", "1.5", "1,12,121.5,1.49445,12.3,121.5,", 1.49445},
-        {"240", "20.5", "0.25", "20.75", "5.0", "4,20,240,4.98,20.75,240,", 4.98},
         {"120", "-2.5", "0", "-2.5", "-0.3", "-1,-3,120,-0.3,-2.5,120,", -0.3},
     };
     for (const auto& c : cases) {
@@ -136,11 +135,11 @@ TEST_F(MeasurementTest, KwUpdateFromTheShownTexts) {
     EXPECT_EQ(read[6], QStringLiteral("12"));
 }
 
-TEST_F(MeasurementTest, MinuteEnergyAndCost) {
+TEST_F(MeasurementTest, MinuteEnergyCostAndTotals) {
     // A null price leaves the design price 0.0585.
     const struct { double vac, a, b; const char *price, *kwh; double perKwh; } cases[] = {
-        {120, 5, 5, nullptr, ".02", 0.0585}, {120, 2, 0, nullptr, ".004", 0.0585}, {120, 0.05, 0, nullptr, ".0001", 0.0585},
-        {240, 200, 200, "0.25", "1.6", 0.25}, {120, 5, 5, "", ".02", 0}, {120, 5, 5, "abc", ".02", 0}};
+        {120, 5, 5, nullptr, ".02", 0.0585}, {120, 2, 0, nullptr, ".004", 0.0585}, {240, 200, 200, "0.25", "1.6", 0.25},
+        {120, 5, 5, "", ".02", 0}, {120, 5, 5, "abc", ".02", 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kwh);
         if (c.price) fields.setText(t100(7), QString::fromLatin1(c.price));
@@ -153,6 +152,16 @@ TEST_F(MeasurementTest, MinuteEnergyAndCost) {
         EXPECT_NEAR(state.Total_KWH_Saved, 10 + kwh, 1e-12);
         EXPECT_NEAR(state.Total_Cost_Saved, 1 + kwh * c.perKwh, 1e-12);
     }
+    // The totals file and fields, rounded as shown.
+    averages(0, 0, 0);
+    state.Total_KWH_Saved = 1234.46;
+    state.Total_Cost_Saved = 72.224;
+    fields.setText(t100(7), QStringLiteral("0.0585"));
+    minute();
+    EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"1234.5\",\"72.22\",\"0.0585\"\r\n"));
+    expectTexts({{t100(6), "1234.5"}, {t100(5), "$72.22"}});
+    ASSERT_TRUE(writeKwhLastData(dir, 12.34, 0.005, 0.12345));
+    EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"12.3\",\"0.01\",\"0.1235\"\r\n"));
 }
 
 TEST_F(MeasurementTest, MinuteMeansOfTheCurrentValues) {
@@ -171,17 +180,6 @@ TEST_F(MeasurementTest, MinuteMeansOfTheCurrentValues) {
     minute();  // the next minute starts from empty sums
     EXPECT_EQ(file(files::VAC_1m), quoted("121.4"));
     EXPECT_EQ(file(files::KW_1m), quoted("0.0"));
-}
-
-TEST_F(MeasurementTest, TotalsFile) {
-    state.Total_KWH_Saved = 1234.46;
-    state.Total_Cost_Saved = 72.224;
-    fields.setText(t100(7), QStringLiteral("0.0585"));
-    minute();
-    EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"1234.5\",\"72.22\",\"0.0585\"\r\n"));
-    expectTexts({{t100(6), "1234.5"}, {t100(5), "$72.22"}});
-    ASSERT_TRUE(writeKwhLastData(dir, 12.34, 0.005, 0.12345));
-    EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"12.3\",\"0.01\",\"0.1235\"\r\n"));
 }
 
 TEST(MeasurementFiles, AFileThatCannotBeWrittenLeavesTheOthersAndTheTotals) {

@@ -1,6 +1,6 @@
 #pragma once
-// A core started in a data directory, connecting only to a loopback port on
-// which nothing listens (the start-up connect is refused at once).
+// A core started in a data directory, connecting only to a loopback port: by
+// default one on which nothing listens (the start-up connect is refused at once).
 #include "app/kelvoracore.h"
 
 #include <QTcpServer>
@@ -14,8 +14,9 @@ inline quint16 closedLoopbackPort() {
 }
 
 struct StartedCore {
-    StartedCore(const QString& path, const Clock& clock) : core(path, clock, [] {}) {
-        core.setServerOverride(QStringLiteral("127.0.0.1"), closedLoopbackPort());
+    StartedCore(const QString& path, const Clock& clock, quint16 port = closedLoopbackPort())
+        : core(path, clock, [] {}) {
+        core.setServerOverride(QStringLiteral("127.0.0.1"), port);
         result = core.Form_Load();
     }
     KelvoraCore core;

@@ -1,13 +1,11 @@
 #include "ui/mainwindow.h"
-#include "support/started.h"
 #include "support/fakes.h"
-
+#include "support/server.h"
+#include "support/started.h"
 #include "support/wait.h"
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QEvent>
 #include <QLabel>
 #include <QPointer>
@@ -24,6 +22,7 @@ using kelvora::testing::TempDataDir;
 namespace {
 
 struct Window {
+    explicit Window(quint16 port = kelvora::testing::closedLoopbackPort()) : started(tmp.path(), clock, port) {}
     template <typename W>
     W* find(const QString& name) {
         W* w = window.findChild<W*>(name);
@@ -32,7 +31,7 @@ struct Window {
     }
     TempDataDir tmp;
     ManualClock clock;
-    StartedCore started{tmp.path(), clock};
+    StartedCore started;
     KelvoraCore& core = started.core;
     MainWindow window{core};
 };
@@ -82,31 +81,14 @@ TEST(MainWindow, NoTextClipsAtTheMinimumSizeAndFramesGrowWithTheWindow) {
     }
 }
 
-TEST(MainWindow, AFactoryThatMakesNoWindowIsSurvived) {
-    Window w;
-    w.window.setWindowFactory("CMD_Cur_Trend", [](QWidget*) -> QWidget* { return nullptr; });
-    w.find<QPushButton>("CMD_Cur_Trend")->click();
-    w.find<QPushButton>("CMD_Cur_Trend")->click();
-    SUCCEED();
-}
-
 TEST(MainWindow, ReConnectButtonOpensANewConnection) {
-    TempDataDir tmp;
-    ManualClock clock;
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-    int connections = 0;
-    QObject::connect(&server, &QTcpServer::newConnection, [&] {
-        while (server.hasPendingConnections()) server.nextPendingConnection()->setParent(&server), ++connections;
-    });
-    KelvoraCore core(tmp.path(), clock, [] {});
-    core.setServerOverride("127.0.0.1", server.serverPort());
-    ASSERT_EQ(core.Form_Load(), KelvoraCore::LoadResult::Started);
-    ASSERT_TRUE(kelvora::testing::waitUntil([&] { return connections == 1; }));
-    MainWindow window(core);
-    window.findChild<QPushButton*>("CMDConnect")->click();
-    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return connections == 2; }));
-    EXPECT_EQ(core.link().socketState(), MeterLink::kStateConnected);
+    kelvora::testing::LoopbackServer server;
+    Window w(server.port());
+    ASSERT_EQ(w.started.result, KelvoraCore::LoadResult::Started);
+    ASSERT_TRUE(kelvora::testing::waitUntil([&] { return server.accepted == 1; }));
+    w.find<QPushButton>("CMDConnect")->click();
+    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return server.accepted == 2; }));
+    EXPECT_EQ(w.core.link().socketState(), MeterLink::kStateConnected);
 }
 
 TEST(MainWindow, ConnectionFrameNamesTheServerInUse) {
@@ -116,7 +98,7 @@ TEST(MainWindow, ConnectionFrameNamesTheServerInUse) {
     EXPECT_TRUE(shown.endsWith("(from the command line)")) << shown.toStdString();
 }
 
-TEST(MainWindow, ShowsModelChangesAndSendsEditsBack) {
+TEST(MainWindow, ShowsModelChangesAndSendsEditsAndClicksBack) {
     Window w;
     w.core.fields().setText("Text100(2)", "121.5");
     EXPECT_EQ(w.find<QLineEdit>("Text100(2)")->text(), "121.5");
@@ -126,12 +108,8 @@ TEST(MainWindow, ShowsModelChangesAndSendsEditsBack) {
     EXPECT_TRUE(w.find<QRadioButton>("Option_120vac")->isChecked());
     EXPECT_FALSE(w.find<QRadioButton>("Option_240vac")->isChecked());
     EXPECT_EQ(w.core.shared().settings.VAC_Option.display(), "120");
-}
-
-TEST(MainWindow, SetupButtonsReachTheirHandlers) {
-    Window w;
     w.find<QPushButton>("CMD_VAC_Default")->click();
-    EXPECT_EQ(w.find<QLineEdit>("Text6(0)")->text(), "240");
+    EXPECT_EQ(volts->text(), "240");
     EXPECT_TRUE(w.tmp.contents(files::Settings).contains("\r\n400\r\n"));
     w.core.fields().setText("Text6(0)", "230");
     w.core.fields().setText("Text6(0)", "231");
@@ -171,4 +149,9 @@ TEST(MainWindow, WindowButtonsOpenOnceAndMeterToggles) {
     meter->click();
     EXPECT_EQ(created, 3);  // the third click makes it anew
     EXPECT_TRUE(last->isVisible());
+
+    // A factory that makes no window is survived, click after click.
+    w.window.setWindowFactory("CMD_KW_History_Trend", [](QWidget*) -> QWidget* { return nullptr; });
+    w.find<QPushButton>("CMD_KW_History_Trend")->click();
+    w.find<QPushButton>("CMD_KW_History_Trend")->click();
 }
