@@ -7,7 +7,9 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QColor>
 #include <QTextBlock>
+#include <QTextTable>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
@@ -51,6 +53,24 @@ void fitPictures(QTextDocument& doc, const QString& baseDir, double textWidth, Q
             cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
             cursor.setCharFormat(image);
         }
+    }
+}
+
+// Tables with thin ruled cells and some air, as a printed page has them.
+void styleTables(QTextFrame* frame) {
+    for (QTextFrame* child : frame->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(child)) {
+            QTextTableFormat format = table->format();
+            format.setBorderCollapse(true);
+            format.setBorder(1);
+            format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            format.setBorderBrush(QColor(0x88, 0x88, 0x88));
+            format.setCellPadding(3);
+            format.setCellSpacing(0);
+            format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+            table->setFormat(format);
+        }
+        styleTables(child);
     }
 }
 
@@ -110,6 +130,7 @@ RenderResult renderManual(const QString& markdownPath, const QString& pdfPath) {
         (layout.fullRect(QPageLayout::Millimeter).width() - 2 * kPrintMarginMm) / 25.4 * kLogicalDpi;
     fitPictures(doc, QFileInfo(markdownPath).absolutePath(), textWidth, result.missing);
     breakBeforeChapters(doc);
+    styleTables(doc.rootFrame());
 
     doc.print(&pdf);
     result.pages = pdfPageCount(pdfPath);
