@@ -31,10 +31,14 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       setup_(shared_, fields_, dir_, std::move(beep)),
       decoder_(std::make_unique<MeterDecoder>(shared_, fields_, dir_)),
       measurement_(shared_, fields_, dir_, clock_),
+      kwhAccounting_(shared_, fields_, dir_, clock_, kwhPeriods_, windows_),
       link_(fields_, clock_, [this](const QString& slot) { decoder_->DecodeMeterMessage(slot); }),
       scheduler_(shared_, fields_, clock_, link_, measurement_) {
     shared_.settings = designTimeSettings();
     setup_.disableSaveButtons();
+    scheduler_.addBoundaryCheck([this] { kwhAccounting_.CheckKwhBoundaries(); });
+    // After the history consumers: the minute's energy goes in last.
+    scheduler_.addMinuteConsumer(&SharedState::KWH_1m_Ready, [this] { kwhAccounting_.KwhMinuteStep(); });
 }
 
 KelvoraCore::~KelvoraCore() = default;
@@ -52,7 +56,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     loadSettings();                                                  // 6
     applyMainsOption();                                              // 7
     connectToMeter();                                                // 8, 9
-    kwhPeriods_.LoadKwhPeriodTotals(dir_);                           // 10
+    kwhAccounting_.LoadKwhPeriodTotals();                            // 10
     measurement_.resetMinuteSums();                                  // 11
     fields_.setText(QStringLiteral("Text100(9)"), QStringLiteral("0"));
     fields_.setText(QStringLiteral("Text1(0)"), QString());          // 12

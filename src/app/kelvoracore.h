@@ -7,6 +7,7 @@
 #include "model/windowstate.h"
 #include "common/clock.h"
 #include "common/datadir.h"
+#include "energy/kwhaccounting.h"
 #include "energy/kwhperiods.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
@@ -61,6 +62,7 @@ public:
     MeterDecoder& decoder() { return *decoder_; }
     Measurement& measurement() { return measurement_; }
     KwhPeriods& kwhPeriods() { return kwhPeriods_; }
+    KwhAccounting& kwhAccounting() { return kwhAccounting_; }
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
 
@@ -86,6 +88,7 @@ private:
     std::unique_ptr<MeterDecoder> decoder_;
     Measurement measurement_;
     KwhPeriods kwhPeriods_;
+    KwhAccounting kwhAccounting_;
     MeterLink link_;
     Scheduler scheduler_;
 };

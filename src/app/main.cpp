@@ -1,10 +1,17 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
+#include "ui/datafilespanel.h"
+#include "ui/kwhhistorytrend.h"
 #include "ui/mainwindow.h"
+#include "ui/pricefield.h"
+#include "ui/usagecalculator.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLineEdit>
+#include <QPointer>
+#include <memory>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <cstdio>
@@ -84,6 +91,16 @@ int main(int argc, char** argv) {
         window.statusBar()->showMessage(
             QObject::tr("The settings could not be saved in %1; Kelvora stays open.").arg(core.dir().path()));
     });
+    // Both "KWH History Graphs" buttons show the one graphs window.
+    auto kwhGraphs = std::make_shared<QPointer<QWidget>>();
+    for (const char* button : {"CMD_BarGraphs", "CMD_BarGraphs1"})
+        window.setWindowFactory(QString::fromLatin1(button), [&core, kwhGraphs](QWidget* parent) -> QWidget* {
+            if (!*kwhGraphs) *kwhGraphs = new KwhHistoryTrend(core, parent);
+            return *kwhGraphs;
+        });
+    window.addToHistoryTab(new UsageCalculator(core));
+    window.addToSetupTab(new DataFilesPanel(core));
+    new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")));
     window.show();
     return app.exec();
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace kelvora {
 
@@ -63,7 +64,9 @@ bool DataDir::append(const QString& name, const QByteArray& content) const {
         qWarning("Cannot append to %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
         return false;
     }
-    const bool ok = file.write(content) == content.size() && file.flush();
+    bool ok = file.write(content) == content.size() && file.flush();
+    // A log a user would lose is on the disk when the append returns.
+    if (ok && isSynced(name)) ok = ::fsync(file.handle()) == 0;
     if (!ok) qWarning("Cannot append to %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
     return ok;
 }

@@ -28,4 +28,11 @@ void KwhPeriods::LoadKwhPeriodTotals(const DataDir& dir) {
     }
 }
 
+bool KwhPeriods::SaveKwhPeriodTotals(const DataDir& dir) const {
+    bool ok = true;
+    for (const File& file : stateFiles())
+        ok = dir.writeRecords(file.name, {Record{(this->*file.lead).toField(), (this->*file.total).toField()}}) && ok;
+    return ok;
+}
+
 }  // namespace kelvora

@@ -10,11 +10,12 @@ namespace kelvora {
 // totals, as the period state files keep it between runs: two values per
 // period (its lead value and its running total).
 struct KwhPeriods {
-    Variant Hour_Lead, Hour_KWH;
-    Variant Day_Lead, Day_KWH;
-    Variant Week_Lead, Week_KWH;
-    Variant Month_Lead, Month_KWH;
-    Variant Year_Lead, Year_KWH;
+    // All 0 until the files are read.
+    Variant Hour_Lead = Variant::Number(0), Hour_KWH = Variant::Number(0);
+    Variant Day_Lead = Variant::Number(0), Day_KWH = Variant::Number(0);
+    Variant Week_Lead = Variant::Number(0), Week_KWH = Variant::Number(0);
+    Variant Month_Lead = Variant::Number(0), Month_KWH = Variant::Number(0);
+    Variant Year_Lead = Variant::Number(0), Year_KWH = Variant::Number(0);
 
     struct File {
         QString name;
@@ -27,6 +28,10 @@ struct KwhPeriods {
     // KWH_Year.dat in that order; a file that is missing or short leaves its
     // values as they were.
     void LoadKwhPeriodTotals(const DataDir& dir);
+    // Rewrites the five files, one record of two fields each: a number bare,
+    // a value that was read as quoted text quoted again. False when any of
+    // them could not be written.
+    bool SaveKwhPeriodTotals(const DataDir& dir) const;
 };
 
 }  // namespace kelvora

@@ -41,6 +41,9 @@ const QHash<QString, QString>& designTexts() {
         {QStringLiteral("Text_B_Cal"), QStringLiteral("100.0")},
         {QStringLiteral("Text1(0)"), QString()},
         {QStringLiteral("Text1(1)"), QString()},
+        {QStringLiteral("Text1(2)"), QStringLiteral("Monthly")},
+        {QStringLiteral("Text1(3)"), QStringLiteral("Daily")},
+        {QStringLiteral("Text1(4)"), QStringLiteral("Hourly")},
     };
     return texts;
 }

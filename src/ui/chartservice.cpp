@@ -247,15 +247,25 @@ void ChartView::loadSeries() {
 void ChartView::loadCategoryLabels() {
     QCategoryAxis* x = axes_->x;
     for (const QString& old : x->categoriesLabels()) x->remove(old);
-    const int n = rowCount();
+    // The labels are spread over the rows that have one, so that a chart
+    // whose unlabelled rows are gaps (a bar graph that skips zero values)
+    // still names the bars it draws.
+    QList<int> labelled;
+    for (int row = 1; row <= rowCount(); ++row)
+        if (!rows_[row - 1].label.isEmpty()) labelled << row;
     const int limit = labelsThatFit();
-    if (n == 0 || limit == 0) return;
-    const int step = (n + limit - 1) / limit;
+    if (labelled.isEmpty() || limit == 0) return;
+    // Labels at least this many rows apart do not run into each other.
+    const int gap = (rowCount() + limit - 1) / limit;
     x->setStartValue(rowPosition(1, style_) - 1);
-    for (int row = 1, k = 0; row <= n; row += step, ++k) {
-        // The axis wants distinct labels; an invisible suffix keeps equal or
-        // empty row labels apart.
-        const QString label = rows_[row - 1].label + QString(k, QChar(0x200B));
+    int k = 0;
+    int last = 0;
+    for (int row : labelled) {
+        if (k > 0 && row - last < gap) continue;
+        last = row;
+        // The axis wants distinct labels; an invisible suffix keeps equal
+        // row labels apart.
+        const QString label = rows_[row - 1].label + QString(k++, QChar(0x200B));
         x->append(label, rowPosition(row, style_));
     }
 }
@@ -268,6 +278,8 @@ int ChartView::labelsThatFit() const {
     int widest = 0;
     for (qsizetype i : {qsizetype(0), rows_.size() / 2, rows_.size() - 1})
         widest = std::max(widest, metrics.horizontalAdvance(rows_[i].label));
+    for (const Row& r : rows_)  // when those three are gaps, any label stands for all
+        if (widest == 0 && !r.label.isEmpty()) widest = metrics.horizontalAdvance(r.label);
     const double plotWidth = chart_->plotArea().width() > 0 ? chart_->plotArea().width() : width() * 0.85;
     const int fit = int(plotWidth / (widest + 3 * metrics.averageCharWidth()));
     return std::clamp(fit, 1, labelLimit_);

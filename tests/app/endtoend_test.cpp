@@ -44,4 +44,9 @@ TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
         {"Label40(2)", "5"},     {"Label40(0)", "1.00"},      {"Label4", "5"},         {"Label5", "5"}};
     for (const auto& [field, text] : shown) EXPECT_EQ(app.fields().text(field), text) << field;
     EXPECT_NE(app.fields().text("Label7"), "TimeStamp");
+
+    // The next one-second tick takes the minute's energy into the running hour
+    // (or, should an hour have ended in between, into its record).
+    ASSERT_TRUE(waitUntil([&] { return app.core.shared().KWH_1m_Ready == 2; }, 2500));
+    EXPECT_TRUE(tmp.contents("KWH_Hr.dat") == "\"0\",0.6\r\n" || tmp.contents("KWHhr.dat").endsWith(",\"0.60\"\r\n"));
 }

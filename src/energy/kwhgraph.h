@@ -1,0 +1,37 @@
+#pragma once
+#include "common/datadir.h"
+
+#include <QList>
+#include <QString>
+
+namespace kelvora {
+
+class WindowState;
+
+// The five graphs of the KWH graphs window, by Graph_Period (1 hourly .. 5 years).
+struct KwhGraph {
+    int period;
+    QString button, caption, title, file;
+};
+const QList<KwhGraph>& kwhGraphs();
+const KwhGraph& kwhGraph(int period);  // the hourly graph for a period out of range
+
+// The category label of a bar from the stamp of its record: "Mon 7 2:00 PM"
+// hourly, "Mon Dec 7" daily, "Dec 7" weekly, "JAN" .. "DEC" monthly (with
+// "JUNE", "JULY", "SEPT"), "2026" yearly. A stamp that is no date stays as it is.
+QString kwhBarLabel(int period, const QString& stamp);
+
+struct KwhBar {
+    QString label;
+    double value = 0;
+};
+// The 60 bars of a graph from Roll_Stamp and Roll_Value: the hourly graph
+// draws every record; the others only those with a value, and the bars not
+// drawn are 0 without a label.
+QList<KwhBar> kwhBars(int period, const WindowState& windows);
+
+// The energy of the eleven most recent monthly totals of KWHMonth.dat that are
+// not 0 (the zero record after each total does not count), "##,###".
+QString ytdKwhText(const DataDir& dir);
+
+}  // namespace kelvora

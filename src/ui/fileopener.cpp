@@ -1,0 +1,96 @@
+#include "ui/fileopener.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace kelvora {
+namespace {
+
+const QString kTextType = QStringLiteral("text/plain");
+
+// One value of a desktop-entry style file ("[Section]" lines, "key=value" lines).
+QString keyFileValue(const QString& path, const QString& section, const QString& key) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text) || file.size() > 1024 * 1024) return QString();
+    bool inSection = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(u'[')) {
+            inSection = line == u'[' + section + u']';
+        } else if (inSection && line.section(u'=', 0, 0).trimmed() == key) {
+            return line.section(u'=', 1).trimmed();
+        }
+    }
+    return QString();
+}
+
+// The desktop entry that the first mimeapps.list of the XDG search order names
+// for plain text.
+QString defaultTextApplication() {
+    QStringList lists;
+    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
+        lists << QDir(dir).filePath(QStringLiteral("mimeapps.list"));
+    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation))
+        lists << QDir(dir).filePath(QStringLiteral("mimeapps.list"));
+    for (const QString& list : lists) {
+        const QString first =
+            keyFileValue(list, QStringLiteral("Default Applications"), kTextType).section(u';', 0, 0).trimmed();
+        if (!first.isEmpty()) return first;
+    }
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty()) return QString();
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), kTextType});
+    if (!query.waitForFinished(2000)) return QString();
+    return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+}
+
+QString execLine(const QString& desktopId) {
+    if (desktopId.isEmpty()) return QString();
+    const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId);
+    if (path.isEmpty()) return QString();
+    return keyFileValue(path, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"));
+}
+
+}  // namespace
+
+QStringList desktopExecCommand(const QString& exec, const QUrl& file) {
+    QStringList command;
+    bool fileGiven = false;
+    for (const QString& word : QProcess::splitCommand(exec)) {
+        if (word == QLatin1String("%f") || word == QLatin1String("%F")) {
+            command << file.toLocalFile();
+            fileGiven = true;
+        } else if (word == QLatin1String("%u") || word == QLatin1String("%U")) {
+            command << file.toString(QUrl::FullyEncoded);
+            fileGiven = true;
+        } else if (word.size() == 2 && word.startsWith(u'%')) {
+            continue;  // %i, %c, %k and the deprecated codes give nothing here
+        } else {
+            command << QString(word).replace(QStringLiteral("%%"), QStringLiteral("%"));
+        }
+    }
+    if (!command.isEmpty() && !fileGiven) command << file.toLocalFile();
+    return command;
+}
+
+bool openInPlainTextEditor(const QUrl& file) {
+#if defined(Q_OS_WIN)
+    if (QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(file.toLocalFile())}))
+        return true;
+#elif !defined(Q_OS_MACOS)
+    const QString exec = execLine(defaultTextApplication());
+    const QStringList command = desktopExecCommand(exec, file);
+    if (!command.isEmpty() && QProcess::startDetached(command.first(), command.mid(1))) return true;
+#endif
+    return QDesktopServices::openUrl(file);
+}
+
+FileOpener FileOpener::desktop() {
+    return FileOpener{openInPlainTextEditor, [](const QUrl& url) { return QDesktopServices::openUrl(url); }};
+}
+
+}  // namespace kelvora

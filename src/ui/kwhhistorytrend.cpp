@@ -1,0 +1,133 @@
+#include "ui/kwhhistorytrend.h"
+
+#include "energy/kwhgraph.h"
+#include "energy/kwhrolling.h"
+#include "model/datafiles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace kelvora {
+namespace {
+
+const QString kWindowName = QStringLiteral("KWH_HistoryTrend");
+// Each record is stamped when its period ends.
+const char* const kCategoryTitles[] = {"Hour ending", "Day ending", "Week ending", "Month ending", "Year ending"};
+
+QLineEdit* stampField(const QString& name, const QString& accessible) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::ClickFocus);
+    edit->setAccessibleName(accessible);
+    edit->setMinimumWidth(170);
+    return edit;
+}
+
+}  // namespace
+
+KwhHistoryTrend::KwhHistoryTrend(KelvoraCore& core, QWidget* parent)
+    : QWidget(parent), core_(core), windows_(core.windows()) {
+    setObjectName(kWindowName);
+    setWindowTitle(QStringLiteral("KWH History Trend"));
+    chart_ = new ChartView(ChartView::Style::Bars);
+    chart_->setObjectName(QStringLiteral("MSChart1"));
+    chart_->setTitle(QStringLiteral("Kelvora (KWH)"));
+    chart_->setValueAxisTitle(QStringLiteral("KWH"));
+    chart_->setMinimumSize(640, 360);
+    actions_ = new ChartActions(*chart_, kWindowName, core_.dir().path(), core_.clock(), this);
+
+    auto* periods = new QHBoxLayout;
+    for (const KwhGraph& g : kwhGraphs()) {
+        auto* b = new QPushButton(g.caption);
+        b->setObjectName(g.button);
+        const int period = g.period;
+        connect(b, &QPushButton::clicked, this, [this, period] { showPeriod(period); });
+        periodButtons_.insert(period, b);
+        periods->addWidget(b);
+    }
+    periods->addStretch();
+    periods->addWidget(actions_->makePrintButton(QStringLiteral("CNDPrint_KWHistory")));
+    periods->addWidget(actions_->makeExportButton());
+    auto* exit = new QPushButton(tr("Exit"));
+    exit->setObjectName(QStringLiteral("CMDExit"));
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    periods->addWidget(exit);
+
+    oldest_ = stampField(QStringLiteral("Text1"), tr("Oldest record"));
+    newest_ = stampField(QStringLiteral("Text2"), tr("Newest record"));
+    auto* current = new QLabel(tr("Current:"));
+    current->setObjectName(QStringLiteral("Label1"));
+    auto* ytdCaption = new QLabel(tr("YTD:"));
+    ytdCaption->setObjectName(QStringLiteral("Label3"));
+    ytd_ = new QLabel;
+    ytd_->setObjectName(QStringLiteral("Label2"));
+    ytd_->setAccessibleName(tr("Energy of the last eleven months"));
+    ytd_->setToolTip(tr("KWH of the eleven latest monthly totals"));
+    ytd_->setMinimumWidth(60);
+    auto* stamps = new QHBoxLayout;
+    stamps->addWidget(oldest_);
+    stamps->addStretch();
+    stamps->addWidget(ytdCaption);
+    stamps->addWidget(ytd_);
+    stamps->addSpacing(24);
+    stamps->addWidget(current);
+    stamps->addWidget(newest_);
+
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(chart_, 1);
+    v->addLayout(stamps);
+    v->addLayout(periods);
+    v->addWidget(actions_->statusLine());
+
+    // A rollover rewrote a file: redraw when it is the one shown.
+    connect(&windows_, &WindowState::fileRewritten, this, [this](const QString& file) {
+        if (file == file_) UpdateKwhGraph();
+        if (file == files::KWHMonth) ShowYtdKwh();
+    });
+    windows_.setOpen(kWindowName, true);
+    showPeriod(1);
+    ShowYtdKwh();
+    resize(900, 560);
+}
+
+KwhHistoryTrend::~KwhHistoryTrend() {
+    windows_.setOpen(kWindowName, false);
+    windows_.Graph_Period = 0;
+}
+
+void KwhHistoryTrend::showPeriod(int period) {
+    const KwhGraph& g = kwhGraph(period);
+    windows_.Graph_Period = g.period;
+    chart_->setTitle(g.title);
+    chart_->setCategoryAxisTitle(tr(kCategoryTitles[g.period - 1]));
+    file_ = g.file;
+    ShowKwhGraph();
+    periodButtons_.value(g.period)->setEnabled(false);
+}
+
+void KwhHistoryTrend::ShowKwhGraph() {
+    if (!LoadKwhFile(core_.dir(), file_, windows_))
+        actions_->statusLine()->showMessage(tr("%1 cannot be read").arg(core_.dir().filePath(file_)));
+    else
+        actions_->statusLine()->clearMessage();
+    UpdateKwhGraph();
+    for (QPushButton* b : std::as_const(periodButtons_)) b->setEnabled(true);
+}
+
+void KwhHistoryTrend::UpdateKwhGraph() {
+    QList<ChartPoint> points;
+    for (const KwhBar& bar : kwhBars(windows_.Graph_Period, windows_)) points << ChartPoint{bar.label, bar.value};
+    chart_->setPoints(points);
+    chart_->setPointFillColor(51, 160, 500);
+    oldest_->setText(windows_.Roll_Stamp.value(0));
+    newest_->setText(windows_.Roll_Stamp.value(kRollingRecords - 1));
+}
+
+void KwhHistoryTrend::ShowYtdKwh() { ytd_->setText(ytdKwhText(core_.dir())); }
+
+}  // namespace kelvora

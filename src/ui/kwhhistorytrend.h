@@ -1,0 +1,49 @@
+#pragma once
+#include "app/kelvoracore.h"
+#include "ui/chartprint.h"
+#include "ui/chartservice.h"
+
+#include <QHash>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kelvora {
+
+// The window KWH_HistoryTrend: one of the five rolling KWH files as 60 bars,
+// oldest on the left, chosen with the buttons "Hourly" .. "Years"; the stamps
+// of the oldest and newest record shown (Text1, Text2) and the energy of the
+// latest eleven monthly totals (Label2). A rollover that rewrites the file
+// shown redraws it (so the hourly graph follows every hour).
+class KwhHistoryTrend : public QWidget {
+    Q_OBJECT
+public:
+    explicit KwhHistoryTrend(KelvoraCore& core, QWidget* parent = nullptr);
+    ~KwhHistoryTrend() override;
+
+    // The period buttons: 1 hourly .. 5 years.
+    void showPeriod(int period);
+    // LoadKwhFile on the file shown, then UpdateKwhGraph.
+    void ShowKwhGraph();
+    // Draws the bars from Roll_Stamp and Roll_Value.
+    void UpdateKwhGraph();
+    void ShowYtdKwh();
+
+    ChartView& chart() { return *chart_; }
+    ChartActions& actions() { return *actions_; }
+
+private:
+    KelvoraCore& core_;
+    WindowState& windows_;
+    ChartView* chart_ = nullptr;
+    ChartActions* actions_ = nullptr;
+    QString file_;
+    QHash<int, QPushButton*> periodButtons_;
+    QLineEdit* oldest_ = nullptr;
+    QLineEdit* newest_ = nullptr;
+    QLabel* ytd_ = nullptr;
+};
+
+}  // namespace kelvora

@@ -1,0 +1,48 @@
+#include "ui/pricefield.h"
+
+#include "energy/priceentry.h"
+
+#include <QEvent>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+namespace kelvora {
+
+PriceField::PriceField(KelvoraCore& core, QLineEdit* field, Ask ask)
+    : QObject(field), core_(core), field_(field), ask_(std::move(ask)) {
+    field_->installEventFilter(this);
+    field_->setCursor(Qt::PointingHandCursor);
+    field_->setToolTip(field_->toolTip() + tr(" (click to change)"));
+}
+
+QString PriceField::askPrice(QWidget* parent, const QString& current) {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(parent, tr("Kelvora"), kPricePrompt, QLineEdit::Normal, current, &ok);
+    return ok ? answer : QString();
+}
+
+void PriceField::Text100_Click() {
+    beginPriceEntry(core_.fields());
+    const QString answer = ask_(field_->window(), field_->text());
+    endPriceEntry(answer, core_.shared(), core_.fields(), core_.dir());
+}
+
+bool PriceField::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == field_) {
+        const bool clicked = event->type() == QEvent::MouseButtonRelease &&
+                             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        const bool entered = event->type() == QEvent::KeyPress &&
+                             (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                              static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+        if (clicked || entered) {
+            Text100_Click();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace kelvora

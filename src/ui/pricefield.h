@@ -1,0 +1,32 @@
+#pragma once
+#include "app/kelvoracore.h"
+
+#include <QObject>
+#include <functional>
+
+class QLineEdit;
+
+namespace kelvora {
+
+// Makes the price field Text100(7) ask for a new price per KWH when it is
+// clicked (or Enter is pressed on it): yellow while asking, light grey after.
+class PriceField : public QObject {
+    Q_OBJECT
+public:
+    // The answer to "Enter New Cost per KWH"; empty when cancelled.
+    using Ask = std::function<QString(QWidget* parent, const QString& current)>;
+    PriceField(KelvoraCore& core, QLineEdit* field, Ask ask = askPrice);
+
+    void Text100_Click();
+    static QString askPrice(QWidget* parent, const QString& current);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    KelvoraCore& core_;
+    QLineEdit* field_;
+    Ask ask_;
+};
+
+}  // namespace kelvora

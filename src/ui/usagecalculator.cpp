@@ -1,0 +1,80 @@
+#include "ui/usagecalculator.h"
+
+#include "ui/fieldbinder.h"
+
+#include <QCalendarWidget>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelvora {
+
+UsageCalculator::UsageCalculator(KelvoraCore& core, QWidget* parent)
+    : QGroupBox(tr("Usage between two dates"), parent), core_(core),
+      calc_(core.shared(), core.fields(), core.dir(), core.clock()) {
+    setObjectName(QStringLiteral("Frame_DateRange"));
+    start_ = calendar(QStringLiteral("Calendar_Start"));
+    end_ = calendar(QStringLiteral("Calendar_End"));
+    const QDate today = core_.clock().now().date();
+    start_->setSelectedDate(today.addDays(-30));
+    end_->setSelectedDate(today);
+    // A click picks a date, as Enter or a double click on it does.
+    for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated}) {
+        connect(start_, signal, this, [this](QDate d) { calc_.Calendar_Start_Click(d); });
+        connect(end_, signal, this, [this](QDate d) { calc_.Calendar_End_Click(start_->selectedDate(), d); });
+    }
+
+    auto* calendars = new QGridLayout;
+    calendars->addWidget(new QLabel(tr("From the start of:")), 0, 0);
+    calendars->addWidget(new QLabel(tr("To the end of:")), 0, 1);
+    calendars->addWidget(start_, 1, 0);
+    calendars->addWidget(end_, 1, 1);
+
+    // Caption, field, grid row and column.
+    const struct { const char* caption; int field, row, column; } shown[] = {
+        {"Start date:", 0, 0, 0},   {"End date:", 1, 1, 0},      {"Days:", 9, 2, 0},
+        {"Daily records:", 10, 3, 0}, {"Total KWH:", 2, 0, 2},     {"KWH per day:", 3, 1, 2},
+        {"KWH per hour:", 4, 2, 2},   {"Price per KWH:", 8, 3, 2}, {"Total cost:", 5, 0, 4},
+        {"Cost per day:", 6, 1, 4},   {"Cost per hour:", 7, 2, 4},
+    };
+    auto* results = new QGridLayout;
+    for (const auto& s : shown) {
+        auto* label = new QLabel(tr(s.caption));
+        auto* edit = new QLineEdit;
+        edit->setObjectName(arrayName("Text1", s.field));
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::ClickFocus);
+        edit->setAlignment(Qt::AlignRight);
+        edit->setAccessibleName(QString(tr(s.caption)).remove(u':'));
+        edit->setMinimumWidth(80);
+        label->setBuddy(edit);
+        results->addWidget(label, s.row, s.column);
+        results->addWidget(edit, s.row, s.column + 1);
+    }
+    auto* getData = new QPushButton(tr("Get Data"));
+    getData->setObjectName(QStringLiteral("CMD_Chk"));
+    getData->setToolTip(tr("Sum the daily totals from the start date to the end date"));
+    connect(getData, &QPushButton::clicked, this,
+            [this] { calc_.CMD_Chk_Click(start_->selectedDate(), end_->selectedDate()); });
+    results->addWidget(getData, 3, 4, 1, 2);
+
+    auto* v = new QVBoxLayout(this);
+    v->addLayout(calendars);
+    v->addLayout(results);
+    v->addStretch();
+    new FieldBinder(core_.fields(), this);
+}
+
+QCalendarWidget* UsageCalculator::calendar(const QString& name) {
+    auto* c = new QCalendarWidget;
+    c->setObjectName(name);
+    c->setGridVisible(true);
+    c->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    c->setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
+    c->setAccessibleName(name == QLatin1String("Calendar_Start") ? tr("Start date") : tr("End date"));
+    return c;
+}
+
+}  // namespace kelvora

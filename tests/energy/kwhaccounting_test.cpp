@@ -1,0 +1,352 @@
+#include "energy/initdata.h"
+#include "energy/kwhaccounting.h"
+#include "model/datafiles.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
+#include "model/windowstate.h"
+#include "common/format.h"
+#include "common/numeric.h"
+#include "common/records.h"
+#include "support/fakes.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace kelvora;
+using kelvora::testing::TempDataDir;
+
+namespace {
+
+QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
+}
+
+struct Pair {
+    QString stamp, value;
+    bool operator==(const Pair&) const = default;
+};
+void PrintTo(const Pair& p, std::ostream* os) { *os << p.stamp.toStdString() << " | " << p.value.toStdString(); }
+
+// A running accounting over a freshly initialised data directory.
+struct Rig {
+    explicit Rig(const QDateTime& start, Qt::DayOfWeek firstDay = Qt::Monday) : clock(start) {
+        EXPECT_TRUE(InitAllData(tmp.dir(), clock, shared, fields));
+        shared.Cost_per_KWH = 0.1;
+        restart(firstDay);
+    }
+    // A new run of the program on the same files.
+    void restart(Qt::DayOfWeek firstDay = Qt::Monday) {
+        periods = KwhPeriods{};
+        acc = std::make_unique<KwhAccounting>(shared, fields, tmp.dir(), clock, periods, windows);
+        acc->setFirstDayOfWeek(firstDay);
+        acc->LoadKwhPeriodTotals();
+    }
+    void minute(const QString& kwhText) {
+        tmp.dir().writeRecords(files::KWH_1m, {{Field::Text(kwhText)}});
+        shared.KWH_1m_Ready = 1;
+        acc->KwhMinuteStep();
+    }
+    void tick(const QDateTime& when) {
+        clock.set(when);
+        acc->CheckKwhBoundaries();
+    }
+    // Ticks every `stepMs` from one time to another, as Timer2 does.
+    void walk(const QDateTime& from, const QDateTime& to, int stepMs = 100) {
+        for (QDateTime t = from; t <= to; t = t.addMSecs(stepMs)) tick(t);
+    }
+    QList<Pair> records(const QString& name) const {
+        const QStringList f = readFields(tmp.contents(name));
+        QList<Pair> pairs;
+        for (qsizetype i = 0; i + 1 < f.size(); i += 2) pairs << Pair{f[i], f[i + 1]};
+        return pairs;
+    }
+    Pair last(const QString& name, int fromEnd = 0) const {
+        const auto r = records(name);
+        return r.size() > fromEnd ? r[r.size() - 1 - fromEnd] : Pair{};
+    }
+    // A rolling file of 60 records: `older` everywhere but the newest values.
+    void writeRolling(const QString& name, const QString& older, const QStringList& newest) {
+        QList<Record> lines;
+        for (qsizetype i = 0; i < 60 - newest.size(); ++i) lines << Record{Field::Text("old"), Field::Text(older)};
+        for (const QString& v : newest) lines << Record{Field::Text("new"), Field::Text(v)};
+        tmp.dir().writeRecords(name, lines);
+    }
+
+    TempDataDir tmp;
+    ManualClock clock;
+    SharedState shared;
+    FieldModel fields;
+    KwhPeriods periods;
+    WindowState windows;
+    std::unique_ptr<KwhAccounting> acc;
+};
+
+QStringList repeat(const QString& v, int n) { return QStringList(n, v); }
+
+}  // namespace
+
+TEST(KwhDates, FirstDaysOfWeekMonthAndYear) {
+    const struct { QDate today; Qt::DayOfWeek first; QDate week; } weeks[] = {
+        {QDate(2026, 12, 9), Qt::Monday, QDate(2026, 12, 7)},   // Wednesday
+        {QDate(2026, 12, 7), Qt::Monday, QDate(2026, 12, 7)},   // the Monday itself
+        {QDate(2026, 12, 12), Qt::Sunday, QDate(2026, 12, 6)},  // Saturday, weeks from Sunday
+        {QDate(2027, 1, 2), Qt::Sunday, QDate(2026, 12, 27)},   // across the year
+    };
+    for (const auto& w : weeks) EXPECT_EQ(FirstOfWeek(w.today, w.first), w.week) << w.today.toString().toStdString();
+    EXPECT_EQ(FirstOfMonth(QDate(2028, 2, 17)), QDate(2028, 2, 1));
+    EXPECT_EQ(LastOfMonth(QDate(2028, 2, 17)), QDate(2028, 2, 29));
+    EXPECT_EQ(FirstOfYear(QDate(2028, 2, 17)), QDate(2028, 1, 1));
+}
+
+TEST(KwhMinuteStep, AddsTheMinuteInFullAndSavesTheHour) {
+    Rig rig(at(2026, 12, 7, 13, 20, 0));
+    rig.minute("1.0123456");
+    rig.minute(".");  // a zero minute as the meter's pattern writes it
+    rig.minute("");   // nothing to count
+    EXPECT_EQ(rig.shared.KWH_1m_Ready, 2);
+    EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("\"0\",1.0123456\r\n"));
+    rig.shared.KWH_1m_Ready = 0;  // no new minute: nothing happens
+    rig.acc->KwhMinuteStep();
+    EXPECT_DOUBLE_EQ(rig.periods.Hour_KWH.value(), 1.0123456);
+}
+
+TEST(HourRollover, OrdinaryHourRollsOnceWithItsStampsAndAverages) {
+    Rig rig(at(2026, 12, 7, 13, 59, 0));
+    QStringList rewritten;
+    QObject::connect(&rig.windows, &WindowState::fileRewritten, [&](const QString& f) { rewritten << f; });
+    rig.minute(".5");
+    rig.minute(".25");
+    const int hoursLogged = rig.records(files::KWHHours).size();
+    rig.walk(at(2026, 12, 7, 13, 59, 59), at(2026, 12, 7, 14, 0, 2));
+
+    const auto hourly = rig.records(files::KWHhr);
+    ASSERT_EQ(hourly.size(), 60);
+    EXPECT_EQ(hourly.last(), (Pair{"12/7/2026  2:00:00 PM", "0.75"}));
+    EXPECT_EQ(hourly[58].stamp, "12/7/2026  1:59:00 PM");  // the initialisation's records move up by one
+    EXPECT_EQ(rig.records(files::KWHHours).size(), hoursLogged + 1);
+    EXPECT_EQ(rig.last(files::KWHHours), (Pair{"12/07/26 2:00:00 PM", "0.75"}));
+    EXPECT_EQ(rig.fields.text("Text100(13)"), "0.8");
+    EXPECT_EQ(rig.fields.text("Text100(14)"), "$0.1");
+    EXPECT_EQ(rig.tmp.contents(files::Avg_KWHhr), QByteArray("\"DAVG\",\"$DAVG\",\"0.8\",\"$0.1\"\r\n"));
+    EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("0,0\r\n"));  // saved with the rollover
+    EXPECT_EQ(rig.windows.Roll_Value.last().display(), "0.75");          // what the graph draws from
+    EXPECT_EQ(rewritten, QStringList{files::KWHhr});
+    EXPECT_EQ(rig.last(files::KWHDays).value, "0");  // no day-level rollover at 2 PM
+}
+
+TEST(HourRollover, MinuteInTheBoundarySecondCountsForTheNewHour) {
+    Rig rig(at(2026, 12, 7, 13, 59, 59));
+    rig.minute(".5");
+    rig.tick(at(2026, 12, 7, 14, 0, 0, 10));  // rolls
+    rig.clock.set(at(2026, 12, 7, 14, 0, 0, 600));
+    rig.minute(".3");  // arrives in the same second, after the rollover
+    rig.walk(at(2026, 12, 7, 14, 0, 0, 700), at(2026, 12, 7, 15, 0, 0, 700), 1000);
+    EXPECT_EQ(rig.last(files::KWHhr, 1).value, "0.50");
+    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  3:00:00 PM", "0.30"}));
+}
+
+TEST(KwhBoundaries, TickAfterAMissedBoundarySecondRollsOnce) {
+    const struct { const char* what; QDateTime before, after; QString file, stamp; } cases[] = {
+        {"hour", at(2026, 12, 7, 13, 59, 59, 500), at(2026, 12, 7, 14, 0, 1, 200), files::KWHhr,
+         "12/7/2026  2:00:00 PM"},
+        {"day", at(2026, 12, 8, 23, 59, 59, 500), at(2026, 12, 9, 0, 0, 2, 0), files::KWHday,
+         "12/9/2026  12:00:00 AM"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig(c.before.addSecs(-5));
+        rig.minute("1");
+        rig.tick(c.before);
+        rig.walk(c.after, c.after.addSecs(3));  // busy across the boundary second, then ticking again
+        const auto r = rig.records(c.file);
+        EXPECT_EQ(r.last().stamp, c.stamp);
+        EXPECT_NE(r[58].stamp, c.stamp);
+    }
+}
+
+TEST(KwhBoundaries, ClockSteppedBackOverMidnightDoesNotRollTwice) {
+    Rig rig(at(2026, 12, 8, 23, 59, 50));
+    rig.walk(at(2026, 12, 8, 23, 59, 59), at(2026, 12, 9, 0, 0, 3), 250);
+    const int days = rig.records(files::KWHDays).size();
+    const int hours = rig.records(files::KWHHours).size();
+    // A time-sync correction puts the clock back by five seconds, across midnight.
+    rig.walk(at(2026, 12, 8, 23, 59, 58), at(2026, 12, 9, 0, 0, 3), 250);
+    EXPECT_EQ(rig.records(files::KWHDays).size(), days);
+    EXPECT_EQ(rig.records(files::KWHHours).size(), hours);
+    // The next boundaries roll as usual.
+    rig.walk(at(2026, 12, 9, 0, 59, 59), at(2026, 12, 9, 1, 0, 1), 250);
+    EXPECT_EQ(rig.records(files::KWHHours).size(), hours + 1);
+}
+
+TEST(KwhBoundaries, RestartKeepsTheHourButRecordsNoMissedBoundary) {
+    Rig rig(at(2026, 12, 7, 13, 20, 0));
+    rig.minute(".4");
+    rig.clock.set(at(2026, 12, 7, 13, 30, 0));
+    rig.restart();  // in the middle of the hour
+    rig.minute(".1");
+    rig.walk(at(2026, 12, 7, 13, 59, 59), at(2026, 12, 7, 14, 0, 1), 500);
+    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  2:00:00 PM", "0.50"}));
+
+    rig.minute(".2");
+    rig.clock.set(at(2026, 12, 7, 16, 30, 0));
+    rig.restart();  // not running at 3 PM and 4 PM
+    rig.walk(at(2026, 12, 7, 16, 30, 0), at(2026, 12, 7, 17, 0, 1), 60000);
+    EXPECT_EQ(rig.last(files::KWHhr, 1).stamp, "12/7/2026  2:00:00 PM");
+    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  5:00:00 PM", "0.20"}));
+}
+
+TEST(DayRollover, SumsTheLast24HoursAtMidnight) {
+    Rig rig(at(2026, 12, 8, 23, 59, 0));
+    rig.writeRolling(files::KWHhr, "5", repeat("1", 23));
+    rig.minute("2");
+    rig.walk(at(2026, 12, 8, 23, 59, 59), at(2026, 12, 9, 0, 0, 1));
+    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/9/2026  12:00:00 AM", "2.00"}));
+    EXPECT_EQ(rig.last(files::KWHDays), (Pair{"12/9/2026  12:00:00 AM", "25.00"}));
+    EXPECT_EQ(rig.last(files::KWHday), (Pair{"12/9/2026  12:00:00 AM", "25.00"}));
+    EXPECT_EQ(rig.fields.text("Text100(8)"), "25.0");
+    EXPECT_EQ(rig.fields.text("Text100(12)"), "$2.5");
+    EXPECT_EQ(rig.tmp.contents(files::Avg_KWHhr), QByteArray("\"25.0\",\"$2.5\",\"2.0\",\"$0.2\"\r\n"));
+    EXPECT_EQ(rig.last(files::KWHweek).value, "0");  // Wednesday: no week, month or year
+    EXPECT_EQ(rig.last(files::KWHMonth).value, "0");
+}
+
+TEST(WeekRollover, StartsOnTheLocalesFirstDayAndSumsSevenDays) {
+    const struct { Qt::DayOfWeek first; QDateTime midnight; bool rolls; } cases[] = {
+        {Qt::Sunday, at(2026, 12, 13, 0, 0, 0), true},
+        {Qt::Monday, at(2026, 12, 13, 0, 0, 0), false},
+        {Qt::Monday, at(2026, 12, 14, 0, 0, 0), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.midnight.toString().toStdString());
+        Rig rig(c.midnight.addSecs(-10), c.first);
+        rig.writeRolling(files::KWHday, "100", {"1", "2", "3", "4", "5", "6"});
+        rig.minute("7");  // the last hour makes the seventh day's total
+        rig.walk(c.midnight.addMSecs(-500), c.midnight.addSecs(1));
+        EXPECT_EQ(rig.last(files::KWHweek).value, c.rolls ? "28.00" : "0");
+        if (c.rolls) {
+            EXPECT_EQ(rig.last(files::KWHWeeks), (Pair{midnightStamp(c.midnight.date()), "28."}));
+        }
+    }
+}
+
+TEST(MonthRollover, SumsTheDaysOfTheMonthThatEndedAndStartsTheTotalsAfresh) {
+    const struct { QDateTime midnight; int days; } cases[] = {
+        {at(2027, 2, 1, 0, 0, 0), 31},  // January
+        {at(2028, 3, 1, 0, 0, 0), 29},  // February of a leap year
+        {at(2027, 3, 1, 0, 0, 0), 28},  // February of a common year
+        {at(2026, 10, 1, 0, 0, 0), 30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.midnight.toString().toStdString());
+        Rig rig(c.midnight.addSecs(-10));
+        // days - 1 daily totals of 1; older days 100, so that a sum over too
+        // many days shows, and one over too few falls short.
+        rig.writeRolling(files::KWHday, "100", repeat("1", c.days - 1));
+        rig.minute("2");  // the month's last day ends with 2 KWH
+        rig.shared.Total_KWH_Saved = 321;
+        rig.shared.Total_Cost_Saved = 32.1;
+        rig.walk(c.midnight.addMSecs(-500), c.midnight.addSecs(1));
+        const QString stamp = midnightStamp(c.midnight.date());
+        const QString total = QString::number(c.days + 1);
+        EXPECT_EQ(rig.last(files::KWHMonths), (Pair{stamp, total + "."}));
+        EXPECT_EQ(rig.last(files::KWHMonth, 1), (Pair{stamp, total + ".00"}));
+        EXPECT_EQ(rig.last(files::KWHMonth), (Pair{stamp, "0.00"}));
+        EXPECT_EQ(rig.shared.Total_KWH_Saved, 0);
+        EXPECT_EQ(rig.shared.Total_Cost_Saved, 0);
+        EXPECT_EQ(rig.fields.text("Text100(5)"), "$0.00");
+        EXPECT_EQ(rig.fields.text("Text100(6)"), "0.0");
+        EXPECT_TRUE(rig.tmp.contents(files::KWH_last_data).startsWith("\"0.0\",\"0.00\","));
+        EXPECT_EQ(rig.last(files::KWHyear).value, "0");  // not a new year
+    }
+}
+
+TEST(MonthRollover, ThreeMonthsLeaveThreePairs) {
+    Rig rig(at(2027, 1, 31, 23, 0, 0));
+    const QDateTime firsts[] = {at(2027, 2, 1, 0, 0, 0), at(2027, 3, 1, 0, 0, 0), at(2027, 4, 1, 0, 0, 0)};
+    for (const QDateTime& first : firsts) {
+        rig.minute("3");
+        rig.walk(first.addSecs(-1), first.addSecs(1), 250);
+    }
+    const auto month = rig.records(files::KWHMonth);
+    const auto logged = rig.records(files::KWHMonths);
+    for (int i = 0; i < 3; ++i) {
+        const QString stamp = midnightStamp(firsts[i].date());
+        const QString total = logged[logged.size() - 3 + i].value;
+        EXPECT_EQ(month[54 + 2 * i], (Pair{stamp, formatNumber(numericValue(total), u"0.00")}));
+        EXPECT_NE(month[54 + 2 * i].value, "0.00");
+        EXPECT_EQ(month[55 + 2 * i], (Pair{stamp, "0.00"}));
+    }
+}
+
+TEST(YearRollover, AllFiveRollOnceAtMidnightOf31December) {
+    // 1 January 2029 is a Monday, the first day of the week.
+    Rig rig(at(2028, 12, 31, 23, 59, 0));
+    rig.writeRolling(files::KWHday, "1", {});
+    QStringList months;  // eleven earlier months of 10 KWH, each with its zero record
+    for (int i = 0; i < 11; ++i) months << "10" << "0";
+    rig.writeRolling(files::KWHMonth, "1000", months);
+    rig.minute("2");
+    QMap<QString, int> before;
+    const QStringList logs = {files::KWHHours, files::KWHDays, files::KWHWeeks, files::KWHMonths, files::KWHyears};
+    for (const QString& log : logs) before[log] = rig.records(log).size();
+    QStringList rewritten;
+    QObject::connect(&rig.windows, &WindowState::fileRewritten, [&](const QString& f) { rewritten << f; });
+
+    rig.walk(at(2028, 12, 31, 23, 59, 59), at(2029, 1, 1, 0, 0, 2), 50);
+
+    for (const QString& log : logs) {
+        EXPECT_EQ(rig.records(log).size(), before[log] + 1) << log.toStdString();
+    }
+    EXPECT_EQ(rewritten, (QStringList{files::KWHhr, files::KWHday, files::KWHweek, files::KWHMonth, files::KWHMonth,
+                                      files::KWHyear, files::KWHyear}));
+    const QString stamp = "1/1/2029  12:00:00 AM";
+    EXPECT_EQ(rig.last(files::KWHHours), (Pair{"01/01/29 12:00:00 AM", "2.00"}));
+    EXPECT_EQ(rig.last(files::KWHhr), (Pair{stamp, "2.00"}));
+    EXPECT_EQ(rig.last(files::KWHDays), (Pair{stamp, "2.00"}));
+    EXPECT_EQ(rig.last(files::KWHWeeks), (Pair{stamp, "8."}));     // six days of 1 and the last day's 2
+    EXPECT_EQ(rig.last(files::KWHMonths), (Pair{stamp, "32."}));   // December: 30 days of 1 and 2
+    EXPECT_EQ(rig.last(files::KWHyears), (Pair{stamp, "142"}));    // eleven months of 10 and December
+    EXPECT_EQ(rig.last(files::KWHyear, 1), (Pair{stamp, "142.00"}));
+    EXPECT_EQ(rig.last(files::KWHyear), (Pair{stamp, "0.00"}));
+    for (const QString& rolling : {files::KWHhr, files::KWHday, files::KWHweek, files::KWHMonth, files::KWHyear}) {
+        EXPECT_EQ(rig.records(rolling).size(), 60) << rolling.toStdString();
+    }
+}
+
+TEST(YearRollover, LogPatternsOfWeekAndYearTotals) {
+    const struct { const char* day; QString week, year; } cases[] = {
+        {"1234.567", "1234.57", "1235"},
+        {"0", ".", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.day);
+        Rig rig(at(2028, 12, 31, 23, 59, 0));
+        rig.writeRolling(files::KWHday, "0", {QString::fromLatin1(c.day)});
+        rig.writeRolling(files::KWHMonth, "0", {});
+        rig.walk(at(2028, 12, 31, 23, 59, 59), at(2029, 1, 1, 0, 0, 1), 250);
+        EXPECT_EQ(rig.last(files::KWHWeeks).value, c.week);
+        EXPECT_EQ(rig.last(files::KWHyears).value, c.year);
+    }
+}
+
+TEST(RollKwhFile, ShortFileIsRewrittenWith60AndAnUnreadableOneIsSkipped) {
+    Rig rig(at(2026, 12, 8, 23, 59, 0));
+    rig.tmp.dir().writeRecords(files::KWHhr, {{Field::Text("12/8/2026  9:00:00 PM"), Field::Text("4.00")},
+                                              {Field::Text("12/8/2026  10:00:00 PM"), Field::Text("5.00")}});
+    QDir(rig.tmp.path()).remove(files::KWHday);
+    ASSERT_TRUE(QDir(rig.tmp.path()).mkdir(files::KWHday));  // exists, cannot be read
+    rig.minute("1");
+    rig.walk(at(2026, 12, 8, 23, 59, 59), at(2026, 12, 9, 0, 0, 1));
+
+    const auto hourly = rig.records(files::KWHhr);
+    ASSERT_EQ(hourly.size(), 60);
+    EXPECT_EQ(hourly.first(), (Pair{"12/8/2026  9:00:00 PM", "0"}));  // filled in front with zeros
+    EXPECT_EQ(hourly[57], (Pair{"12/8/2026  9:00:00 PM", "4.00"}));
+    EXPECT_EQ(hourly.last().value, "1.00");
+    EXPECT_EQ(rig.last(files::KWHDays).value, "10.00");  // the day is still recorded
+    EXPECT_TRUE(QFileInfo(rig.tmp.dir().filePath(files::KWHday)).isDir());
+    // The program goes on: the next hour rolls.
+    rig.walk(at(2026, 12, 9, 0, 59, 59), at(2026, 12, 9, 1, 0, 1));
+    EXPECT_EQ(rig.last(files::KWHhr).stamp, "12/9/2026  1:00:00 AM");
+}
