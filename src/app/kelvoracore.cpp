@@ -33,7 +33,11 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       measurement_(shared_, fields_, dir_, clock_),
       kwhAccounting_(shared_, fields_, dir_, clock_, kwhPeriods_, windows_),
       link_(fields_, clock_, [this](const QString& slot) { decoder_->DecodeMeterMessage(slot); }),
-      scheduler_(shared_, fields_, clock_, link_, measurement_) {
+      scheduler_(shared_, fields_, clock_, link_, measurement_),
+      tenSecondTrends_(shared_, dir_, clock_),
+      waveforms_(dir_) {
+    scheduler_.addMessageStep([this] { tenSecondTrends_.Current_Trend_Update(); });
+    scheduler_.addMessageStep([this] { waveforms_.Update_WaveForms(); });
     shared_.settings = designTimeSettings();
     setup_.disableSaveButtons();
     scheduler_.addBoundaryCheck([this] { kwhAccounting_.CheckKwhBoundaries(); });

@@ -11,6 +11,8 @@
 #include "energy/kwhperiods.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
+#include "live/tensecondtrend.h"
+#include "live/waveforms.h"
 #include "measure/measurement.h"
 
 #include <QLockFile>
@@ -65,6 +67,8 @@ public:
     KwhAccounting& kwhAccounting() { return kwhAccounting_; }
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
+    TenSecondTrends& tenSecondTrends() { return tenSecondTrends_; }
+    Waveforms& waveforms() { return waveforms_; }
 
 
 private:
@@ -91,6 +95,8 @@ private:
     KwhAccounting kwhAccounting_;
     MeterLink link_;
     Scheduler scheduler_;
+    TenSecondTrends tenSecondTrends_;
+    Waveforms waveforms_;
 };
 
 }  // namespace kelvora

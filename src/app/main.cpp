@@ -5,6 +5,8 @@
 #include "ui/mainwindow.h"
 #include "ui/pricefield.h"
 #include "ui/usagecalculator.h"
+#include "ui/currenttrendwindow.h"
+#include "ui/meterwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -82,6 +84,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     MainWindow window(core);
+    window.setWindowFactory(QStringLiteral("CMD_Cur_Trend"), [&core](QWidget* parent) {
+        return new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
+    });
+    window.setWindowFactory(QStringLiteral("CMD_Meter"), [&core](QWidget* parent) { return new MeterWindow(core.dir(), parent); });
     QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
         if (core.CMD_SaveExit_Click()) {
             QApplication::quit();

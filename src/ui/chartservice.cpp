@@ -22,6 +22,26 @@ QColor chartColor(int red, int green, int blue) {
     return QColor(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
 }
 
+// Ticks on round numbers (1, 2 or 5 times a power of ten, about five of
+// them), whatever odd limits a caller sets (-0.8 to 5.4).
+static void placeTicks(QValueAxis* axis) {
+    const double span = axis->max() - axis->min();
+    if (!(span > 0) || !std::isfinite(span)) return;
+    const double raw = span / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power * 10;
+    for (double m : {1.0, 2.0, 5.0})
+        if (raw <= m * power) {
+            step = m * power;
+            break;
+        }
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(std::ceil(axis->min() / step) * step);
+    axis->setTickInterval(step);
+    const int decimals = std::max(0, int(-std::floor(std::log10(step))));
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
+}
+
 // The axes and the one series; present only while the column count is 1.
 class ChartView::Axes {
 public:
@@ -38,7 +58,7 @@ public:
 ChartView::ChartView(Style style, QWidget* parent)
     : QWidget(parent), style_(style), chart_(new QChart), axes_(new Axes) {
     chart_->legend()->hide();
-    chart_->setMargins(QMargins(6, 6, 12, 6));
+    chart_->setMargins(QMargins(24, 6, 30, 6));  // room for the first and last row label
     QFont titleFont = chart_->titleFont();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
@@ -58,7 +78,7 @@ ChartView::ChartView(Style style, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
     setMinimumSize(240, 160);
-    rebuildSeries();
+    createSeries();
     loadSeries();
 }
 
@@ -76,7 +96,9 @@ void ChartView::setColumnCount(int count) {
     for (Row& r : rows_) r.value.reset();
     if (columns_ == 1 && randomFill_)
         for (Row& r : rows_) r.value = QRandomGenerator::global()->bounded(100);
-    rebuildSeries();
+    // The one series object stays; hidden and emptied it is no series at all,
+    // and a chart cleared on every refresh does not rebuild its series.
+    axes_->series()->setVisible(columns_ == 1);
     scheduleLoad();
 }
 
@@ -130,34 +152,39 @@ QString ChartView::rowLabel(int row) const {
 
 void ChartView::setPenColor(int red, int green, int blue) {
     pen_ = chartColor(red, green, blue);
-    rebuildSeries();
-    scheduleLoad();
+    if (axes_->line) axes_->line->setPen(QPen(pen_, 2));
+    if (axes_->bars) scheduleLoad();
 }
 
 void ChartView::setPointFillColor(int red, int green, int blue) {
     fill_ = chartColor(red, green, blue);
-    rebuildSeries();
-    scheduleLoad();
+    if (axes_->line) axes_->line->setBrush(fill_);
+    if (axes_->bars) scheduleLoad();
 }
 
 void ChartView::setValueAxisAuto(bool on) {
     auto_ = on;
-    if (on)
+    if (on) {
         fitValueAxis();
-    else
-        axes_->y->setRange(minimum_, maximum_);
+        return;
+    }
+    // Off keeps the scale shown until a minimum or maximum is set.
+    minimum_ = axes_->y->min();
+    maximum_ = axes_->y->max();
 }
 
 void ChartView::setValueAxisMinimum(double minimum) {
     auto_ = false;
     minimum_ = minimum;
     axes_->y->setRange(minimum_, std::max(minimum_, maximum_));
+    placeTicks(axes_->y);
 }
 
 void ChartView::setValueAxisMaximum(double maximum) {
     auto_ = false;
     maximum_ = maximum;
     axes_->y->setRange(std::min(minimum_, maximum_), maximum_);
+    placeTicks(axes_->y);
 }
 
 double ChartView::valueAxisMinimum() const { return axes_->y->min(); }
@@ -189,14 +216,7 @@ void ChartView::scheduleLoad() {
     QMetaObject::invokeMethod(this, &ChartView::flush, Qt::QueuedConnection);
 }
 
-void ChartView::rebuildSeries() {
-    if (QAbstractSeries* old = axes_->series()) {
-        chart_->removeSeries(old);
-        delete old;
-    }
-    axes_->line = nullptr;
-    axes_->bars = nullptr;
-    if (columns_ == 0) return;
+void ChartView::createSeries() {
     if (style_ == Style::Line) {
         axes_->line = new QLineSeries;
         axes_->line->setPen(QPen(pen_, 2));
@@ -314,6 +334,7 @@ void ChartView::fitValueAxis() {
     }
     axes_->y->setRange(lo, hi);
     axes_->y->applyNiceNumbers();
+    placeTicks(axes_->y);
 }
 
 }  // namespace kelvora

@@ -110,7 +110,7 @@ private:
         std::optional<double> value;
         QString label;
     };
-    void rebuildSeries();
+    void createSeries();
     void loadSeries();
     void loadCategoryLabels();
     void fitValueAxis();

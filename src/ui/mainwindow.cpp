@@ -3,6 +3,7 @@
 #include "ui/fieldbinder.h"
 #include "ui/lamp.h"
 #include "ui/usermanual.h"
+#include "ui/waveformpanel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -177,15 +178,9 @@ QWidget* MainWindow::buildCurrentTab() {
     currentTab_ = new QVBoxLayout(page);
     currentTab_->addWidget(frame(tr("Live values"), live));
     currentTab_->addLayout(row);
-    currentTab_->addStretch(1);
+    // The waveforms take the height the figures leave.
+    currentTab_->addWidget(new WaveformPanel(core_.waveforms()), 1);
     return page;
-}
-
-void MainWindow::addToCurrentTab(QWidget* panel) {
-    // The panel takes the room the stretch at the bottom held.
-    const int stretch = currentTab_->count() - 1;
-    currentTab_->insertWidget(stretch, panel, 1);
-    currentTab_->setStretch(currentTab_->count() - 1, 0);
 }
 
 QWidget* MainWindow::buildHistoryTab() {

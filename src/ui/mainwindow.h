@@ -33,10 +33,8 @@ public:
     using WindowFactory = std::function<QWidget*(QWidget* parent)>;
     void setWindowFactory(const QString& button, WindowFactory factory);
 
-    // Panels of other subsystems: under the live values of the "Current" tab
-    // (it takes the free height), beside the window buttons of the "History"
+    // Panels of other subsystems: beside the window buttons of the "History"
     // tab, and at the foot of the last "Set-Up" column.
-    void addToCurrentTab(QWidget* panel);
     void addToHistoryTab(QWidget* panel);
     void addToSetupTab(QWidget* panel);
 

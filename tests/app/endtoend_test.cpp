@@ -49,4 +49,12 @@ TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
     // (or, should an hour have ended in between, into its record).
     ASSERT_TRUE(waitUntil([&] { return app.core.shared().KWH_1m_Ready == 2; }, 2500));
     EXPECT_TRUE(tmp.contents("KWH_Hr.dat") == "\"0\",0.6\r\n" || tmp.contents("KWHhr.dat").endsWith(",\"0.60\"\r\n"));
+    // After the power step of each message: the trend step, then the waveforms.
+    for (const char* name : {"KW_10sec.dat", "VAC_10sec.dat"}) {
+        const QList<TrendRecord> trend = readTrendRecords(tmp.contents(name));
+        ASSERT_EQ(trend.size(), 60) << name;
+        EXPECT_EQ(trend.last().value, name[0] == 'K' ? 36 : 240) << name;
+    }
+    EXPECT_EQ(app.core.waveforms().VAC_Wave().size(), 25);
+    EXPECT_EQ(app.core.waveforms().A_AMP_Wave().size(), 25);
 }

@@ -1,0 +1,88 @@
+#include "live/tensecondtrend.h"
+
+#include "common/format.h"
+#include "common/numeric.h"
+#include "common/records.h"
+#include "model/datafiles.h"
+
+#include <algorithm>
+
+namespace kelvora {
+namespace {
+
+constexpr int kWindow = 60;
+
+// A record with a date and time is written as quoted texts; a blank record
+// has nothing before its two commas (",,0").
+QByteArray trendLine(const TrendRecord& r) {
+    if (r.date.isEmpty() && r.time.isEmpty()) return ",," + numberText(r.value).toLatin1() + "\r\n";
+    return recordLine({Field::Text(r.date), Field::Text(r.time), Field::Number(r.value)});
+}
+
+}  // namespace
+
+QList<TrendRecord> readTrendRecords(const QByteArray& data, int limit) {
+    QList<TrendRecord> records;
+    for (const QByteArray& line : data.split('\n')) {
+        if (records.size() >= limit) break;
+        if (line.trimmed().isEmpty()) continue;
+        RecordReader reader(line);
+        TrendRecord r;
+        r.date = reader.next();
+        r.time = reader.next();
+        r.value = numericValue(reader.next());  // a missing value is 0
+        records.append(r);
+    }
+    return records;
+}
+
+TenSecondTrends::TenSecondTrends(const SharedState& shared, const DataDir& dir, const Clock& clock)
+    : shared_(shared), dir_(dir), clock_(clock) {}
+
+void TenSecondTrends::Current_Trend_Update() {
+    Update_VAC_10sec();
+    Update_A_AMPS_10sec();
+    Update_B_AMPS_10sec();
+    Update_KW_10sec();
+}
+
+void TenSecondTrends::Update_VAC_10sec() {
+    if (shared_.Cur_VAC == 0) return;  // no voltage, no point: file and range stay
+    update(files::VAC_10sec, shared_.Cur_VAC, 1000, VAC_10sec);
+}
+
+void TenSecondTrends::Update_A_AMPS_10sec() { update(files::A_AMPS_10sec, shared_.Cur_A_AMPS, 1000, A_AMPS_10sec); }
+void TenSecondTrends::Update_B_AMPS_10sec() { update(files::B_AMPS_10sec, shared_.Cur_B_AMPS, 1000, B_AMPS_10sec); }
+void TenSecondTrends::Update_KW_10sec() { update(files::KW_10sec, shared_.Cur_KW, 10000, KW_10sec); }
+
+void TenSecondTrends::reset() {
+    VAC_10sec = {0, 1000};
+    A_AMPS_10sec = {0, 1000};
+    B_AMPS_10sec = {0, 1000};
+    KW_10sec = {0, 10000};
+}
+
+// The new record is appended, the first 60 records are read back (missing
+// ones blank), the range is taken over those 60, and the file is rewritten
+// as records 2..60 followed by the new record. A full file thus drops its
+// oldest record, and the range covers the 60 values before this one. Done
+// in memory and written once, so the file is never seen half-updated.
+void TenSecondTrends::update(const QString& file, double value, double minStart, TrendRange& range) {
+    const QDateTime now = clock_.now();
+    const TrendRecord added{formatDate(now, u"mm/dd/yyyy"), formatDate(now, u"hh:mm:ss"), value};
+    const QByteArray appended = dir_.read(file).value_or(QByteArray()) + trendLine(added);
+    QList<TrendRecord> window = readTrendRecords(appended, kWindow);
+    window.resize(kWindow);  // records that could not be read are blank
+
+    range = {0, minStart};
+    for (const TrendRecord& r : window) {
+        range.max = std::max(range.max, r.value);
+        range.min = std::min(range.min, r.value);
+    }
+    QByteArray content;
+    for (int i = 1; i < kWindow; ++i) content += trendLine(window[i]);
+    content += trendLine(added);
+    dir_.writeWhole(file, content);
+}
+
+}  // namespace kelvora

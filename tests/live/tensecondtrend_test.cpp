@@ -1,0 +1,102 @@
+#include "live/tensecondtrend.h"
+#include "model/datafiles.h"
+#include "common/records.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+using kelvora::testing::TempDataDir;
+
+namespace {
+
+struct Rig {
+    TempDataDir tmp;
+    DataDir dir{tmp.path()};
+    ManualClock clock{QDateTime(QDate(2026, 7, 3), QTime(14, 5, 9))};
+    SharedState shared;
+    TenSecondTrends trends{shared, dir, clock};
+
+    void writeValues(const QString& file, int from, int to) {
+        QList<Record> records;
+        for (int v = from; v <= to; ++v)
+            records << Record{Field::Text("07/03/2026"), Field::Text("14:00:00"), Field::Number(v)};
+        dir.writeRecords(file, records);
+    }
+    QList<TrendRecord> records(const QString& file) { return readTrendRecords(tmp.contents(file), 1000); }
+};
+
+}  // namespace
+
+TEST(TenSecondTrends, AFullFileDropsItsOldestAndTheRangeCoversTheSixtyBefore) {
+    Rig r;
+    r.writeValues(files::A_AMPS_10sec, 1, 60);
+    r.shared.Cur_A_AMPS = 61;
+    r.trends.Update_A_AMPS_10sec();
+    const auto records = r.records(files::A_AMPS_10sec);
+    ASSERT_EQ(records.size(), 60);
+    for (int i = 0; i < 60; ++i) EXPECT_EQ(records[i].value, i + 2) << i;
+    EXPECT_EQ(r.trends.A_AMPS_10sec.max, 60);
+    EXPECT_EQ(r.trends.A_AMPS_10sec.min, 1);
+    EXPECT_EQ(records.last().date, "07/03/2026");
+    EXPECT_EQ(records.last().time, "14:05:09");
+}
+
+TEST(TenSecondTrends, AMissingFileGivesFiftyNineBlankRecordsAndTheNewOne) {
+    Rig r;
+    r.shared.Cur_KW = 1.5;
+    r.trends.Update_KW_10sec();
+    const QByteArray file = r.tmp.contents(files::KW_10sec);
+    EXPECT_TRUE(file.startsWith(",,0\r\n,,0\r\n"));
+    EXPECT_TRUE(file.endsWith(",,0\r\n\"07/03/2026\",\"14:05:09\",1.5\r\n")) << file.right(60).toStdString();
+    EXPECT_EQ(file.count('\n'), 60);
+    EXPECT_EQ(r.trends.KW_10sec.max, 1.5);
+    EXPECT_EQ(r.trends.KW_10sec.min, 0);
+}
+
+TEST(TenSecondTrends, NoVoltageLeavesTheVoltageFileAndRangeButRecordsTheCurrents) {
+    Rig r;
+    r.writeValues(files::VAC_10sec, 101, 160);
+    const QByteArray before = r.tmp.contents(files::VAC_10sec);
+    r.trends.VAC_10sec = {125, 118};
+    r.shared.Cur_VAC = 0;
+    r.shared.Cur_A_AMPS = 3;
+    r.trends.Current_Trend_Update();
+    EXPECT_EQ(r.tmp.contents(files::VAC_10sec), before);
+    EXPECT_EQ(r.trends.VAC_10sec.max, 125);
+    EXPECT_EQ(r.trends.VAC_10sec.min, 118);
+    for (const QString& f : {files::A_AMPS_10sec, files::B_AMPS_10sec, files::KW_10sec})
+        EXPECT_EQ(r.records(f).size(), 60) << f.toStdString();
+    EXPECT_EQ(r.records(files::A_AMPS_10sec).last().value, 3);
+
+    r.shared.Cur_VAC = 121.5;
+    r.trends.Update_VAC_10sec();
+    EXPECT_EQ(r.trends.VAC_10sec.max, 160);
+    EXPECT_EQ(r.trends.VAC_10sec.min, 101);
+    EXPECT_EQ(r.records(files::VAC_10sec).last().value, 121.5);
+}
+
+TEST(TenSecondTrends, TheFirstRunFilesAndDamagedFilesAreTakenAsWellAsTheyRead) {
+    const struct { const char* content; int records; double max, min; } cases[] = {
+        // The first-run KW file: one record of two quoted zeros and no value.
+        // Read field by field, the value would be the next line's date
+        // "07/03/2026", a KW maximum of 7.
+        {"\"0\",\"0\"\r\n", 60, 2, 0},
+        // Quoted values as the first-run files write them.
+        {"\"7/1/2026\",\"1:00:00 PM\",\"5\"\r\n", 60, 5, 0},
+        // Garbage is read, never trusted; the record appended to a last line
+        // without its end joins that line, so the window does not see it.
+        {"\xff\xfe,,\"x\r\n,,,", 60, 0, 0},
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        r.dir.writeWhole(files::KW_10sec, c.content);
+        r.shared.Cur_KW = 2;
+        r.trends.Update_KW_10sec();
+        SCOPED_TRACE(c.content);
+        EXPECT_EQ(r.records(files::KW_10sec).size(), c.records);
+        EXPECT_EQ(r.records(files::KW_10sec).last().value, 2);
+        EXPECT_EQ(r.trends.KW_10sec.max, c.max);
+        EXPECT_EQ(r.trends.KW_10sec.min, c.min);
+    }
+}
