@@ -198,6 +198,13 @@ void KelvoraCore::LogRestart() {
     dir_.append(files::AlarmsLog, line.toUtf8());
 }
 
+void KelvoraCore::initializeAllData() {
+    if (!InitAllData(dir_, clock_, shared_, fields_))
+        qWarning("Not every data file could be created afresh in %s", qPrintable(dir_.path()));
+    kwhAccounting_.startAfresh();
+    tenSecondTrends_.reset();
+}
+
 bool KelvoraCore::CMD_SaveExit_Click() {
     setup_.takeNetworkFields();
     return Form_Terminate();

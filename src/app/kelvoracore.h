@@ -50,6 +50,10 @@ public:
     // The start-up sequence. Any step that fails is skipped and the next runs.
     LoadResult Form_Load();
 
+    // "Initialize All Data" while running: fresh files, and the running
+    // totals and extremes start afresh so they do not write the old data back.
+    void initializeAllData();
+
     // "Save and Exit": host and port from their fields, then the settings are saved.
     bool CMD_SaveExit_Click();
     // Saves the settings (the last step before the process ends).

@@ -1,6 +1,5 @@
 #include "ui/datafilespanel.h"
 
-#include "energy/initdata.h"
 #include "model/datafiles.h"
 #include "ui/fieldbinder.h"
 
@@ -70,9 +69,7 @@ void DataFilesPanel::showFile(const QString& name) {
 void DataFilesPanel::CMD_Init_All_Data_Click() {
     if (!desktop_.confirmErase(this)) return;
     if (desktop_.beep) desktop_.beep();
-    if (!InitAllData(core_.dir(), core_.clock(), core_.shared(), core_.fields()))
-        qWarning("Not every data file could be created afresh in %s", qPrintable(core_.dir().path()));
-    core_.kwhAccounting().startAfresh();
+    core_.initializeAllData();
 }
 
 void DataFilesPanel::CMD_KW_DataReset_Click() { core_.kwhAccounting().ResetKwData(); }
