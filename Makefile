@@ -38,7 +38,7 @@ fuzz: deps
 bench: deps
 	@cmake -S . -B build-bench -DKELVORA_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build build-bench -j$(JOBS)
-	@for b in build-bench/bin/bench_*; do "$$b"; done
+	@build-bench/bin/kelvora-bench
 
 clean:
 	rm -rf build build-sanitize build-fuzz build-bench

@@ -21,5 +21,3 @@ void BM_FormatDateShort(benchmark::State& state) {
 BENCHMARK(BM_FormatDateShort);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -56,5 +56,3 @@ void BM_MinuteStep(benchmark::State& s) {
 BENCHMARK(BM_MinuteStep)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

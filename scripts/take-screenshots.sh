@@ -26,6 +26,6 @@ port="$(sed -n 's/.*listening on .*:\([0-9][0-9]*\)$/\1/p' "$simlog" | head -n 1
 [ -n "$port" ] || { echo "take-screenshots: the simulator did not start" >&2; cat "$simlog" >&2; exit 1; }
 
 xvfb-run -a -s "-screen 0 1400x900x24" \
-    "$build/tools/kelvora-screenshots" --data-dir "$data" --server "127.0.0.1:$port" --out "$root/docs/images"
+    "$build/tools/kelvora-screenshots" --data-dir "$data" --server "127.0.0.1:$port" --out "$root/docs/images" --settle 125
 if command -v optipng >/dev/null; then optipng -quiet -o2 "$root"/docs/images/*.png; fi
 ls -l "$root"/docs/images/*.png

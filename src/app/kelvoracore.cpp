@@ -40,6 +40,11 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
     scheduler_.addMessageStep([this] { waveforms_.Update_WaveForms(); });
     shared_.settings = designTimeSettings();
     setup_.disableSaveButtons();
+    // The minute consumers: the four histories first, in this order.
+    for (const HistoryQuantity& q : historyQuantities()) {
+        histories_.push_back(std::make_unique<HistoryUpdate>(q, shared_, windows_, dir_, clock_));
+        scheduler_.addMinuteConsumer(q.ready, [h = histories_.back().get()] { h->History_Update(); });
+    }
     scheduler_.addBoundaryCheck([this] { kwhAccounting_.CheckKwhBoundaries(); });
     // After the history consumers: the minute's energy goes in last.
     scheduler_.addMinuteConsumer(&SharedState::KWH_1m_Ready, [this] { kwhAccounting_.KwhMinuteStep(); });

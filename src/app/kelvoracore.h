@@ -9,6 +9,7 @@
 #include "common/datadir.h"
 #include "energy/kwhaccounting.h"
 #include "energy/kwhperiods.h"
+#include "history/historyupdate.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
 #include "live/tensecondtrend.h"
@@ -21,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace kelvora {
 
@@ -73,6 +75,8 @@ public:
     Scheduler& scheduler() { return scheduler_; }
     TenSecondTrends& tenSecondTrends() { return tenSecondTrends_; }
     Waveforms& waveforms() { return waveforms_; }
+    // The history of KW, phase A, phase B and voltage, in that order.
+    HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
 
 
 private:
@@ -101,6 +105,7 @@ private:
     Scheduler scheduler_;
     TenSecondTrends tenSecondTrends_;
     Waveforms waveforms_;
+    std::vector<std::unique_ptr<HistoryUpdate>> histories_;
 };
 
 }  // namespace kelvora

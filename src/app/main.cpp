@@ -2,6 +2,7 @@
 #include "app/kelvoracore.h"
 #include "ui/datafilespanel.h"
 #include "ui/kwhhistorytrend.h"
+#include "ui/historytrendwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/pricefield.h"
 #include "ui/usagecalculator.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
         return new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
     });
     window.setWindowFactory(QStringLiteral("CMD_Meter"), [&core](QWidget* parent) { return new MeterWindow(core.dir(), parent); });
+    addHistoryWindows(window, core);
     QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
         if (core.CMD_SaveExit_Click()) {
             QApplication::quit();

@@ -49,14 +49,18 @@ void Scheduler::runSecondTick() {
     try {
         showDateAndTime();
         countHour();
-        for (const MinuteConsumer& c : minuteConsumers_)
-            if (shared_.*c.readyFlag == 1) c.step();
+        runMinuteConsumers();
         link_.superviseConnection();
     } catch (const std::exception& e) {
         // The rest of the tick is skipped; the status shows the socket's state.
         qWarning("One-second tick failed: %s", e.what());
         fields_.setText(QStringLiteral("Text101"), MeterLink::noConnectionText(link_.socketState()));
     }
+}
+
+void Scheduler::runMinuteConsumers() {
+    for (const MinuteConsumer& c : minuteConsumers_)
+        if (shared_.*c.readyFlag == 1) c.step();
 }
 
 void Scheduler::showDateAndTime() {

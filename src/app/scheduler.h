@@ -49,6 +49,16 @@ public:
         minuteConsumers_ << MinuteConsumer{readyFlag, std::move(step)};
     }
 
+    // The minute consumers whose ready flag is 1, in the order added: the
+    // part of every Timer1 tick that records the minute.
+    void runMinuteConsumers();
+    // The ready flags of the minute consumers, in the order they run.
+    QList<int SharedState::*> minuteConsumerFlags() const {
+        QList<int SharedState::*> flags;
+        for (const MinuteConsumer& c : minuteConsumers_) flags << c.readyFlag;
+        return flags;
+    }
+
     int hourSeconds() const { return Hour_Seconds; }
     static constexpr int kHourTicks = 3600;
     // Timer1 fires this long after each whole second of the clock, so the

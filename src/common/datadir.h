@@ -30,6 +30,17 @@ public:
     static constexpr qint64 kMaxReadBytes = 16 * 1024 * 1024;
     std::optional<QByteArray> read(const QString& name) const;
 
+    // Several whole files replaced together, each atomically as writeWhole
+    // does: all are written to temporary files first, the synced ones are
+    // synced as one batch (the disk flushes them together instead of file by
+    // file), then each replaces its file and the directory is synced once.
+    // When it returns, every file that it reports replaced is on disk.
+    struct WholeFile {
+        QString name;
+        QByteArray content;
+    };
+    QList<bool> writeBatch(const QList<WholeFile>& batch) const;
+
     bool writeRecords(const QString& name, const QList<Record>& records) const;
     // The fields of a record file, or nothing when it cannot be read.
     std::optional<QStringList> readRecords(const QString& name) const;

@@ -60,44 +60,47 @@ QByteArray recordLines(const QList<Record>& records) {
     return all;
 }
 
-RecordReader::RecordReader(const QByteArray& data) : data_(data) {}
-
 static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\0'; }
+static bool isSeparator(char c) { return isBlank(c) || isLineEnd(c); }
 
-void RecordReader::skipSeparators() {
-    while (pos_ < data_.size() && (isBlank(data_[pos_]) || isLineEnd(data_[pos_]))) ++pos_;
-}
-
-bool RecordReader::atEnd() const {
+bool FieldScanner::atEnd() const {
     qsizetype p = pos_;
-    while (p < data_.size() && (isBlank(data_[p]) || isLineEnd(data_[p]))) ++p;
+    while (p < data_.size() && isSeparator(data_[p])) ++p;
     return p >= data_.size();
 }
 
-QString RecordReader::next() {
+QByteArrayView FieldScanner::next() {
     // Line ends between fields are separators; a comma right at the start of a
     // line still opens an empty field, as the writer never produces one.
-    skipSeparators();
+    while (pos_ < data_.size() && isSeparator(data_[pos_])) ++pos_;
     lastQuoted_ = false;
-    if (pos_ >= data_.size()) return QString();
-    QByteArray raw;
+    if (pos_ >= data_.size()) return {};
+    QByteArrayView raw;
     lastQuoted_ = data_[pos_] == '"';
     if (lastQuoted_) {
-        const qsizetype close = data_.indexOf('"', pos_ + 1);
+        const char* from = data_.data() + pos_ + 1;
+        const void* quote = std::memchr(from, '"', size_t(data_.size() - pos_ - 1));
+        const qsizetype close = quote ? static_cast<const char*>(quote) - data_.data() : -1;
         const qsizetype end = close < 0 ? data_.size() : close;
-        raw = data_.mid(pos_ + 1, end - pos_ - 1);
+        raw = data_.sliced(pos_ + 1, end - pos_ - 1);
         pos_ = close < 0 ? data_.size() : close + 1;
         // Whatever stands between the closing quote and the separator is dropped.
         while (pos_ < data_.size() && data_[pos_] != ',' && !isLineEnd(data_[pos_])) ++pos_;
     } else {
         const qsizetype start = pos_;
         while (pos_ < data_.size() && data_[pos_] != ',' && !isLineEnd(data_[pos_])) ++pos_;
-        raw = data_.mid(start, pos_ - start).trimmed();
+        raw = data_.sliced(start, pos_ - start).trimmed();
     }
     if (pos_ < data_.size() && data_[pos_] == ',') ++pos_;
-    return QString::fromUtf8(raw);
+    return raw;
 }
+
+RecordReader::RecordReader(const QByteArray& data) : data_(data), scanner_(data_) {}
+
+bool RecordReader::atEnd() const { return scanner_.atEnd(); }
+
+QString RecordReader::next() { return QString::fromUtf8(scanner_.next()); }
 
 double RecordReader::nextNumber() { return numericValue(next()); }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,26 @@ QString numberText(double value);
 QByteArray recordLine(const Record& fields);
 QByteArray recordLines(const QList<Record>& records);
 
+// The field reading below, on the bytes themselves: each field is a view into
+// the data, nothing is copied or decoded. For files that are read whole and
+// often. The data must outlive the views.
+class FieldScanner {
+public:
+    explicit FieldScanner(QByteArrayView data) : data_(data) {}
+
+    bool atEnd() const;
+    // The next field's bytes, quotes stripped; empty when the data is used up.
+    QByteArrayView next();
+    bool lastWasQuoted() const { return lastQuoted_; }
+    // Bytes taken so far.
+    qsizetype position() const { return pos_; }
+
+private:
+    QByteArrayView data_;
+    qsizetype pos_ = 0;
+    bool lastQuoted_ = false;
+};
+
 // Reads the fields of a record file in order, field by field across line ends.
 // A field is a quoted text (which may hold commas and ends at its closing quote)
 // or a bare token that ends at a comma or a line end. Quotes are stripped and
@@ -35,6 +56,9 @@ QByteArray recordLines(const QList<Record>& records);
 class RecordReader {
 public:
     explicit RecordReader(const QByteArray& data);
+    // The scanner looks into data_, so a copy would look into another's.
+    RecordReader(const RecordReader&) = delete;
+    RecordReader& operator=(const RecordReader&) = delete;
 
     bool atEnd() const;
     // The next field's text; empty when the data is used up (check atEnd first
@@ -43,15 +67,13 @@ public:
     // The next field's numeric value.
     double nextNumber();
     // Whether the field last returned by next() stood in quotes.
-    bool lastWasQuoted() const { return lastQuoted_; }
+    bool lastWasQuoted() const { return scanner_.lastWasQuoted(); }
     // Every remaining field.
     QStringList rest();
 
 private:
-    void skipSeparators();
     QByteArray data_;
-    qsizetype pos_ = 0;
-    bool lastQuoted_ = false;
+    FieldScanner scanner_;
 };
 
 // All fields of a record file's content.

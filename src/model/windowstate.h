@@ -4,6 +4,8 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <array>
+#include <optional>
 
 namespace kelvora {
 
@@ -22,6 +24,15 @@ public:
     // The 60 records (stamp, value) of the rolling KWH file last read.
     QList<QString> Roll_Stamp;
     QList<Variant> Roll_Value;
+
+    // Per history quantity (KW, phase A, phase B, voltage): the hours of the
+    // period its window shows, empty until the window has loaded once and
+    // kept after it closes; and one busy flag per history file of the
+    // quantity, 1 while that file is being rewritten.
+    static constexpr int kHistorySpans = 8;
+    using HistoryBusy = std::array<int, kHistorySpans>;
+    std::optional<int> KW_Hist_Period, A_AMPS_Hist_Period, B_AMPS_Hist_Period, VAC_Hist_Period;
+    HistoryBusy KW_Hist_Busy{}, A_AMPS_Hist_Busy{}, B_AMPS_Hist_Busy{}, VAC_Hist_Busy{};
 
     // Which windows are open, so that a reload for a closed one is skipped.
     bool isOpen(const QString& window) const { return open_.contains(window); }

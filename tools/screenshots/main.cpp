@@ -92,11 +92,12 @@ int main(int argc, char** argv) {
 
     // Each window as its button opens it; then a period button where the
     // picture shows one period.
-    const struct { const char* button; const char* period; const char* picture; } windows[] = {
-        {"CMD_Cur_Trend", nullptr, "current-trend.png"},
-        {"CMD_Meter", nullptr, "meter.png"},
-        {"CMD_KW_History_Trend", "CMD14Day", "kw-history.png"},
-        {"CMD_BarGraphs", "CMD_Daily", "kwh-graphs.png"},
+    // Chart windows are photographed at one size; the meter keeps its own.
+    const struct { const char* button; const char* period; const char* picture; bool chart; } windows[] = {
+        {"CMD_Cur_Trend", nullptr, "current-trend.png", true},
+        {"CMD_Meter", nullptr, "meter.png", false},
+        {"CMD_KW_History_Trend", "CMD14Day", "kw-history.png", true},
+        {"CMD_BarGraphs", "CMD_Daily", "kwh-graphs.png", true},
     };
     for (const auto& w : windows) {
         auto* button = window.findChild<QPushButton*>(QString::fromLatin1(w.button));
@@ -118,7 +119,7 @@ int main(int argc, char** argv) {
             if (auto* period = opened->findChild<QPushButton*>(QString::fromLatin1(w.period))) period->click();
             else std::fprintf(stderr, "kelvora-screenshots: no %s in the window of %s\n", w.period, w.button);
         }
-        opened->resize(900, 560);
+        if (w.chart) opened->resize(900, 560);
         settle(6000);  // the live windows refresh every few seconds
         save(opened, QDir(out).filePath(QString::fromLatin1(w.picture)));
         opened->close();

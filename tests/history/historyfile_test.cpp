@@ -1,0 +1,86 @@
+#include "history/historyfile.h"
+
+#include "common/format.h"
+#include "common/numeric.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+
+namespace {
+
+QByteArray records(int from, int to, const char* value = ".5") {
+    QByteArray all;
+    for (int i = from; i <= to; ++i) all += "\"s" + QByteArray::number(i) + "\",\"" + value + "\"\r\n";
+    return all;
+}
+
+int recordCount(const QByteArray& content) { return int(content.count("\r\n")); }
+
+}  // namespace
+
+// The rolling rule: short files grow, full ones drop the first record, one
+// beyond capacity keeps its records 2 to N; a blank stamp drops only itself.
+TEST(HistoryFile, KeepsItsCapacityWithTheMinuteRecordLast) {
+    const struct { const char* what; QByteArray before; int capacity; QByteArray after; } cases[] = {
+        {"full 1-hour file", records(1, 60), 60, records(2, 60) + "\"new\",\"2.3\"\r\n"},
+        {"4-hour file one short", records(1, 239), 240, records(1, 239) + "\"new\",\"2.3\"\r\n"},
+        {"4-hour file full", records(1, 240), 240, records(2, 240) + "\"new\",\"2.3\"\r\n"},
+        {"beyond capacity", records(1, 70), 60, records(2, 60) + "\"new\",\"2.3\"\r\n"},
+        {"empty file", "", 60, "\"new\",\"2.3\"\r\n"},
+        {"blank stamp in the middle", records(1, 2) + "\"\",\"9\"\r\n" + records(3, 4), 60,
+         records(1, 4) + "\"new\",\"2.3\"\r\n"},
+        {"cut-off last line", records(1, 2) + "\"s3\"", 60, records(1, 2) + "\"new\",\"2.3\"\r\n"},
+        {"bare fields and LF lines", "s1,0.5\ns2,7\n", 60, "\"s1\",\".5\"\r\n\"s2\",\"7.0\"\r\n\"new\",\"2.3\"\r\n"},
+        {"a value to re-form between written lines", "\"a\",\"0\"\r\n\"b\",\".5\"\r\n", 60,
+         "\"a\",\".0\"\r\n\"b\",\".5\"\r\n\"new\",\"2.3\"\r\n"},
+        {"fields taken across line ends", "\"a\",\"1.5\",\"x\"\r\n\"y\",\".5\"\r\n", 60,
+         "\"a\",\"1.5\"\r\n\"x\",\".0\"\r\n\"new\",\"2.3\"\r\n"},
+        {"line end inside a quoted stamp", "\"a\r\nb\",\"1.5\"\r\n", 60, "\"ab\",\"1.5\"\r\n\"new\",\"2.3\"\r\n"},
+    };
+    for (const auto& c : cases) {
+        const auto after = withMinuteRecord(c.before, c.capacity, "new", "2.3");
+        ASSERT_TRUE(after) << c.what;
+        EXPECT_EQ(*after, c.after) << c.what;
+    }
+}
+
+TEST(HistoryFile, GrowsToItsCapacityAndStaysThere) {
+    QByteArray file = records(1, 239);
+    for (int minute = 0; minute < 3; ++minute) file = *withMinuteRecord(file, 240, "m", "1.5");
+    EXPECT_EQ(recordCount(file), 240);
+    EXPECT_TRUE(file.startsWith("\"s3\","));
+}
+
+TEST(HistoryFile, LeavesAFileOfMoreThan21000RecordsAlone) {
+    EXPECT_TRUE(withMinuteRecord(records(1, kMaxHistoryRecords), 20160, "new", "1"));
+    EXPECT_FALSE(withMinuteRecord(records(1, kMaxHistoryRecords + 1), 20160, "new", "1"));
+    EXPECT_TRUE(historyChart(records(1, kMaxHistoryRecords + 1)).stamps.isEmpty());
+}
+
+// Values already in the stored form are copied as they are; every value must
+// come out as the pattern would write it.
+TEST(HistoryFile, WritesEveryValueAsThePatternDoes) {
+    const char* values[] = {"0",     "0.0",    ".0",    ".5",    "0.5",   "1.5",   "1.50",  "12.34", "230.4",
+                            "2.345", "-.5",    "-0.5",  "-.0",   "-.05",  "5.",    "05.5",  "1.05",  "1.0",
+                            "abc",   "",       "1e3",   " 2.5",  "99.999", "123456789012.5", "12345678901234.5",
+                            "1234567890123456.5", "12.3x", "+1.5"};
+    for (const char* v : values) {
+        QByteArray out;
+        appendHistoryValue(out, v);
+        EXPECT_EQ(QString::fromLatin1(out), formatNumber(numericValue(QString::fromLatin1(v)), u"##.0#")) << v;
+    }
+}
+
+TEST(HistoryFile, ChartShowsEveryRecordAndTheNewestValueWithTwoDecimals) {
+    const HistoryChart chart = historyChart("\"first\",\"1.25\"\r\n\"mid\",\"\"\r\n\"last\",\".5\"\r\n");
+    EXPECT_EQ(chart.stamps, QList<QString>({"first", "mid", "last"}));
+    EXPECT_EQ(chart.values, (QList<std::optional<double>>{1.25, std::nullopt, 0.5}));
+    EXPECT_EQ(chart.Text1, "first");
+    EXPECT_EQ(chart.Text2, "last");
+    EXPECT_EQ(chart.Label2, "0.50");
+    const HistoryChart empty = historyChart("");
+    EXPECT_TRUE(empty.values.isEmpty());
+    EXPECT_EQ(empty.Text1 + empty.Text2 + empty.Label2, "");
+}
