@@ -4,6 +4,7 @@
 #include "app/kelvoracore.h"
 #include "ui/currenttrendwindow.h"
 #include "ui/datafilespanel.h"
+#include "ui/historytrendwindow.h"
 #include "ui/meterwindow.h"
 #include "ui/kwhhistorytrend.h"
 #include "ui/mainwindow.h"
@@ -22,6 +23,7 @@ inline void addAppWindows(MainWindow& window, KelvoraCore& core) {
     });
     window.setWindowFactory(QStringLiteral("CMD_Meter"),
                             [&core](QWidget* parent) { return new MeterWindow(core.dir(), parent); });
+    addHistoryWindows(window, core);
     auto kwhGraphs = std::make_shared<QPointer<QWidget>>();
     for (const char* button : {"CMD_BarGraphs", "CMD_BarGraphs1"})
         window.setWindowFactory(QString::fromLatin1(button), [&core, kwhGraphs](QWidget* parent) -> QWidget* {
