@@ -3,6 +3,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
+DEMO_DAYS ?= 14
 
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-sanitize
@@ -24,7 +25,7 @@ test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 run: build
-	@bash scripts/run-demo.sh $(BUILD_DIR)
+	@DEMO_DAYS=$(DEMO_DAYS) bash scripts/run-demo.sh $(BUILD_DIR)
 
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB

@@ -104,8 +104,9 @@ write_default_settings() {
 mkdir -p "$data"
 if [ ! -f "$settings" ]; then
     if [ -x "$demo" ]; then
-        echo "run-demo: recording 14 days of a demo house into $data"
-        "$demo" --data-dir "$data" --days 14 ||
+        days="${DEMO_DAYS:-14}"
+        echo "run-demo: recording $days days of a demo house into $data (once; a few minutes for 14)"
+        "$demo" --data-dir "$data" --days "$days" ||
             echo "run-demo: the demo house could not be recorded; starting with empty data" >&2
     fi
     if [ ! -f "$settings" ]; then
