@@ -12,11 +12,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth locales
-<<<<<<< HEAD
-  desktop-file-utils poppler-utils dpkg-dev
-=======
   faketime
->>>>>>> main
+  desktop-file-utils poppler-utils dpkg-dev
 )
 # A locale that writes 0,5 for a half: the tests prove that files read the same under it.
 COMMA_LOCALE=de_DE.UTF-8
