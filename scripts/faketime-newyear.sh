@@ -38,16 +38,17 @@ for attempt in 1 2 3 4 5; do
 done
 [ -n "$sim_pid" ] || { echo "the simulator did not start"; cat "$work/sim.log"; exit 1; }
 
-start="2026-12-31 23:59:50"
+start="2026-12-31 23:59:40"
 faketime -f "@$start" "$bin/kelvora" --data-dir "$data" --initialize >/dev/null || exit 1
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} faketime -f "@$start" \
   "$bin/kelvora" --data-dir "$data" --server "127.0.0.1:$port" >"$work/app.log" 2>&1 &
 app_pid=$!
 
 new_year='"1/1/2027  12:00:00 AM"'
-# Midnight comes 10 s after the start; wait for the yearly record (at most 25 s),
-# then 3 s more, so that a second rollover would show.
-for _ in $(seq 50); do
+# Midnight comes 20 s after the start, time enough for a slow machine to count
+# a few minutes first; wait for the yearly record (at most 40 s), then 3 s
+# more, so that a second rollover would show.
+for _ in $(seq 80); do
   grep -q "^$new_year" "$data/KWHyears.dat" 2>/dev/null && break
   sleep 0.5
 done

@@ -14,6 +14,7 @@ PACKAGES=(
   xvfb xauth locales
   faketime
   desktop-file-utils poppler-utils dpkg-dev
+  libmosquitto-dev mosquitto mosquitto-clients
 )
 # A locale that writes 0,5 for a half: the tests prove that files read the same under it.
 COMMA_LOCALE=de_DE.UTF-8

@@ -47,9 +47,12 @@ CommandLine parseCommandLine(const QStringList& args) {
             cl.userData = true;
         } else if (a == QLatin1String("--server") && i + 1 < args.size()) {
             if (!parseServer(args[++i], cl)) return cl;
+        } else if (a == QLatin1String("--mqtt") && i + 1 < args.size()) {
+            cl.mqttUrl = args[++i];
         } else {
             cl.action = CommandLine::Action::Error;
-            cl.error = a == QLatin1String("--data-dir") || a == QLatin1String("--server")
+            cl.error = a == QLatin1String("--data-dir") || a == QLatin1String("--server") ||
+                                   a == QLatin1String("--mqtt")
                            ? QStringLiteral("%1 needs a value").arg(a)
                            : QStringLiteral("unknown option: %1").arg(a);
             return cl;
@@ -83,13 +86,17 @@ QString usageText() {
                         "menu entry starts Kelvora this way")},
         {QStringLiteral("--server HOST:PORT"),
          QStringLiteral("connect to this serial server for this run, whatever the settings file holds")},
+        {QStringLiteral("--mqtt URL"),
+         QStringLiteral("publish to this MQTT broker for this run, whatever the Set-Up tab holds: "
+                        "mqtt://[user[:password]@]host[:port], or mqtts://... for TLS (ports 1883 and 8883 "
+                        "by default)")},
         {QStringLiteral("--initialize"), QStringLiteral("create every data file and the default settings in the data "
                                                         "directory, erasing the history kept there, and exit")},
         {QStringLiteral("--help"), QStringLiteral("show this text and exit")},
         {QStringLiteral("--version"), QStringLiteral("show the version and exit")},
     };
     QString text = QStringLiteral(
-        "Usage: kelvora [--data-dir DIR | --user-data] [--server HOST:PORT]\n"
+        "Usage: kelvora [--data-dir DIR | --user-data] [--server HOST:PORT] [--mqtt URL]\n"
         "               [--initialize]\n"
         "       kelvora --help | --version\n"
         "\n"

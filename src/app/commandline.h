@@ -11,10 +11,12 @@ struct CommandLine {
     bool userData = false;  // --user-data: the user's data location (the desktop menu's way)
     QString serverHost;  // --server HOST:PORT, for this run only
     quint16 serverPort = 0;
+    QString mqttUrl;  // --mqtt URL, for this run only (checked when publishing starts)
     QString error;
 };
 
-// kelvora [--data-dir DIR | --user-data] [--server HOST:PORT] [--initialize] | --help | --version
+// kelvora [--data-dir DIR | --user-data] [--server HOST:PORT] [--mqtt URL] [--initialize]
+//   | --help | --version
 CommandLine parseCommandLine(const QStringList& args);
 QString usageText();
 

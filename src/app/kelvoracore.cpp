@@ -35,10 +35,12 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       link_(fields_, clock_, [this](const QString& slot) { decoder_->DecodeMeterMessage(slot); }),
       scheduler_(shared_, fields_, clock_, link_, measurement_),
       tenSecondTrends_(shared_, dir_, clock_),
-      waveforms_(dir_) {
+      waveforms_(dir_),
+      publisher_(dir_, shared_, measurement_) {
     scheduler_.addMessageStep([this] { tenSecondTrends_.Current_Trend_Update(); });
     scheduler_.addMessageStep([this] { waveforms_.Update_WaveForms(); });
     shared_.settings = designTimeSettings();
+    scheduler_.addMessageStep([this] { publisher_.publishState(); });
     setup_.disableSaveButtons();
     // The minute consumers: the four histories first, in this order.
     for (const HistoryQuantity& q : historyQuantities()) {
@@ -62,6 +64,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     loadAverages();                                                  // 3
     setup_.armIgnoreChange();                                        // 4
     loadSavedTotals();                                               // 5
+    shared_.Lifetime_KWH = readLifetimeKwh(dir_);
     loadSettings();                                                  // 6
     applyMainsOption();                                              // 7
     connectToMeter();                                                // 8, 9
@@ -76,6 +79,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     // The ticks start once every state they read is loaded: none is served
     // inside the connect wait, so no boundary check runs on empty state.
     scheduler_.start();
+    publisher_.start();  // returns at once; the broker is reached in the background
     return LoadResult::Started;
 }
 

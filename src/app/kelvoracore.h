@@ -15,6 +15,7 @@
 #include "live/tensecondtrend.h"
 #include "live/waveforms.h"
 #include "measure/measurement.h"
+#include "publish/homepublisher.h"
 
 #include <QLockFile>
 #include <QObject>
@@ -39,6 +40,8 @@ public:
     // Connect to this server instead of the one in the settings (for this run
     // only; the settings file is not changed).
     void setServerOverride(const QString& host, quint16 port);
+    // Publish to this MQTT broker (mqtt://...) instead of the saved one, for this run.
+    void setMqttOverride(const QString& url) { publisher_.setBrokerOverride(url); }
 
     // The data directory's instance lock, or null while another instance holds it.
     static std::unique_ptr<QLockFile> lockDataDir(const DataDir& dir);
@@ -77,6 +80,7 @@ public:
     Waveforms& waveforms() { return waveforms_; }
     // The history of KW, phase A, phase B and voltage, in that order.
     HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
+    HomePublisher& publisher() { return publisher_; }
 
 
 private:
@@ -106,6 +110,7 @@ private:
     TenSecondTrends tenSecondTrends_;
     Waveforms waveforms_;
     std::vector<std::unique_ptr<HistoryUpdate>> histories_;
+    HomePublisher publisher_;
 };
 
 }  // namespace kelvora

@@ -4,6 +4,7 @@
 #include "ui/kwhhistorytrend.h"
 #include "ui/historytrendwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/mqttpanel.h"
 #include "ui/pricefield.h"
 #include "ui/usagecalculator.h"
 #include "ui/currenttrendwindow.h"
@@ -79,12 +80,14 @@ int main(int argc, char** argv) {
     SystemClock clock;
     KelvoraCore core(dataDir, clock, [] { QApplication::beep(); });
     if (!cl.serverHost.isEmpty()) core.setServerOverride(cl.serverHost, cl.serverPort);
+    if (!cl.mqttUrl.isEmpty()) core.setMqttOverride(cl.mqttUrl);
     if (core.Form_Load() == KelvoraCore::LoadResult::AlreadyRunning) {
         QMessageBox::information(nullptr, QStringLiteral("Kelvora"), QStringLiteral("Kelvora App already running....."),
                                  QMessageBox::Ok);
         return 0;
     }
     MainWindow window(core);
+    window.addToSetupTab(new MqttPanel(core.publisher()), 1);
     window.setWindowFactory(QStringLiteral("CMD_Cur_Trend"), [&core](QWidget* parent) {
         return new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
     });

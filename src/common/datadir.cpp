@@ -24,10 +24,15 @@ bool DataDir::writeWhole(const QString& name, const QByteArray& content) const {
     return isSynced(name) ? writeSynced(name, content) : writeUnsynced(name, content);
 }
 
-bool DataDir::writeSynced(const QString& name, const QByteArray& content) const {
+bool DataDir::writePrivate(const QString& name, const QByteArray& content) const {
+    return writeSynced(name, content, true);
+}
+
+bool DataDir::writeSynced(const QString& name, const QByteArray& content, bool ownerOnly) const {
     // QSaveFile syncs the new file before it renames it over the old one.
     QSaveFile file(filePath(name));
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))) {
         qWarning("Cannot write %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
         return false;
     }

@@ -24,6 +24,9 @@ public:
     bool exists(const QString& name) const;
 
     bool writeWhole(const QString& name, const QByteArray& content) const;
+    // As writeWhole, synced, for a file that holds a secret: the new file is
+    // readable and writable by the owner only before it replaces the old one.
+    bool writePrivate(const QString& name, const QByteArray& content) const;
     bool isSynced(const QString& name) const { return !displayOnly_.contains(name); }
     bool append(const QString& name, const QByteArray& content) const;
     // Files larger than this are not data files of ours and are not read.
@@ -46,7 +49,7 @@ public:
     std::optional<QStringList> readRecords(const QString& name) const;
 
 private:
-    bool writeSynced(const QString& name, const QByteArray& content) const;
+    bool writeSynced(const QString& name, const QByteArray& content, bool ownerOnly = false) const;
     bool writeUnsynced(const QString& name, const QByteArray& content) const;
 
     QString path_;

@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "common/timestamp.h"
+#include "measure/measurement.h"
 
 #include <functional>
 
@@ -63,6 +64,13 @@ bool InitAllData(const DataDir& dir, const Clock& clock, SharedState& shared, Fi
     write(files::MeterKWS, zeros(10));
     for (const QString& name : {files::KW_1m, files::AAMP_1m, files::BAMP_1m, files::VAC_1m}) write(name, zeros(1));
     write(files::KWH_last_data, texts({"0", "0", "0.0585"}));
+    // Only this initialisation clears the lifetime total, in memory as well,
+    // so that the next minute step does not write the old total back.
+    steps << [&dir, &shared] {
+        if (!writeLifetimeKwh(dir, 0)) return false;
+        shared.Lifetime_KWH = 0;
+        return true;
+    };
     steps << [&dir] { return dir.writeWhole(files::AlarmsLog, QByteArray()); };
     write(files::KWH_1m, zeros(1));
     write(files::Avg_KWHhr, zeros(4));

@@ -9,6 +9,8 @@
 #include "common/timestamp.h"
 
 #include <QtGlobal>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <iterator>
 
@@ -41,6 +43,24 @@ bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, dou
                             {{Field::Text(formatNumber(totalKwh, u"###0.0")),
                               Field::Text(formatNumber(totalCost, u"##0.00")),
                               Field::Text(formatNumber(costPerKwh, u"0.###0"))}});
+}
+
+bool writeLifetimeKwh(const DataDir& dir, double totalKwh) {
+    // The shortest fixed form that reads back as the same double; the record
+    // writer's 15 significant digits could round the total down.
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, totalKwh, std::chars_format::fixed);
+    if (result.ec != std::errc()) return false;
+    return dir.writeWhole(files::KWH_lifetime, QByteArray(text, result.ptr - text) + "\r\n");
+}
+
+double readLifetimeKwh(const DataDir& dir) {
+    const auto data = dir.read(files::KWH_lifetime);
+    if (!data) return 0;
+    const double total = RecordReader(*data).nextNumber();
+    if (std::isfinite(total) && total >= 0) return total;
+    qWarning("%s holds no valid total; the lifetime energy starts from 0", qPrintable(dir.filePath(files::KWH_lifetime)));
+    return 0;
 }
 
 Measurement::Measurement(SharedState& state, FieldModel& fields, const DataDir& dir, const Clock& clock)
@@ -195,6 +215,11 @@ void Measurement::KW_Minute_Update() {
     if (std::isfinite(dollars)) state_.Total_Cost_Saved = dollars;
     else qWarning("Total_Cost_Saved is out of range; left as it was");
 
+    // The lifetime total only grows: a minute that reads as negative energy
+    // (a miswired channel) adds nothing.
+    const double lifetime = state_.Lifetime_KWH + std::max(KWH_Minute, 0.0);
+    if (std::isfinite(lifetime)) state_.Lifetime_KWH = lifetime;
+
     fields_.setText(text100(5), formatNumber(state_.Total_Cost_Saved, u"$##0.00"));
     fields_.setText(text100(6), formatNumber(state_.Total_KWH_Saved, u"###0.0"));
 
@@ -227,6 +252,7 @@ void Measurement::KW_Minute_Update() {
         if (dir_.writeRecords(f.file, {{Field::Text(formatNumber(f.mean, kMeanPattern))}})) f.ready = 1;
 
     writeKwhLastData(dir_, state_.Total_KWH_Saved, state_.Total_Cost_Saved, state_.Cost_per_KWH);
+    writeLifetimeKwh(dir_, state_.Lifetime_KWH);
 
     resetMinuteSums();
 }

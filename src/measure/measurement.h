@@ -48,6 +48,13 @@ struct MinuteSums {
 // be written (the old file is then left as it was).
 bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, double costPerKwh);
 
+// The lifetime energy total in KWH_lifetime.dat: one bare number written with
+// as many digits as it takes to read back the same double, so the total never
+// steps back across a restart. Reading gives 0 for a missing file and for a
+// value that is negative or not finite (with a warning).
+bool writeLifetimeKwh(const DataDir& dir, double totalKwh);
+double readLifetimeKwh(const DataDir& dir);
+
 // Channel averaging, power calculation, current KW and the per-minute values.
 // Runs on every decoded reading set (the Timer2 chain):
 //   Process_VAC_Reading, Process_A_AMPS_Reading, Process_B_AMPS_Reading,

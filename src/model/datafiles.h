@@ -14,6 +14,9 @@ inline const QString InstanceLock = QStringLiteral("kelvora.lock");
 // The user manual, opened by the "User Manual" button; written from the copy
 // built into the program when the directory has none.
 inline const QString UserManual = QStringLiteral("Kelvora User Manual.pdf");
+// The home-automation (MQTT) broker settings; readable by the owner only, as
+// they hold the broker password.
+inline const QString MqttSetup = QStringLiteral("MqttSetup.ini");
 
 // Waveforms of the last message.
 inline const QString VAC_WAVE = QStringLiteral("VAC_WAVE.dat");
@@ -27,6 +30,9 @@ inline const QString AAMP_1m = QStringLiteral("AAMP_1m.dat");
 inline const QString BAMP_1m = QStringLiteral("BAMP_1m.dat");
 inline const QString VAC_1m = QStringLiteral("VAC_1m.dat");
 inline const QString KWH_last_data = QStringLiteral("KWH_last_data.dat");
+// The lifetime energy total: every minute's energy since the data was last
+// initialised, never reset by a rollover.
+inline const QString KWH_lifetime = QStringLiteral("KWH_lifetime.dat");
 
 // Ten-second trends of the last 60 reading sets.
 inline const QString VAC_10sec = QStringLiteral("VAC_10sec.dat");

@@ -35,6 +35,9 @@ struct SharedState {
     double Total_KWH_Saved = 0;
     double Total_Cost_Saved = 0;
     double Cost_per_KWH = 0;
+    // Every minute's energy since the data was initialised, in full precision;
+    // only grows (the month-to-date total falls to zero every month).
+    double Lifetime_KWH = 0;
 
     int KW_1m_Ready = 0;
     int AAMP_1m_Ready = 0;

@@ -6,6 +6,7 @@
 #include "ui/waveformpanel.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGridLayout>
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -38,6 +40,16 @@ QWidget* column(std::initializer_list<QWidget*> widgets) {
     for (QWidget* child : widgets) v->addWidget(child);
     v->addStretch();
     return w;
+}
+
+// A page that scrolls on a screen too small for it, instead of clipping its
+// frames; on a larger one it fills the tab.
+QScrollArea* scrollable(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setWidget(page);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    return area;
 }
 
 // A tab page of columns that share its width evenly.
@@ -90,10 +102,10 @@ MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent)
     setWindowTitle(tr("Kelvora - Household Energy Monitor"));
     tabs_ = new QTabWidget;
     tabs_->setObjectName(QStringLiteral("SSTab1"));
-    tabs_->addTab(buildCurrentTab(), tr("Current"));
-    tabs_->addTab(buildHistoryTab(), tr("History"));
-    tabs_->addTab(buildCalcsTab(), tr("Calcs"));
-    tabs_->addTab(buildSetupTab(), tr("Set-Up"));
+    tabs_->addTab(scrollable(buildCurrentTab()), tr("Current"));
+    tabs_->addTab(scrollable(buildHistoryTab()), tr("History"));
+    tabs_->addTab(scrollable(buildCalcsTab()), tr("Calcs"));
+    tabs_->addTab(scrollable(buildSetupTab()), tr("Set-Up"));
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -103,7 +115,7 @@ MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectSetupButtons();
     new FieldBinder(core_.fields(), this);
-    resize(1000, 640);
+    resize(1100, 720);
 }
 
 QLineEdit* MainWindow::addField(QGridLayout* grid, int row, int column, const QString& caption,
@@ -212,8 +224,8 @@ QWidget* MainWindow::buildHistoryTab() {
 
 void MainWindow::addToHistoryTab(QWidget* panel) { historyTab_->addWidget(panel, 1); }
 
-void MainWindow::addToSetupTab(QWidget* panel) {
-    auto* v = static_cast<QVBoxLayout*>(setupThirdColumn_->layout());
+void MainWindow::addToSetupTab(QWidget* panel, int column) {
+    auto* v = static_cast<QVBoxLayout*>(setupColumns_.at(std::clamp(column, 0, 2))->layout());
     v->insertWidget(v->count() - 1, panel);  // above the closing stretch
 }
 
@@ -304,9 +316,9 @@ QGroupBox* MainWindow::buildDiagnosticsFrame() {
 QWidget* MainWindow::buildSetupTab() {
     auto* manual = addButton(QStringLiteral("CMD_USER_MAN"), tr("User Manual"));
     connect(manual, &QPushButton::clicked, this, &MainWindow::openUserManual);
-    auto* page = columnsPage({column({buildNetworkFrame(), buildVoltageFrame(), manual}),
-                              column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}),
-                              setupThirdColumn_ = column({buildDiagnosticsFrame()})});
+    setupColumns_ = {column({buildNetworkFrame(), buildVoltageFrame(), manual}),
+                     column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}), column({buildDiagnosticsFrame()})};
+    auto* page = columnsPage({setupColumns_[0], setupColumns_[1], setupColumns_[2]});
     return page;
 }
 

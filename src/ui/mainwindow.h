@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <array>
 #include <functional>
 
 class QGridLayout;
@@ -34,9 +35,9 @@ public:
     void setWindowFactory(const QString& button, WindowFactory factory);
 
     // Panels of other subsystems: beside the window buttons of the "History"
-    // tab, and at the foot of the last "Set-Up" column.
+    // tab, and at the foot of a "Set-Up" column (0..2, left to right).
     void addToHistoryTab(QWidget* panel);
-    void addToSetupTab(QWidget* panel);
+    void addToSetupTab(QWidget* panel, int column = 2);
 
     // Opens a document with the desktop's viewer (QDesktopServices by
     // default; tests put their own). True when the viewer was started.
@@ -71,7 +72,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     QVBoxLayout* currentTab_ = nullptr;
     QHBoxLayout* historyTab_ = nullptr;
-    QWidget* setupThirdColumn_ = nullptr;
+    std::array<QWidget*, 3> setupColumns_{};
     QHash<QString, WindowFactory> factories_;
     QHash<QString, QPointer<QWidget>> windows_;
     int meterToggle_ = 0;

@@ -27,7 +27,7 @@ TEST(CommandLine, ParsesEveryForm) {
         EXPECT_EQ(cl.serverPort, c.port);
     }
     for (const char* bad : {"--bogus", "--data-dir", "--server host", "--server host:0", "--server host:70000",
-                            "--user-data --data-dir d"}) {
+                            "--mqtt", "--user-data --data-dir d"}) {
         const CommandLine cl = parseCommandLine(QStringList{"kelvora"} + QString::fromLatin1(bad).split(' '));
         EXPECT_EQ(cl.action, Action::Error) << bad;
         EXPECT_FALSE(cl.error.isEmpty()) << bad;
@@ -58,6 +58,17 @@ TEST(CommandLine, DataDirectoryFollowsHowKelvoraWasStarted) {
     }
     if (saved.isNull()) qunsetenv("XDG_DATA_HOME");
     else qputenv("XDG_DATA_HOME", saved);
+}
+
+// The broker address is checked when publishing starts, so a bad one is
+// reported there and the program runs on.
+TEST(CommandLine, MqttBrokerIsKeptForThisRun) {
+    for (const char* url : {"mqtt://u:p@hub:1884", "not a url"}) {
+        const CommandLine cl = parseCommandLine({"kelvora", "--mqtt", url, "--data-dir", "d"});
+        EXPECT_EQ(cl.action, Action::Run);
+        EXPECT_EQ(cl.mqttUrl, QString::fromLatin1(url));
+        EXPECT_EQ(cl.dataDir, "d");
+    }
 }
 
 TEST(CommandLine, HelpDescriptionsStartInOneColumn) {

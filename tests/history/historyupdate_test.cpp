@@ -24,13 +24,16 @@ QByteArray records(int count, const char* stamp = "old", const char* value = "1.
 // One quantity's history in a data directory, with a clock that moves a
 // minute at a time.
 struct Recorder {
-    explicit Recorder(const HistoryQuantity& q = kw()) : quantity(q), update(q, shared, windows, dir, clock) {}
-
-    void setMinuteFile(const QByteArray& content) { dir.writeWhole(quantity.minuteFile, content); }
-    void fillHistory(int records60Each = 60) {
-        for (const HistorySpan& s : kHistorySpans) dir.writeWhole(quantity.file(s), records(records60Each));
+    // All eight files hold 60 records ("old", 1.5).
+    explicit Recorder(const HistoryQuantity& q = kw()) : quantity(q), update(q, shared, windows, dir, clock) {
+        for (const HistorySpan& s : kHistorySpans) dir.writeWhole(quantity.file(s), records(60));
     }
+    void setMinuteFile(const QByteArray& content) { dir.writeWhole(quantity.minuteFile, content); }
     QByteArray file(int hours) const { return tmp.contents(files::history(hours, quantity.fileQuantity)); }
+    void minute(const QByteArray& minuteFile) {
+        setMinuteFile(minuteFile);
+        minute();
+    }
     void minute() {
         clock.advanceMs(60'000);
         shared.*quantity.ready = 1;
@@ -65,9 +68,7 @@ struct Announced {
 
 TEST(HistoryUpdate, RecordsTheMinuteValueInAllEightFiles) {
     Recorder r;
-    r.fillHistory();
-    r.setMinuteFile("\"0.5\"\r\n");
-    r.minute();
+    r.minute("\"0.5\"\r\n");
     EXPECT_EQ(r.shared.KW_1m_Ready, 0);
     for (const HistorySpan& s : kHistorySpans) {
         SCOPED_TRACE(s.hours);
@@ -81,8 +82,7 @@ TEST(HistoryUpdate, FirstMinuteAfterInitialisation) {
     Recorder r;
     FieldModel fields;
     ASSERT_TRUE(InitAllData(r.dir, r.clock, r.shared, fields));
-    r.setMinuteFile("\"2.3\"\r\n");
-    r.minute();
+    r.minute("\"2.3\"\r\n");
     const QByteArray initial = "\"12/5/2026  2:03:00 PM\",\".0\"\r\n";
     const QByteArray added = "\"12/5/2026  2:04:00 PM\",\"2.3\"\r\n";
     EXPECT_EQ(r.file(1), initial.repeated(59) + added);
@@ -91,22 +91,22 @@ TEST(HistoryUpdate, FirstMinuteAfterInitialisation) {
 }
 
 // A minute with no value changes nothing; a one-minute file that cannot be
-// read gives the value of the minute before again, with the new stamp.
+// read gives the value of the minute before again, with the new stamp, and
+// nothing before a value was ever read.
 TEST(HistoryUpdate, MinuteValueSources) {
-    const struct { const char* what; std::optional<QByteArray> secondMinute; QByteArray lastLine; int records; } cases[] = {
-        {"empty field", QByteArray("\"\"\r\n"), "\"12/5/2026  2:04:00 PM\",\"1.5\"\r\n", 61},
-        {"file deleted", std::nullopt, "\"12/5/2026  2:05:00 PM\",\"1.5\"\r\n", 62},
-        {"empty file", QByteArray(), "\"12/5/2026  2:05:00 PM\",\"1.5\"\r\n", 62},
-        {"a new value", QByteArray("\"121.4\"\r\n"), "\"12/5/2026  2:05:00 PM\",\"121.4\"\r\n", 62},
+    const struct { const char* what; std::optional<QByteArray> first, second; QByteArray lastLine; int records; } cases[] = {
+        {"empty field", "\"1.5\"\r\n", QByteArray("\"\"\r\n"), "\"12/5/2026  2:04:00 PM\",\"1.5\"\r\n", 61},
+        {"file deleted", "\"1.5\"\r\n", std::nullopt, "\"12/5/2026  2:05:00 PM\",\"1.5\"\r\n", 62},
+        {"empty file", "\"1.5\"\r\n", QByteArray(), "\"12/5/2026  2:05:00 PM\",\"1.5\"\r\n", 62},
+        {"never a value", std::nullopt, std::nullopt, "\"old\",\"1.5\"\r\n", 60},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Recorder r;
-        r.fillHistory();
-        r.setMinuteFile("\"1.5\"\r\n");
+        if (c.first) r.setMinuteFile(*c.first);
         r.minute();
-        if (c.secondMinute)
-            r.setMinuteFile(*c.secondMinute);
+        if (c.second)
+            r.setMinuteFile(*c.second);
         else
             QFile::remove(r.dir.filePath(files::KW_1m));
         r.minute();
@@ -115,19 +115,10 @@ TEST(HistoryUpdate, MinuteValueSources) {
     }
 }
 
-TEST(HistoryUpdate, NothingBeforeAValueWasEverRead) {
-    Recorder r;
-    r.fillHistory();
-    r.minute();  // no KW_1m.dat
-    EXPECT_EQ(r.file(4), records(60));
-}
-
 TEST(HistoryUpdate, AMissingFileIsNotRecreatedAndTheOthersGoOn) {
     Recorder r;
-    r.fillHistory();
     QFile::remove(r.dir.filePath("8KWhr.dat"));
-    r.setMinuteFile("\"3.1\"\r\n");
-    r.minute();
+    r.minute("\"3.1\"\r\n");
     EXPECT_FALSE(r.dir.exists("8KWhr.dat"));
     for (int hours : {1, 4, 12, 24, 48, 168, 336}) EXPECT_TRUE(r.lastLine(hours).endsWith("\"3.1\"\r\n")) << hours;
     EXPECT_EQ(QDir(r.tmp.path()).entryList(QDir::Files).size(), 8);  // no temporary file left behind
@@ -136,14 +127,12 @@ TEST(HistoryUpdate, AMissingFileIsNotRecreatedAndTheOthersGoOn) {
 TEST(HistoryUpdate, OnlyTheFileOfThePeriodShownIsAnnounced) {
     const struct { const char* what; std::optional<int> period; bool open; QStringList announced; } cases[] = {
         {"4-hour period shown", 4, true, {"4KWhr.dat", "4KWhr.dat"}},
-        {"14-day period shown", 336, true, {"336KWhr.dat", "336KWhr.dat"}},
         {"never opened", std::nullopt, false, {}},
         {"closed on its 4-hour period", 4, false, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Recorder r;
-        r.fillHistory();
         r.setMinuteFile("\"1\"\r\n");
         r.windows.KW_Hist_Period = c.period;
         r.windows.setOpen(kw().window, c.open);
@@ -161,8 +150,7 @@ TEST(HistoryUpdate, EachQuantityKeepsToItsOwnFiles) {
         SCOPED_TRACE(q.name.toStdString());
         Recorder r(q);
         for (const HistoryQuantity& other : historyQuantities()) r.dir.writeWhole(other.file(kHistorySpans[1]), records(60));
-        r.setMinuteFile("\"7\"\r\n");
-        r.minute();
+        r.minute("\"7\"\r\n");
         for (const HistoryQuantity& other : historyQuantities())
             EXPECT_EQ(recordCount(r.tmp.contents(other.file(kHistorySpans[1]))), &other == &q ? 61 : 60);
     }

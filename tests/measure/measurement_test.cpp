@@ -206,3 +206,38 @@ TEST(MeasurementFiles, AFileThatCannotBeWrittenLeavesTheOthersAndTheTotals) {
 }
 
 }  // namespace
+
+// The lifetime total reads back to the last bit (the record writer's 15
+// digits would lose some), and a damaged file does not leave a negative or
+// endless total.
+TEST(LifetimeKwh, FileHoldsTheTotalExactlyAndRejectsDamage) {
+    const double sums[] = {0.1 + 0.2, 0.004 * 3, 123456.78901234567, 0};
+    for (double total : sums) {
+        kelvora::testing::TempDataDir tmp;
+        ASSERT_TRUE(writeLifetimeKwh(tmp.dir(), total));
+        EXPECT_EQ(readLifetimeKwh(tmp.dir()), total) << tmp.contents(files::KWH_lifetime).constData();
+        EXPECT_FALSE(tmp.contents(files::KWH_lifetime).contains('e'));
+    }
+    const std::pair<const char*, double> damaged[] = {
+        {"12.5\r\n", 12.5}, {"\"7\"\r\n", 7}, {"-3\r\n", 0}, {"garbage", 0}, {"1e999\r\n", 0}};
+    for (const auto& [content, value] : damaged) {
+        kelvora::testing::TempDataDir tmp;
+        tmp.dir().writeWhole(files::KWH_lifetime, content);
+        EXPECT_EQ(readLifetimeKwh(tmp.dir()), value) << content;
+    }
+    kelvora::testing::TempDataDir empty;
+    EXPECT_EQ(readLifetimeKwh(empty.dir()), 0);
+}
+
+TEST(LifetimeKwh, MinuteStepAddsTheMinuteAndNeverSubtracts) {
+    Rig r;
+    r.state.Lifetime_KWH = 10;
+    const std::pair<double, double> minutes[] = {{120, 10.02}, {-120, 10.02}, {0, 10.02}};
+    for (const auto& [volts, total] : minutes) {
+        r.averages(volts, 5, 5);
+        r.m.KW_Update();
+        r.m.KW_Minute_Update();
+        EXPECT_DOUBLE_EQ(r.state.Lifetime_KWH, total) << volts;
+        EXPECT_EQ(readLifetimeKwh(r.dir), r.state.Lifetime_KWH);
+    }
+}

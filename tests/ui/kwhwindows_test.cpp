@@ -8,6 +8,7 @@
 #include "model/datafiles.h"
 #include "support/fakes.h"
 #include "support/started.h"
+#include "support/widgets.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -19,22 +20,16 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStatusBar>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
+using kelvora::testing::child;
 using kelvora::testing::StartedCore;
 using kelvora::testing::TempDataDir;
 
 namespace {
 
 struct Core {
-    template <typename W>
-    static W* find(QWidget& root, const QString& name) {
-        W* w = root.findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name.toStdString();
-        return w;
-    }
     // A rolling file of 60 records: (stamp(i), value(i)) for i = 0..59.
     template <typename S, typename V>
     void writeRolling(const QString& name, S stampOf, V valueOf) {
@@ -59,26 +54,28 @@ TEST(KwhHistoryTrend, HourlyDrawsEveryRecordAndTheOthersOnlyTheirValues) {
                    [](int i) { return i % 2 ? "12.50" : "0"; });
     KwhHistoryTrend w(c.core);
     ChartView& chart = w.chart();
-    EXPECT_EQ(chart.title(), "KWH Hourly - Usage");
     EXPECT_EQ(c.core.windows().Graph_Period, 1);
     ASSERT_EQ(chart.rowCount(), 60);
     EXPECT_EQ(chart.points().size(), 60);
     EXPECT_EQ(chart.rowLabel(1), "Thu 3 12:00 AM");  // a zero hour is drawn and labelled
     EXPECT_EQ(chart.value(2), 1.0);
-    EXPECT_EQ(Core::find<QLineEdit>(w, "Text1")->text(), "12/3/2026  12:00:00 AM");
-    EXPECT_EQ(Core::find<QLineEdit>(w, "Text2")->text(), hourStamp(59));
-    EXPECT_FALSE(Core::find<QPushButton>(w, "CMD_Hourly")->isEnabled());
-    EXPECT_EQ(chart.pointFillColor(), QColor(51, 160, 255));
+    EXPECT_EQ(child<QLineEdit>(w, "Text1")->text(), "12/3/2026  12:00:00 AM");
+    EXPECT_EQ(child<QLineEdit>(w, "Text2")->text(), hourStamp(59));
+    EXPECT_FALSE(child<QPushButton>(w, "CMD_Hourly")->isEnabled());
 
-    Core::find<QPushButton>(w, "CMD_Daily")->click();
-    EXPECT_EQ(chart.title(), "Daily - Usage");
+    child<QPushButton>(w, "CMD_Daily")->click();
     EXPECT_EQ(c.core.windows().Graph_Period, 2);
-    EXPECT_FALSE(Core::find<QPushButton>(w, "CMD_Daily")->isEnabled());
-    EXPECT_TRUE(Core::find<QPushButton>(w, "CMD_Hourly")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(w, "CMD_Daily")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(w, "CMD_Hourly")->isEnabled());
     EXPECT_EQ(chart.rowLabel(1), "");  // a zero day: no label, and 0 rather than the hourly value before it
     EXPECT_EQ(chart.value(1), 0.0);
     EXPECT_EQ(chart.rowLabel(2), "Fri Oct 2");
     EXPECT_EQ(chart.value(2), 12.5);
+    for (const auto& [button, period] : {std::pair{"CMD_Weekly", 3}, {"CMD_Years", 5}, {"CMD_Hourly", 1}}) {
+        child<QPushButton>(w, button)->click();
+        EXPECT_EQ(c.core.windows().Graph_Period, period) << button;
+    }
+    EXPECT_EQ(chart.rowLabel(1), "Thu 3 12:00 AM");
 }
 
 TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
@@ -87,9 +84,8 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
     c.writeRolling(files::KWHMonth, [](int i) { return midnightStamp(QDate(2025, 12, 1).addMonths((i - 34) / 2)); },
                    [](int i) { return i >= 34 && i % 2 == 0 ? QString::number((i - 32) / 2 * 100) : "0"; });
     KwhHistoryTrend w(c.core);
-    EXPECT_EQ(Core::find<QLabel>(w, "Label2")->text(), "8,800");  // 300 .. 1300
-    Core::find<QPushButton>(w, "CMD_Monthly")->click();
-    EXPECT_EQ(w.chart().title(), "Monthly - Usage");
+    EXPECT_EQ(child<QLabel>(w, "Label2")->text(), "8,800");  // 300 .. 1300
+    child<QPushButton>(w, "CMD_Monthly")->click();
     QStringList labels;
     for (int row = 35; row <= 60; row += 2) labels << w.chart().rowLabel(row);
     EXPECT_EQ(labels, (QStringList{"DEC", "JAN", "FEB", "MAR", "APR", "MAY", "JUNE", "JULY", "AUG", "SEPT", "OCT",
@@ -105,12 +101,15 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
 
     c.writeRolling(files::KWHMonth, hourStamp, [](int) { return "0"; });
     w.ShowYtdKwh();
-    EXPECT_EQ(Core::find<QLabel>(w, "Label2")->text(), "");  // "##,###" of 0 shows no digit
+    EXPECT_EQ(child<QLabel>(w, "Label2")->text(), "");  // "##,###" of 0 shows no digit
 }
 
-TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnly) {
+TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnlyAndTheBarsPrintAndExport) {
     Core c;
     auto* w = new KwhHistoryTrend(c.core);
+    w->actions().setPrinterEnabled(false);
+    const QString csv = QDir(c.tmp.path()).filePath("kwh.csv");
+    w->actions().setFileChooser([&](QWidget*, const QString&) { return csv; });
     c.core.kwhPeriods().Hour_KWH = Variant::Number(1.25);
     const auto tickAt = [&](QTime t) {
         c.clock.set(QDateTime(QDate(2026, 12, 5), t));
@@ -119,9 +118,13 @@ TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnly) {
     tickAt(QTime(14, 59, 59));
     tickAt(QTime(15, 0, 0));
     EXPECT_EQ(w->chart().value(60), 1.25);
-    EXPECT_EQ(Core::find<QLineEdit>(*w, "Text2")->text(), "12/5/2026  3:00:00 PM");
+    EXPECT_EQ(child<QLineEdit>(*w, "Text2")->text(), "12/5/2026  3:00:00 PM");
+    child<QPushButton>(*w, "CNDPrint_KWHistory")->click();
+    EXPECT_TRUE(QFileInfo::exists(w->actions().lastPrint().pdfPath));
+    child<QPushButton>(*w, "CMD_Export_CSV")->click();
+    EXPECT_EQ(c.tmp.contents("kwh.csv").count('\n'), 61);  // a header and the 60 hours
 
-    Core::find<QPushButton>(*w, "CMDExit")->click();
+    child<QPushButton>(*w, "CMDExit")->click();
     EXPECT_FALSE(w->isVisible());
     delete w;
     EXPECT_EQ(c.core.windows().Graph_Period, 0);
@@ -129,48 +132,31 @@ TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnly) {
     EXPECT_EQ(c.core.windows().Roll_Stamp.last(), "12/5/2026  4:00:00 PM");
 }
 
-TEST(KwhHistoryTrend, PrintAndExportTheBarsShown) {
-    Core c;
-    KwhHistoryTrend w(c.core);
-    w.actions().setPrinterEnabled(false);
-    const QString csv = QDir(c.tmp.path()).filePath("kwh.csv");
-    w.actions().setFileChooser([&](QWidget*, const QString&) { return csv; });
-    Core::find<QPushButton>(w, "CNDPrint_KWHistory")->click();
-    EXPECT_TRUE(QFileInfo::exists(w.actions().lastPrint().pdfPath));
-    Core::find<QPushButton>(w, "CMD_Export_CSV")->click();
-    EXPECT_EQ(c.tmp.contents("kwh.csv").count('\n'), 61);  // a header and the 60 hours
-}
-
 TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendars) {
     Core c;
-    QList<Record> days;
-    for (int i = 0; i < 45; ++i)
-        days << Record{Field::Text(midnightStamp(QDate(2026, 10, 1).addDays(i))), Field::Text("10.00")};
-    c.tmp.dir().writeRecords(files::KWHDays, days);
+    c.writeRolling(files::KWHDays, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
+                   [](int) { return "10.00"; });
     c.core.shared().Cost_per_KWH = 0.1;
     UsageCalculator panel(c.core);
-    auto* start = Core::find<QCalendarWidget>(panel, "Calendar_Start");
-    auto* end = Core::find<QCalendarWidget>(panel, "Calendar_End");
-    start->setSelectedDate(QDate(2026, 10, 2));
-    Q_EMIT start->clicked(QDate(2026, 10, 2));
-    EXPECT_EQ(Core::find<QLineEdit>(panel, "Text1(0)")->text(), "10/2/2026");
-    end->setSelectedDate(QDate(2026, 10, 11));
-    Q_EMIT end->clicked(QDate(2026, 10, 11));
-    EXPECT_EQ(Core::find<QLineEdit>(panel, "Text1(1)")->text(), "<30 days");
-    EXPECT_EQ(Core::find<QLineEdit>(panel, "Text1(2)")->text(), "Monthly");
-
-    Core::find<QPushButton>(panel, "CMD_Chk")->click();  // runs also for a short range
-    EXPECT_EQ(Core::find<QLineEdit>(panel, "Text1(1)")->text(), "10/11/2026");
-    EXPECT_EQ(Core::find<QLineEdit>(panel, "Text1(9)")->text(), "10");
-    EXPECT_EQ(Core::find<QLineEdit>(panel, "Text1(10)")->text(), "10");
-    EXPECT_EQ(Core::find<QLineEdit>(panel, "Text1(2)")->text(), "100.0");
-    EXPECT_EQ(Core::find<QLineEdit>(panel, "Text1(5)")->text(), "$10.0");
+    const auto text = [&](int i) { return child<QLineEdit>(panel, QStringLiteral("Text1(%1)").arg(i))->text(); };
+    const auto pick = [&](const char* calendar, QDate day) {
+        auto* cal = child<QCalendarWidget>(panel, calendar);
+        cal->setSelectedDate(day);
+        Q_EMIT cal->clicked(day);
+    };
+    pick("Calendar_Start", QDate(2026, 10, 2));
+    EXPECT_EQ(text(0), "10/2/2026");
+    pick("Calendar_End", QDate(2026, 10, 11));
+    EXPECT_EQ((QStringList{text(1), text(2)}), (QStringList{"<30 days", "Monthly"}));
+    child<QPushButton>(panel, "CMD_Chk")->click();  // runs also for a short range
+    EXPECT_EQ((QStringList{text(1), text(9), text(10), text(2), text(5)}),
+              (QStringList{"10/11/2026", "10", "10", "100.0", "$10.0"}));
 }
 
 TEST(PriceField, ClickingThePriceAsksForANewOne) {
     Core c;
     MainWindow window(c.core);
-    auto* field = Core::find<QLineEdit>(window, "Text100(7)");
+    auto* field = child<QLineEdit>(window, "Text100(7)");
     QString background;
     QString answer = "0.07";
     new PriceField(c.core, field, [&](QWidget*, const QString&) {
@@ -204,24 +190,24 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
                                      [&](QWidget*) { return yes; }, [&] { ++beeps; }});
     const QStringList buttons = {"CMD_KWH_hrs", "CMD_KWH_days", "CMD_KWH_weeks", "CMD_KWH_months", "CMD_KWH_years",
                                  "Command1",    "Command3",     "Command2",      "Command4",       "Command5"};
-    for (const QString& b : buttons) Core::find<QPushButton>(panel, b)->click();
+    for (const QString& b : buttons) child<QPushButton>(panel, b)->click();
     QStringList opened;
     for (const QUrl& u : texts) opened << QFileInfo(u.toLocalFile()).fileName();
     EXPECT_EQ(opened, (QStringList{files::KWHhr, files::KWHday, files::KWHweek, files::KWHMonth, files::KWHyear,
                                    files::KWHHours, files::KWHDays, files::KWHWeeks, files::KWHMonths,
                                    files::KWHyears}));
     EXPECT_TRUE(texts.first().isLocalFile());
-    Core::find<QPushButton>(panel, "CMDVIEWData")->click();
+    child<QPushButton>(panel, "CMDVIEWData")->click();
     EXPECT_EQ(folders, QList<QUrl>{QUrl::fromLocalFile(c.tmp.path())});
 
     c.core.shared().Total_KWH_Saved = 55;
     c.core.kwhPeriods().Hour_KWH = Variant::Number(0.75);
     c.tmp.dir().writeWhole(files::KWHhr, "kept\r\n");
-    Core::find<QPushButton>(panel, "CMD_Init_All_Data")->click();  // answered No
+    child<QPushButton>(panel, "CMD_Init_All_Data")->click();  // answered No
     EXPECT_EQ(c.tmp.contents(files::KWHhr), QByteArray("kept\r\n"));
     EXPECT_EQ(beeps, 0);
     yes = true;
-    Core::find<QPushButton>(panel, "CMD_Init_All_Data")->click();
+    child<QPushButton>(panel, "CMD_Init_All_Data")->click();
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(readFields(c.tmp.contents(files::KWHhr)).size(), 120);
     EXPECT_EQ(c.core.kwhPeriods().Hour_KWH.value(), 0);  // the erased hour is not written back
@@ -229,7 +215,7 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
 
     c.core.shared().Total_KWH_Saved = 12;
     c.core.fields().setText("Text100(6)", "12.0");
-    Core::find<QPushButton>(panel, "CMD_KW_DataReset")->click();
+    child<QPushButton>(panel, "CMD_KW_DataReset")->click();
     EXPECT_EQ(c.core.shared().Total_KWH_Saved, 0);
     EXPECT_EQ(c.core.fields().text("Text100(6)"), "0.0");
 }

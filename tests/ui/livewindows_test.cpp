@@ -7,23 +7,20 @@
 #include "live/tensecondtrend.h"
 #include "live/waveforms.h"
 #include "model/datafiles.h"
-#include "common/format.h"
 #include "common/records.h"
 #include "support/fakes.h"
 #include "support/started.h"
+#include "support/widgets.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
+using kelvora::testing::child;
 using kelvora::testing::TempDataDir;
 
 namespace {
@@ -35,96 +32,94 @@ struct TrendRig {
     SharedState shared;
     TenSecondTrends trends{shared, dir, clock};
 
-    // A full trend file of values from..to in even steps, then one update
-    // with `latest`, which sets the window's max and min as the app does.
-    void record(const QString& file, double from, double to, double latest) {
+    // A full trend file of values from..to in even steps.
+    void fill(const QString& file, double from, double to) {
         QList<Record> records;
         for (int i = 0; i < 60; ++i)
             records << Record{Field::Text("07/03/2026"), Field::Text(QStringLiteral("14:%1:00").arg(i, 2, 10, QChar(u'0'))),
                               Field::Number(from + (to - from) * i / 59)};
         dir.writeRecords(file, records);
-        const struct { const QString* file; double SharedState::*value; void (TenSecondTrends::*update)(); } steps[] = {
-            {&files::VAC_10sec, &SharedState::Cur_VAC, &TenSecondTrends::Update_VAC_10sec},
-            {&files::A_AMPS_10sec, &SharedState::Cur_A_AMPS, &TenSecondTrends::Update_A_AMPS_10sec},
-            {&files::B_AMPS_10sec, &SharedState::Cur_B_AMPS, &TenSecondTrends::Update_B_AMPS_10sec},
-            {&files::KW_10sec, &SharedState::Cur_KW, &TenSecondTrends::Update_KW_10sec}};
-        for (const auto& step : steps) {
-            if (*step.file != file) continue;
-            shared.*step.value = latest;
-            (trends.*step.update)();
-        }
+    }
+    // One ten-second update, which sets the window's max and min as the app does.
+    void update(double vac, double a, double b, double kw) {
+        shared.Cur_VAC = vac, shared.Cur_A_AMPS = a, shared.Cur_B_AMPS = b, shared.Cur_KW = kw;
+        trends.Current_Trend_Update();
     }
     std::unique_ptr<CurrentTrendWindow> open() {
         return std::make_unique<CurrentTrendWindow>(dir, shared, trends, clock);
     }
 };
 
-template <typename W>
-W* child(QWidget& parent, const char* name) {
-    W* w = parent.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
+QString text1(QWidget& w) { return child<QLineEdit>(w, "Text1")->text(); }
 
 }  // namespace
 
-TEST(CurrentTrend, EachQuantityButtonChartsItsFileWithItsPenAndAxisRule) {
+TEST(CurrentTrend, EachQuantityButtonChartsItsFileWithItsAxisRuleThenPrintAndExit) {
     TrendRig r;
-    r.record(files::VAC_10sec, 118, 125, 121);
-    r.record(files::A_AMPS_10sec, 2, 5, 3);
-    r.record(files::B_AMPS_10sec, 0.5, 7.5, 1);
-    r.record(files::KW_10sec, 1.2, 3.4, 2);
+    r.fill(files::VAC_10sec, 118, 125);
+    r.fill(files::A_AMPS_10sec, 2, 5);
+    r.fill(files::B_AMPS_10sec, 0.5, 7.5);
+    r.fill(files::KW_10sec, 1.2, 3.4);
+    r.update(121, 3, 1, 2);
     auto w = r.open();
-    const struct { const char* button; const char* title; QColor pen; double min, max, newest; } cases[] = {
-        {"CMDCur_KW", "Current  KW  Trend", QColor(255, 0, 0), -0.8, 5.4, 2},
-        {"CMDCur_A", "Current  Phase 'A' AMPS  Trend", QColor(0, 0, 255), 0, 7, 3},
-        {"CMDCur_B", "Current  Phase 'B' AMPS  Trend", QColor(0, 0, 255), -1.5, 9.5, 1},
-        {"CMDCur_VAC", "Current  VAC  Trend", QColor(0, 255, 0), 108, 135, 121},
+    const struct { const char* button; double min, max, newest; QString shown; } cases[] = {
+        {"CMDCur_KW", -0.8, 5.4, 2, "2.00"},
+        {"CMDCur_A", 0, 7, 3, "3.00"},
+        {"CMDCur_B", -1.5, 9.5, 1, "1.00"},
+        {"CMDCur_VAC", 108, 135, 121, "121.00"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
         child<QPushButton>(*w, c.button)->click();
-        EXPECT_EQ(w->chart().title(), c.title);
-        EXPECT_EQ(w->chart().penColor(), c.pen);
         EXPECT_NEAR(w->chart().valueAxisMinimum(), c.min, 1e-9);
         EXPECT_NEAR(w->chart().valueAxisMaximum(), c.max, 1e-9);
         EXPECT_FALSE(w->chart().valueAxisAuto());
         ASSERT_EQ(w->chart().points().size(), 60);
         EXPECT_EQ(w->chart().points().last().value, c.newest);
         EXPECT_EQ(w->chart().points().last().label, "14:05:09");
-        EXPECT_EQ(child<QLineEdit>(*w, "Text1")->text(), formatNumber(c.newest, u"####.00"));
+        EXPECT_EQ(text1(*w), c.shown);
     }
-    EXPECT_EQ(child<QTimer>(*w, "Timer1")->interval(), 5000);
+    w->show();
+    w->actions().setPrinterEnabled(false);
+    child<QPushButton>(*w, "CNDPrint_KWHistory")->click();
+    const QString pdf = w->actions().lastPrint().pdfPath;
+    EXPECT_TRUE(pdf.endsWith(QStringLiteral("CurrentTrend 2026-07-03 140509.pdf"))) << pdf.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(child<QStatusBar>(*w, "StatusLine")->currentMessage().contains(pdf));
+    w->actions().setFileChooser([&](QWidget*, const QString&) { return r.dir.filePath("vac.csv"); });
+    child<QPushButton>(*w, "CMD_Export_CSV")->click();
+    EXPECT_TRUE(r.tmp.contents("vac.csv").endsWith("\"14:05:09\",121\r\n"));  // the quantity shown last
+    child<QPushButton>(*w, "CMDCur_Exit")->click();
+    EXPECT_FALSE(w->isVisible());
 }
 
 TEST(CurrentTrend, WithoutVoltageTheVoltageButtonSaysSoAndTheShownQuantityKeepsRefreshing) {
     TrendRig r;
-    r.record(files::VAC_10sec, 118, 125, 121);  // VAC max 125
-    r.record(files::KW_10sec, 1.2, 3.4, 2);
+    r.fill(files::VAC_10sec, 118, 125);  // VAC max 125
+    r.fill(files::KW_10sec, 1.2, 3.4);
+    r.update(121, 0, 0, 2);
     r.shared.Cur_VAC = 0;
     auto w = r.open();
     // Opening without voltage: the scale sits around the highest voltage.
-    EXPECT_EQ(w->chart().title(), "Current  VAC  Trend");
+    EXPECT_EQ(w->currentFile(), files::VAC_10sec);
     EXPECT_EQ(w->chart().valueAxisMinimum(), 115);
     EXPECT_EQ(w->chart().valueAxisMaximum(), 135);
 
     child<QPushButton>(*w, "CMDCur_KW")->click();
     child<QPushButton>(*w, "CMDCur_VAC")->click();
-    EXPECT_EQ(child<QLineEdit>(*w, "Text1")->text(), "VAC=0");
-    EXPECT_EQ(w->chart().title(), "Current  KW  Trend");
+    EXPECT_EQ(text1(*w), "VAC=0");
     EXPECT_EQ(w->currentFile(), files::KW_10sec);
 
     r.shared.Cur_KW = 0.5;
     r.trends.Update_KW_10sec();
     w->Timer1_Timer();
-    EXPECT_EQ(child<QLineEdit>(*w, "Text1")->text(), ".50");
+    EXPECT_EQ(text1(*w), ".50");
     EXPECT_EQ(w->chart().points().last().value, 0.5);
 }
 
 TEST(CurrentTrend, BeforeTheFirstUpdateTheScaleFitsThePointsInsteadOfTurningUpsideDown) {
     TrendRig r;
-    QList<Record> records;
-    for (int i = 0; i < 60; ++i) records << Record{Field::Text("07/03/2026"), Field::Text("14:00:00"), Field::Number(4)};
+    QList<Record> records(60, Record{Field::Text("07/03/2026"), Field::Text("14:00:00"), Field::Number(4)});
     r.dir.writeRecords(files::A_AMPS_10sec, records);
     auto w = r.open();  // the window's range is still max 0, min 1000
     child<QPushButton>(*w, "CMDCur_A")->click();
@@ -134,13 +129,14 @@ TEST(CurrentTrend, BeforeTheFirstUpdateTheScaleFitsThePointsInsteadOfTurningUpsi
 
 TEST(CurrentTrend, AShortFileKeepsTheFiguresAndTheOlderPoints) {
     TrendRig r;
-    r.record(files::A_AMPS_10sec, 10, 69, 121.5);
+    r.fill(files::A_AMPS_10sec, 10, 69);
+    r.update(0, 121.5, 0, 0);
     auto w = r.open();
     child<QPushButton>(*w, "CMDCur_A")->click();
-    EXPECT_EQ(child<QLineEdit>(*w, "Text1")->text(), "121.50");
+    EXPECT_EQ(text1(*w), "121.50");
     r.dir.writeWhole(files::A_AMPS_10sec, "\"07/03/2026\",\"14:06:00\",1\r\n\"07/03/2026\",\"14:06:02\",2\r\n");
     w->Timer1_Timer();
-    EXPECT_EQ(child<QLineEdit>(*w, "Text1")->text(), "121.50");
+    EXPECT_EQ(text1(*w), "121.50");
     const QList<ChartPoint> points = w->chart().points();
     ASSERT_EQ(points.size(), 60);
     EXPECT_EQ(points[0].value, 1);
@@ -149,29 +145,11 @@ TEST(CurrentTrend, AShortFileKeepsTheFiguresAndTheOlderPoints) {
     EXPECT_EQ(points[59].value, 121.5);
 }
 
-TEST(CurrentTrend, PrintGivesAPdfAndExitClosesTheWindow) {
-    TrendRig r;
-    r.record(files::KW_10sec, 1.2, 3.4, 2);
-    QPointer<CurrentTrendWindow> w = new CurrentTrendWindow(r.dir, r.shared, r.trends, r.clock);
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    w->show();
-    w->actions().setPrinterEnabled(false);
-    child<QPushButton>(*w, "CNDPrint_KWHistory")->click();
-    const QString pdf = w->actions().lastPrint().pdfPath;
-    EXPECT_TRUE(pdf.endsWith(QStringLiteral("CurrentTrend 2026-07-03 140509.pdf"))) << pdf.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(pdf));
-    EXPECT_TRUE(child<QStatusBar>(*w, "StatusLine")->currentMessage().contains(pdf));
-    child<QPushButton>(*w, "CMDCur_Exit")->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(w.isNull());
-}
-
 TEST(MeterWindow, TheTickShowsTheFileAndAMissingFileKeepsThePreviousValues) {
     TempDataDir tmp;
     const DataDir dir(tmp.path());
     dir.writeWhole(files::MeterKWS, "1,125,480,1.49445,125.04,121.46,\"1.23\",\"0.15\",\"29.6\",\"3.55\"\r\n");
     MeterWindow w(dir);
-    EXPECT_EQ(w.windowTitle(), "RT Meters");
     EXPECT_EQ(child<QLabel>(w, "Label1")->text(), "1.5");
     EXPECT_EQ(child<QLabel>(w, "Label3")->text(), "121.5");
     EXPECT_EQ(child<QLabel>(w, "Label7(2)")->text(), "$3.6");
@@ -205,40 +183,20 @@ TEST(MeterWindow, GaugesKeepTheirProportionsAndDrawTheNeedleWhereTheArithmeticPu
     }
 }
 
-TEST(WaveformPanel, PlotsBothWaveformsInTheirColoursAndKeepsThemWithoutFiles) {
-    TempDataDir tmp;
-    const DataDir dir(tmp.path());
-    Waveforms waves(dir);
-    WaveformPanel panel(waves);
-    auto* vac = child<ChartView>(panel, "MSChart1");
-    auto* amps = child<ChartView>(panel, "MSChart2");
-    waves.Update_WaveForms();
-    EXPECT_TRUE(vac->points().isEmpty());
-    QByteArray wave;
-    for (int i = 0; i < 25; ++i) wave += QByteArray::number(170 * std::sin(i * 0.25)) + "\r\n";
-    dir.writeWhole(files::VAC_WAVE, wave);
-    dir.writeWhole(files::A_AMP_WAVE, wave);
-    waves.Update_WaveForms();
-    EXPECT_EQ(vac->points().size(), 25);
-    EXPECT_EQ(amps->points().size(), 25);
-    EXPECT_EQ(vac->penColor(), QColor(0, 0, 255));
-    EXPECT_EQ(amps->penColor(), QColor(0, 255, 0));
-    QFile::remove(dir.filePath(files::VAC_WAVE));
-    waves.Update_WaveForms();
-    EXPECT_EQ(vac->points().size(), 25);
-}
-
-TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsTheCoresWaveforms) {
+TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsBothWaveforms) {
     TempDataDir tmp;
     ManualClock clock;
     kelvora::testing::StartedCore started(tmp.path(), clock);
     MainWindow window(started.core);
-    auto* tabs = child<QTabWidget>(window, "SSTab1");
+    auto* tab = child<QTabWidget>(window, "SSTab1")->widget(0);
     auto* vac = child<ChartView>(window, "MSChart1");
-    ASSERT_TRUE(tabs && vac);
-    EXPECT_TRUE(tabs->widget(0)->isAncestorOf(vac));
-    EXPECT_TRUE(tabs->widget(0)->isAncestorOf(child<ChartView>(window, "MSChart2")));
-    tmp.dir().writeWhole(files::VAC_WAVE, "1\r\n2\r\n3\r\n");
+    auto* amps = child<ChartView>(window, "MSChart2");
+    ASSERT_TRUE(vac && amps);
+    EXPECT_TRUE(tab->isAncestorOf(vac) && tab->isAncestorOf(amps));
+    const QByteArray wave = QByteArray("-170\r\n0\r\n170\r\n").repeated(8) + "1\r\n";
+    tmp.dir().writeWhole(files::VAC_WAVE, wave);
+    tmp.dir().writeWhole(files::A_AMP_WAVE, wave);
     started.core.waveforms().Update_WaveForms();
-    EXPECT_EQ(vac->points().size(), 3);
+    EXPECT_EQ(vac->points().size(), 25);
+    EXPECT_EQ(amps->points().size(), 25);
 }

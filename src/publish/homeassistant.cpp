@@ -1,0 +1,107 @@
+#include "publish/homeassistant.h"
+
+#include "common/records.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+
+namespace kelvora {
+namespace {
+
+struct Sensor {
+    const char* object;  // the JSON key in the state and the topic level
+    const char* name;
+    const char* unit;    // empty: none
+    const char* deviceClass;
+    const char* stateClass;
+};
+
+// Month-to-date totals fall to zero each month, so only the lifetime energy
+// is total_increasing (what the energy dashboard takes).
+constexpr Sensor kSensors[] = {
+    {"voltage", "Line voltage", "V", "voltage", "measurement"},
+    {"current_a", "Phase A current", "A", "current", "measurement"},
+    {"current_b", "Phase B current", "A", "current", "measurement"},
+    {"current", "Total current", "A", "current", "measurement"},
+    {"power", "Power", "W", "power", "measurement"},
+    {"power_factor", "Power factor", "", "power_factor", "measurement"},
+    {"energy_month", "Energy this month", "kWh", "energy", "total"},
+    {"cost_month", "Cost this month", "USD", "monetary", "total"},
+    {"energy_total", "Energy", "kWh", "energy", "total_increasing"},
+};
+
+// Rounding is monotonic, so a total that only grows is published as one
+// that only grows.
+QString rounded(double v, int decimals) {
+    if (!std::isfinite(v)) v = 0;
+    const double scale = std::pow(10.0, decimals);
+    return numberText(std::round(v * scale) / scale);
+}
+
+QJsonObject device(const MqttSettings& s) {
+    return QJsonObject{{QStringLiteral("identifiers"), QJsonArray{s.nodeId}},
+                       {QStringLiteral("name"), QStringLiteral("Kelvora")},
+                       {QStringLiteral("manufacturer"), QStringLiteral("Kelvora")},
+                       {QStringLiteral("model"), QStringLiteral("Split-phase household energy monitor")},
+                       {QStringLiteral("sw_version"), QStringLiteral(KELVORA_VERSION)}};
+}
+
+QByteArray config(const MqttSettings& s, const Sensor& sensor) {
+    const QString object = QLatin1String(sensor.object);
+    QJsonObject c{{QStringLiteral("unique_id"), s.nodeId + u'_' + object},
+                  {QStringLiteral("object_id"), s.nodeId + u'_' + object},
+                  {QStringLiteral("name"), QLatin1String(sensor.name)},
+                  {QStringLiteral("state_topic"), stateTopic(s)},
+                  {QStringLiteral("value_template"), QStringLiteral("{{ value_json.%1 }}").arg(object)},
+                  {QStringLiteral("availability_topic"), availabilityTopic(s)},
+                  {QStringLiteral("device_class"), QLatin1String(sensor.deviceClass)},
+                  {QStringLiteral("state_class"), QLatin1String(sensor.stateClass)},
+                  {QStringLiteral("device"), device(s)}};
+    if (*sensor.unit) c.insert(QStringLiteral("unit_of_measurement"), QLatin1String(sensor.unit));
+    return QJsonDocument(c).toJson(QJsonDocument::Compact);
+}
+
+}  // namespace
+
+QString stateTopic(const MqttSettings& s) { return s.topicPrefix + u'/' + s.nodeId + QStringLiteral("/state"); }
+
+QString availabilityTopic(const MqttSettings& s) {
+    return s.topicPrefix + u'/' + s.nodeId + QStringLiteral("/availability");
+}
+
+QByteArray stateJson(const PublishedValues& v) {
+    const std::pair<const char*, QString> values[] = {
+        {"voltage", rounded(v.voltage, 1)},         {"current_a", rounded(v.currentA, 2)},
+        {"current_b", rounded(v.currentB, 2)},      {"current", rounded(v.current, 2)},
+        {"power", rounded(v.power, 1)},             {"power_factor", rounded(v.powerFactor, 3)},
+        {"energy_month", rounded(v.energyMonth, 4)}, {"cost_month", rounded(v.costMonth, 4)},
+        {"energy_total", rounded(v.energyTotal, 4)}};
+    QByteArray json = "{";
+    for (const auto& [key, text] : values) {
+        if (json.size() > 1) json += ',';
+        json += '"' + QByteArray(key) + "\":" + text.toLatin1();
+    }
+    return json + '}';
+}
+
+MqttMessage stateMessage(const MqttSettings& s, const PublishedValues& v) {
+    return MqttMessage{stateTopic(s), stateJson(v), 0, false};
+}
+
+QList<MqttMessage> discoveryMessages(const MqttSettings& s, bool remove) {
+    QList<MqttMessage> messages;
+    for (const Sensor& sensor : kSensors) {
+        const QString topic = QStringLiteral("%1/sensor/%2/%3/config")
+                                  .arg(s.discoveryPrefix, s.nodeId, QLatin1String(sensor.object));
+        messages << MqttMessage{topic, remove ? QByteArray() : config(s, sensor), 1, true};
+    }
+    return messages;
+}
+
+QList<MqttMessage> birthMessages(const MqttSettings& s) {
+    return QList<MqttMessage>{{availabilityTopic(s), kOnline, 1, true}} + discoveryMessages(s, !s.discovery);
+}
+
+}  // namespace kelvora

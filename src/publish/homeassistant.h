@@ -1,0 +1,53 @@
+#pragma once
+#include "publish/mqttsettings.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace kelvora {
+
+// One message to publish.
+struct MqttMessage {
+    QString topic;
+    QByteArray payload;
+    int qos = 0;
+    bool retain = false;
+    bool operator==(const MqttMessage&) const = default;
+};
+
+// The values of one reading set as the state message carries them.
+struct PublishedValues {
+    double voltage = 0;        // V
+    double currentA = 0;       // A
+    double currentB = 0;       // A
+    double current = 0;        // A, both phases
+    double power = 0;          // W
+    double powerFactor = 0;
+    double energyMonth = 0;    // kWh, month to date
+    double costMonth = 0;      // dollars, month to date
+    double energyTotal = 0;    // kWh, lifetime; only grows
+};
+
+// <prefix>/<node>/state and <prefix>/<node>/availability.
+QString stateTopic(const MqttSettings& s);
+QString availabilityTopic(const MqttSettings& s);
+inline const QByteArray kOnline = QByteArrayLiteral("online");
+inline const QByteArray kOffline = QByteArrayLiteral("offline");
+
+// {"voltage":240.1,"current_a":6.2,...}: numbers with the point in every
+// locale, rounded to what the meter resolves.
+QByteArray stateJson(const PublishedValues& v);
+MqttMessage stateMessage(const MqttSettings& s, const PublishedValues& v);
+
+// The retained discovery configs, one per sensor, under
+// <discovery prefix>/sensor/<node>/<object>/config; with `remove` the same
+// topics with empty payloads, which take the sensors away again.
+QList<MqttMessage> discoveryMessages(const MqttSettings& s, bool remove = false);
+
+// What a connection publishes first, every time it is made: "online" on the
+// availability topic, then the discovery configs (or their removal when
+// discovery is off).
+QList<MqttMessage> birthMessages(const MqttSettings& s);
+
+}  // namespace kelvora

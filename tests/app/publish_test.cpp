@@ -1,0 +1,115 @@
+#include "app/kelvoracore.h"
+#include "common/records.h"
+#include "energy/initdata.h"
+#include "measure/measurement.h"
+#include "publish/mqttsettings.h"
+#include "support/fakes.h"
+#include "support/messages.h"
+#include "support/started.h"
+#include "support/wait.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+using namespace kelvora::testing;
+
+namespace {
+
+// One minute step of 240 V and 1 A: 0.004 KWH, which the month-to-date file
+// keeps only to a tenth.
+void minuteOf240Watts(KelvoraCore& core) {
+    core.shared().VAC_Avg = 240, core.shared().A_AMPS_Avg = 0.5, core.shared().B_AMPS_Avg = 0.5;
+    core.measurement().KW_Update();
+    core.measurement().KW_Minute_Update();
+}
+
+}  // namespace
+
+// The energy dashboard's total: every minute in full precision, through a
+// restart, a monthly rollover and "Reset KW Data"; only the initialisation
+// clears it.
+TEST(LifetimeEnergy, GrowsAcrossARestartAMonthlyRolloverAndAResetUntilTheDataIsInitialised) {
+    TempDataDir tmp;
+    ManualClock clock(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 58)));
+    const double minute = 240.0 * 1.0 / 60000;
+    double expected = 0;
+    {
+        StartedCore app(tmp.path(), clock);
+        for (int i = 0; i < 3; ++i) minuteOf240Watts(app.core), expected += minute;
+        EXPECT_EQ(app.core.shared().Lifetime_KWH, expected);
+    }
+    StartedCore again(tmp.path(), clock);
+    ASSERT_EQ(again.result, KelvoraCore::LoadResult::Started);
+    EXPECT_EQ(again.core.shared().Lifetime_KWH, expected) << "read back to the last bit";
+    EXPECT_EQ(again.core.shared().Total_KWH_Saved, 0) << "the month's file keeps a tenth: 0.012 reads as 0";
+
+    for (int ms = 0; ms <= 3000; ms += 100) {  // across midnight of 31 December
+        clock.advanceMs(100);
+        again.core.kwhAccounting().CheckKwhBoundaries();
+    }
+    ASSERT_EQ(readFields(tmp.contents(files::KWHMonths)).size(), 61 * 2) << "the month rolled over";
+    minuteOf240Watts(again.core), expected += minute;
+    again.core.kwhAccounting().ResetKwData();
+    minuteOf240Watts(again.core), expected += minute;
+    EXPECT_EQ(again.core.shared().Total_KWH_Saved, minute);
+    EXPECT_EQ(again.core.shared().Lifetime_KWH, expected);
+    EXPECT_EQ(readLifetimeKwh(again.core.dir()), expected);
+
+    ASSERT_TRUE(InitAllData(again.core.dir(), clock, again.core.shared(), again.core.fields()));
+    EXPECT_EQ(again.core.shared().Lifetime_KWH, 0);
+    minuteOf240Watts(again.core);
+    EXPECT_EQ(again.core.shared().Lifetime_KWH, minute) << "counted from zero, not the old total";
+}
+
+// A "broker" that accepts the connection and never reads or answers: all
+// thirty messages of a minute go through the chain as they would without it,
+// and what waits for the broker stays at one state message.
+TEST(Publishing, BrokerThatNeverAnswersDoesNotHoldUpTheChain) {
+    QTcpServer silentBroker;
+    ASSERT_TRUE(silentBroker.listen(QHostAddress::LocalHost, 0));
+    QTcpServer meter;
+    ASSERT_TRUE(meter.listen(QHostAddress::LocalHost, 0));
+    QPointer<QTcpSocket> client;
+    QObject::connect(&meter, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* s = meter.nextPendingConnection()) client = s;
+    });
+
+    TempDataDir tmp;
+    MqttSettings s;
+    s.host = QStringLiteral("127.0.0.1");
+    s.port = silentBroker.serverPort();
+    s.nodeId = QStringLiteral("kelvora_hung");
+    ASSERT_TRUE(saveMqttSettings(tmp.dir(), s));
+    SystemClock clock;
+    KelvoraCore core(tmp.path(), clock, [] {});
+    core.setServerOverride(QStringLiteral("127.0.0.1"), meter.serverPort());
+    int processed = 0;
+    core.scheduler().addMessageStep([&] { ++processed; });
+    ASSERT_EQ(core.Form_Load(), KelvoraCore::LoadResult::Started);
+    ASSERT_TRUE(waitUntil([&] { return silentBroker.hasPendingConnections(); }, 5000));
+
+    const QString message = meterMessage(911, 767, 639);
+    for (int sent = 0; processed < 30 && sent < 200; ++sent) {
+        const int before = processed;
+        waitUntil([&] { return client && client->state() == QAbstractSocket::ConnectedState; }, 3000);
+        if (client) client->write(message.toLatin1()), client->flush();
+        waitUntil([&] { return processed > before; }, 600);
+    }
+    EXPECT_EQ(processed, 30);
+    EXPECT_EQ(tmp.contents(files::KWH_1m), "\".6\"\r\n");
+    EXPECT_NE(core.publisher().client().state(), MqttState::Connected);
+    EXPECT_EQ(core.publisher().client().waiting(), 1);
+}
+
+TEST(Publishing, NoBrokerConfiguredPublishesNothingAndWritesNoSettings) {
+    TempDataDir tmp;
+    ManualClock clock;
+    StartedCore app(tmp.path(), clock);
+    app.core.publisher().publishState();
+    EXPECT_EQ(app.core.publisher().client().waiting(), 0);
+    EXPECT_FALSE(tmp.dir().exists(files::MqttSetup));
+    EXPECT_EQ(app.core.publisher().statusText(), "Not configured");
+}

@@ -1,0 +1,244 @@
+#include "publish/homepublisher.h"
+
+#include "common/clock.h"
+#include "measure/measurement.h"
+#include "model/datafiles.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
+#include "support/broker.h"
+#include "support/fakes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace kelvora;
+using namespace kelvora::testing;
+
+namespace {
+
+const QString kNode = QStringLiteral("kelvora_0123456789ab");
+const QString kState = QStringLiteral("kelvora/kelvora_0123456789ab/state");
+const QString kAvailability = QStringLiteral("kelvora/kelvora_0123456789ab/availability");
+QString configTopic(const char* object) {
+    return QStringLiteral("homeassistant/sensor/%1/%2/config").arg(kNode, QLatin1String(object));
+}
+
+// A publisher with what it reads, set to publish to a broker on loopback.
+struct Rig {
+    explicit Rig(quint16 port, bool discovery = true) {
+        MqttSettings s;
+        s.host = QStringLiteral("127.0.0.1");
+        s.port = port;
+        s.nodeId = kNode;
+        s.discovery = discovery;
+        EXPECT_TRUE(saveMqttSettings(dir, s));
+        publisher = std::make_unique<HomePublisher>(dir, shared, measurement);
+    }
+    bool connected() {
+        return waitUntil([this] { return publisher->client().state() == MqttState::Connected; }, 15000);
+    }
+    TempDataDir tmp;
+    DataDir dir = tmp.dir();
+    SharedState shared;
+    FieldModel fields;
+    ManualClock clock;
+    Measurement measurement{shared, fields, dir, clock};
+    std::unique_ptr<HomePublisher> publisher;
+};
+
+QJsonObject json(const QByteArray& payload) { return QJsonDocument::fromJson(payload).object(); }
+
+}  // namespace
+
+TEST(Publisher, DiscoveryConfigsAreRetainedWithTheFieldsTheHubNeeds) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.start());
+    Rig rig(broker.port());
+    rig.publisher->start();
+    ASSERT_TRUE(rig.connected()) << qPrintable(rig.publisher->statusText());
+    {   // Once the last config has reached the broker ...
+        TestSubscriber first(broker.port(), "#");
+        ASSERT_TRUE(first.ok());
+        ASSERT_TRUE(first.waitFor(configTopic("energy_total")));
+    }
+    // ... a subscriber that comes later gets the retained configs and availability.
+    TestSubscriber hub(broker.port(), "#");
+    ASSERT_TRUE(hub.ok());
+    const struct { const char* object; const char* unit; const char* deviceClass; const char* stateClass; } sensors[] = {
+        {"energy_total", "kWh", "energy", "total_increasing"}, {"power", "W", "power", "measurement"},
+        {"voltage", "V", "voltage", "measurement"},            {"current_a", "A", "current", "measurement"},
+        {"power_factor", nullptr, "power_factor", "measurement"}, {"cost_month", "USD", "monetary", "total"}};
+    for (const auto& s : sensors) {
+        const auto config = hub.waitFor(configTopic(s.object));
+        ASSERT_TRUE(config) << s.object;
+        EXPECT_TRUE(config->retained) << s.object;
+        const QJsonObject c = json(config->payload);
+        EXPECT_EQ(c["unique_id"].toString(), kNode + "_" + s.object);
+        EXPECT_EQ(c["state_topic"].toString(), kState);
+        EXPECT_EQ(c["availability_topic"].toString(), kAvailability);
+        EXPECT_EQ(c["value_template"].toString(), QStringLiteral("{{ value_json.%1 }}").arg(s.object));
+        EXPECT_EQ(c["unit_of_measurement"].toString(), QLatin1String(s.unit)) << s.object;
+        EXPECT_EQ(c["device_class"].toString(), s.deviceClass);
+        EXPECT_EQ(c["state_class"].toString(), s.stateClass);
+        EXPECT_FALSE(c["name"].toString().isEmpty());
+        const QJsonObject device = c["device"].toObject();
+        EXPECT_EQ(device["identifiers"].toArray().first().toString(), kNode);
+        EXPECT_EQ(device["name"].toString(), "Kelvora");
+        EXPECT_EQ(device["sw_version"].toString(), KELVORA_VERSION);
+        EXPECT_FALSE(device["model"].toString().isEmpty());
+    }
+    const auto online = hub.waitFor(kAvailability);
+    ASSERT_TRUE(online);
+    EXPECT_EQ(online->payload, "online");
+    EXPECT_TRUE(online->retained);
+}
+
+TEST(Publisher, StateMessageCarriesTheValuesOfTheReadingSet) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.start());
+    Rig rig(broker.port());
+    rig.publisher->start();
+    ASSERT_TRUE(rig.connected());
+    TestSubscriber hub(broker.port(), "kelvora/+/state");
+    ASSERT_TRUE(hub.ok());
+
+    SharedState& s = rig.shared;
+    s.Cur_VAC = 241.3, s.Cur_A_AMPS = 6.2, s.Cur_B_AMPS = 4.1, s.Cur_AMPS = 10.3;
+    s.Cur_KW = 241.3 * 10.3 / 1000, s.Total_KWH_Saved = 123.456789, s.Total_Cost_Saved = 7.2222;
+    s.Lifetime_KWH = 98765.43216;
+    rig.publisher->publishState();
+    const auto state = hub.waitFor(kState);
+    ASSERT_TRUE(state);
+    EXPECT_FALSE(state->retained);
+    const QJsonObject v = json(state->payload);
+    const std::pair<const char*, double> expected[] = {
+        {"voltage", 241.3},       {"current_a", 6.2},          {"current_b", 4.1},
+        {"current", 10.3},        {"power", 2485.4},           {"power_factor", 0},
+        {"energy_month", 123.4568}, {"cost_month", 7.2222},    {"energy_total", 98765.4322}};
+    for (const auto& [key, value] : expected) EXPECT_DOUBLE_EQ(v[key].toDouble(-1), value) << key;
+}
+
+TEST(Publisher, BrokerPublishesOfflineWhenTheConnectionDies) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.start());
+    Rig rig(broker.port());
+    rig.publisher->start();
+    ASSERT_TRUE(rig.connected());
+    TestSubscriber hub(broker.port(), "kelvora/+/availability");
+    ASSERT_TRUE(hub.ok());
+    ASSERT_TRUE(hub.waitFor(kAvailability));
+
+    rig.publisher.reset();  // the connection ends without a goodbye, as when killed
+    ASSERT_TRUE(waitUntil([&] { return hub.messages().last().payload == "offline"; }, 10000));
+    TestSubscriber later(broker.port(), "kelvora/+/availability");
+    ASSERT_TRUE(later.ok());
+    const auto retained = later.waitFor(kAvailability);
+    ASSERT_TRUE(retained);
+    EXPECT_EQ(retained->payload, "offline");
+}
+
+// The broker keeps nothing across its restart: what a new subscriber then
+// gets was published again by the reconnected program.
+TEST(Publisher, ReconnectsAndRepublishesAfterTheBrokerRestarts) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.start());
+    Rig rig(broker.port());
+    rig.publisher->start();
+    ASSERT_TRUE(rig.connected());
+
+    broker.stop();
+    ASSERT_TRUE(waitUntil([&] { return rig.publisher->client().state() == MqttState::Failed; }, 10000));
+    for (int i = 0; i < 100; ++i) rig.publisher->publishState();  // while away: kept, one per topic
+    EXPECT_LE(rig.publisher->client().waiting(), 1);
+    ASSERT_TRUE(broker.start(broker.port()));
+    ASSERT_TRUE(rig.connected());
+
+    TestSubscriber hub(broker.port(), "#");
+    ASSERT_TRUE(hub.ok());
+    ASSERT_TRUE(hub.waitFor(configTopic("energy_total")));
+    EXPECT_EQ(hub.waitFor(kAvailability)->payload, "online");
+    // The state resumes (after the one kept while away, which may come first).
+    rig.shared.Cur_VAC = 120.5;
+    rig.publisher->publishState();
+    EXPECT_TRUE(waitUntil([&] {
+        for (const Received& r : hub.messages())
+            if (r.topic == kState && json(r.payload)["voltage"].toDouble() == 120.5) return true;
+        return false;
+    }));
+}
+
+TEST(Publisher, TurningDiscoveryOffRemovesTheConfigs) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.start());
+    Rig rig(broker.port());
+    rig.publisher->start();
+    ASSERT_TRUE(rig.connected());
+    TestSubscriber hub(broker.port(), "homeassistant/#");
+    ASSERT_TRUE(hub.ok());
+    ASSERT_TRUE(hub.waitFor(configTopic("energy_total")));
+
+    MqttSettings off = rig.publisher->savedSettings();
+    off.discovery = false;
+    ASSERT_TRUE(rig.publisher->apply(off));
+    ASSERT_TRUE(waitUntil([&] { return hub.count(configTopic("energy_total")) == 2; }, 10000));
+    EXPECT_TRUE(hub.waitFor(configTopic("energy_total"))->payload.isEmpty());
+    EXPECT_FALSE(readMqttSettings(rig.dir).discovery);
+    // Nothing is left for a hub that subscribes now: only the removals went out.
+    for (const char* object : {"power", "voltage", "cost_month"})
+        EXPECT_TRUE(hub.waitFor(configTopic(object))->payload.isEmpty()) << object;
+}
+
+// Each failure ends in a message that names it; the program is not held up.
+TEST(Publisher, TestConnectionNamesWhatWentWrong) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.start(0, QStringLiteral("meter"), QStringLiteral("s3cret")));
+    TestBroker plain;
+    ASSERT_TRUE(plain.start());
+    Rig rig(broker.port());
+    const struct { const char* host; quint16 port; const char* user; const char* password; bool tls;
+                   bool ok; const char* says; } cases[] = {
+        {"127.0.0.1", broker.port(), "meter", "s3cret", false, true, "connected to 127.0.0.1"},
+        {"127.0.0.1", broker.port(), "meter", "wrong", false, false, "refused the connection"},
+        {"127.0.0.1", broker.port(), nullptr, nullptr, false, false, "refused the connection"},
+        {"127.0.0.1", freeLoopbackPort(), nullptr, nullptr, false, false, "cannot reach 127.0.0.1"},
+        {"no-such-host.invalid", 1883, nullptr, nullptr, false, false, "unknown host"},
+        {"127.0.0.1", plain.port(), nullptr, nullptr, true, false, "TLS"},
+    };
+    for (const auto& c : cases) {
+        MqttSettings s = rig.publisher->savedSettings();
+        s.host = c.host, s.port = c.port, s.user = c.user, s.password = c.password, s.tls = c.tls;
+        std::optional<std::pair<bool, QString>> outcome;
+        const auto connection = QObject::connect(rig.publisher.get(), &HomePublisher::testFinished,
+                                                 [&](bool ok, const QString& text) { outcome = {ok, text}; });
+        rig.publisher->testConnection(s);
+        ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }, 15000)) << c.host << c.port;
+        QObject::disconnect(connection);
+        EXPECT_EQ(outcome->first, c.ok) << qPrintable(outcome->second);
+        EXPECT_TRUE(outcome->second.contains(QLatin1String(c.says))) << qPrintable(outcome->second);
+        EXPECT_FALSE(outcome->second.contains(QLatin1String("s3cret")));
+    }
+}
+
+TEST(Publisher, MalformedOverrideIsReportedAndNothingIsPublished) {
+    TempDataDir tmp;
+    SharedState shared;
+    FieldModel fields;
+    ManualClock clock;
+    Measurement measurement{shared, fields, tmp.dir(), clock};
+    HomePublisher publisher(tmp.dir(), shared, measurement);
+    publisher.setBrokerOverride(QStringLiteral("mqtt://user:pw@host:99999"));
+    publisher.start();
+    EXPECT_TRUE(publisher.statusText().contains(QLatin1String("--mqtt needs"))) << qPrintable(publisher.statusText());
+    EXPECT_FALSE(publisher.statusText().contains(QLatin1String("pw@")));
+    publisher.publishState();
+    EXPECT_EQ(publisher.client().waiting(), 0);
+}

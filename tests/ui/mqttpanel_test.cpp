@@ -1,0 +1,91 @@
+#include "ui/mainwindow.h"
+#include "ui/mqttpanel.h"
+
+#include "model/datafiles.h"
+#include "publish/mqttsettings.h"
+#include "support/broker.h"
+#include "support/fakes.h"
+#include "support/started.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+using namespace kelvora::testing;
+
+namespace {
+
+struct Panel {
+    // As main.cpp adds it.
+    Panel() { window.addToSetupTab(new MqttPanel(started.core.publisher())); }
+    template <typename W>
+    W* find(const char* name) {
+        W* w = window.findChild<W*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void type(const char* name, const QString& text) { find<QLineEdit>(name)->setText(text); }
+    QString said(const char* label) { return find<QLabel>(label)->text(); }
+    TempDataDir tmp;
+    ManualClock clock;
+    StartedCore started{tmp.path(), clock};
+    MainWindow window{started.core};
+};
+
+}  // namespace
+
+TEST(MqttPanel, SitsOnTheSetUpTabHidesThePasswordAndRefusesABadPort) {
+    Panel p;
+    auto* frame = p.find<MqttPanel>("frameMqtt");
+    EXPECT_EQ(frame->title(), "Home automation (MQTT)");
+    EXPECT_EQ(p.find<QLineEdit>("mqttPassword")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(p.find<QLineEdit>("mqttPort")->text(), "1883");
+    EXPECT_EQ(p.find<QLineEdit>("mqttTopicPrefix")->text(), "kelvora");
+    EXPECT_EQ(p.find<QLineEdit>("mqttDiscoveryPrefix")->text(), "homeassistant");
+    EXPECT_TRUE(p.find<QCheckBox>("mqttDiscovery")->isChecked());
+    EXPECT_EQ(p.said("mqttStatus"), "Not configured");
+
+    p.type("mqttHost", QStringLiteral("hub.lan"));
+    for (const char* port : {"0", "70000", "x"}) {
+        p.type("mqttPort", QString::fromLatin1(port));
+        for (const char* button : {"CMD_MQTT_Save", "CMD_MQTT_Test"}) {
+            p.find<QPushButton>(button)->click();
+            EXPECT_TRUE(p.said("mqttTestResult").contains("1 to 65535")) << port << button;
+        }
+    }
+    EXPECT_FALSE(p.tmp.dir().exists(files::MqttSetup));
+}
+
+TEST(MqttPanel, SaveKeepsTheTypedSettingsForTheOwnerAndTestConnectionReports) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.start());
+    Panel p;
+    p.type("mqttHost", QStringLiteral("127.0.0.1"));
+    p.type("mqttPort", QString::number(broker.port()));
+    p.type("mqttUser", QStringLiteral("ha"));
+    p.type("mqttPassword", QStringLiteral("hunter2"));
+    p.type("mqttTopicPrefix", QStringLiteral("house"));
+    p.find<QCheckBox>("mqttDiscovery")->setChecked(false);
+
+    p.find<QPushButton>("CMD_MQTT_Test")->click();
+    ASSERT_TRUE(waitUntil([&] { return p.said("mqttTestResult").startsWith("Test:"); }, 15000));
+    EXPECT_EQ(p.said("mqttTestResult"), QStringLiteral("Test: connected to 127.0.0.1:%1").arg(broker.port()));
+    EXPECT_FALSE(p.tmp.dir().exists(files::MqttSetup)) << "a test saves nothing";
+
+    p.find<QPushButton>("CMD_MQTT_Save")->click();
+    const MqttSettings saved = readMqttSettings(p.tmp.dir());
+    EXPECT_EQ(saved.host, "127.0.0.1");
+    EXPECT_EQ(saved.port, broker.port());
+    EXPECT_EQ(saved.password, "hunter2");
+    EXPECT_EQ(saved.topicPrefix, "house");
+    EXPECT_FALSE(saved.discovery);
+    EXPECT_FALSE(QFile::permissions(p.tmp.dir().filePath(files::MqttSetup)) &
+                 (QFile::ReadGroup | QFile::ReadOther));
+    ASSERT_TRUE(waitUntil([&] { return p.said("mqttStatus").startsWith("Connected"); }, 15000))
+        << qPrintable(p.said("mqttStatus"));
+}
