@@ -1,8 +1,9 @@
-# Kelvora: make run | make test | make build
+# Kelvora: make run | make test | make build | make package
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
+DEMO_DAYS ?= 14
 
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-sanitize
@@ -11,7 +12,7 @@ else
 BUILD_DIR ?= build
 endif
 
-.PHONY: deps build test run fuzz bench clean
+.PHONY: deps build test run package fuzz bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -24,7 +25,11 @@ test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 run: build
-	@bash scripts/run-demo.sh $(BUILD_DIR)
+	@DEMO_DAYS=$(DEMO_DAYS) bash scripts/run-demo.sh $(BUILD_DIR)
+
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/kelvora_*.deb
 
 fuzz: deps
 	@CXX=clang++ cmake -S . -B build-fuzz -DKELVORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -8,11 +8,12 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth locales
   faketime
+  desktop-file-utils poppler-utils dpkg-dev
   libmosquitto-dev mosquitto mosquitto-clients
 )
 # A locale that writes 0,5 for a half: the tests prove that files read the same under it.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # make run: starts the bundled meter simulator on 127.0.0.1 (port 5000, or the
 # first free one after it), prepares the demo data directory on its first use
-# so that its settings point at the simulator, runs the app on it, and stops
-# the simulator when the app exits.
+# (a demo house: 14 days of the simulated household recorded by the app's own
+# logic, with settings that point at the simulator), runs the app on it, and
+# stops the simulator when the app exits. Later runs keep the data.
 #
 #   bash scripts/run-demo.sh [build-dir]
 set -euo pipefail
@@ -12,6 +13,7 @@ build="${1:-build}"
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 app="$build/bin/kelvora"
 sim="$build/bin/kelvora-meter-sim"
+demo="$build/bin/kelvora-demo-house"
 data="$root/demo-data"
 settings="$data/SetupData.ini"
 
@@ -101,8 +103,14 @@ write_default_settings() {
 
 mkdir -p "$data"
 if [ ! -f "$settings" ]; then
-    echo "run-demo: preparing $data"
-    if "$app" --help 2>&1 | grep -q -- '--initialize'; then
+    if [ -x "$demo" ]; then
+        days="${DEMO_DAYS:-14}"
+        echo "run-demo: recording $days days of a demo house into $data (once; a few minutes for 14)"
+        "$demo" --data-dir "$data" --days "$days" ||
+            echo "run-demo: the demo house could not be recorded; starting with empty data" >&2
+    fi
+    if [ ! -f "$settings" ]; then
+        echo "run-demo: preparing $data"
         "$app" --data-dir "$data" --initialize
     fi
     if [ ! -f "$settings" ]; then

@@ -1,5 +1,8 @@
 #include "app/commandline.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <algorithm>
 
 namespace kelvora {
@@ -40,6 +43,8 @@ CommandLine parseCommandLine(const QStringList& args) {
             cl.dataDir = args[++i];
         } else if (a.startsWith(QLatin1String("--data-dir="))) {
             cl.dataDir = a.mid(11);
+        } else if (a == QLatin1String("--user-data")) {
+            cl.userData = true;
         } else if (a == QLatin1String("--server") && i + 1 < args.size()) {
             if (!parseServer(args[++i], cl)) return cl;
         } else if (a == QLatin1String("--mqtt") && i + 1 < args.size()) {
@@ -53,13 +58,32 @@ CommandLine parseCommandLine(const QStringList& args) {
             return cl;
         }
     }
+    if (cl.userData && !cl.dataDir.isEmpty()) {
+        cl.action = CommandLine::Action::Error;
+        cl.error = QStringLiteral("--data-dir and --user-data name two places; give one");
+    }
     return cl;
+}
+
+QString dataDirectoryOf(const CommandLine& cl) {
+    if (!cl.dataDir.isEmpty()) return QDir(cl.dataDir).absolutePath();
+    if (cl.userData) {
+        // The location carries the application's name; it is set here so the
+        // answer does not depend on whether the application object exists yet.
+        QCoreApplication::setApplicationName(QStringLiteral("Kelvora"));
+        const QString location = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        if (!location.isEmpty()) return QDir(location).absolutePath();
+    }
+    return QDir::currentPath();
 }
 
 QString usageText() {
     // Each option with its description; the descriptions line up in one column.
     const QList<std::pair<QString, QString>> options = {
         {QStringLiteral("--data-dir DIR"), QStringLiteral("keep the data files in DIR (default: the current directory)")},
+        {QStringLiteral("--user-data"),
+         QStringLiteral("keep the data files in the user's data location (~/.local/share/Kelvora); the desktop "
+                        "menu entry starts Kelvora this way")},
         {QStringLiteral("--server HOST:PORT"),
          QStringLiteral("connect to this serial server for this run, whatever the settings file holds")},
         {QStringLiteral("--mqtt URL"),
@@ -72,7 +96,8 @@ QString usageText() {
         {QStringLiteral("--version"), QStringLiteral("show the version and exit")},
     };
     QString text = QStringLiteral(
-        "Usage: kelvora [--data-dir DIR] [--server HOST:PORT] [--mqtt URL] [--initialize]\n"
+        "Usage: kelvora [--data-dir DIR | --user-data] [--server HOST:PORT] [--mqtt URL]\n"
+        "               [--initialize]\n"
         "       kelvora --help | --version\n"
         "\n"
         "Kelvora monitors the electrical energy use of a household with a split-phase\n"

@@ -125,7 +125,11 @@ void KelvoraCore::loadAverages() {
         {8, u"#0.0"}, {12, u"$#0.0"}, {13, u"#0.0"}, {14, u"$0.0"}};
     for (const auto& s : shown) {
         if (reader.atEnd()) return;
-        fields_.setText(arrayName("Text100", s.field), formatNumber(reader.nextNumber(), s.pattern));
+        // The rollovers write the cost averages as shown, with their dollar
+        // sign ("$8.5"); the number follows the sign.
+        QString text = reader.next().trimmed();
+        if (text.startsWith(u'$')) text.remove(0, 1);
+        fields_.setText(arrayName("Text100", s.field), formatNumber(numericValue(text), s.pattern));
     }
 }
 

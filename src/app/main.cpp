@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPointer>
 #include <memory>
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
     default:
         break;
     }
-    const QString dataDir = QDir(cl.dataDir.isEmpty() ? QDir::currentPath() : cl.dataDir).absolutePath();
+    const QString dataDir = dataDirectoryOf(cl);
     if (!QDir().mkpath(dataDir)) {
         std::fprintf(stderr, "kelvora: cannot use the data directory %s\n", qPrintable(dataDir));
         return 1;
@@ -72,6 +73,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvora"));
     QApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
+    // The desktop matches the windows to the menu entry and its icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELVORA_APP_ID));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/128x128.png")));
 
     SystemClock clock;
     KelvoraCore core(dataDir, clock, [] { QApplication::beep(); });

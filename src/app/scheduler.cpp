@@ -58,6 +58,10 @@ void Scheduler::runSecondTick() {
     }
 }
 
+void Scheduler::runBoundaryChecks() {
+    for (const auto& check : boundaryChecks_) check();
+}
+
 void Scheduler::runMinuteConsumers() {
     for (const MinuteConsumer& c : minuteConsumers_)
         if (shared_.*c.readyFlag == 1) c.step();
@@ -79,7 +83,7 @@ void Scheduler::countHour() {
 
 void Scheduler::Timer2_Timer() {
     try {
-        for (const auto& check : boundaryChecks_) check();
+        runBoundaryChecks();
         if (shared_.New_Message == 1) processMessage();
     } catch (const std::exception& e) {
         // One failing step must not stop the chain for good: the rest of this

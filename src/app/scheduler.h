@@ -52,6 +52,8 @@ public:
     // The minute consumers whose ready flag is 1, in the order added: the
     // part of every Timer1 tick that records the minute.
     void runMinuteConsumers();
+    // The boundary checks that open every Timer2 tick.
+    void runBoundaryChecks();
     // The ready flags of the minute consumers, in the order they run.
     QList<int SharedState::*> minuteConsumerFlags() const {
         QList<int SharedState::*> flags;

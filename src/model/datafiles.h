@@ -11,6 +11,9 @@ inline const QString Settings = QStringLiteral("SetupData.ini");
 inline const QString InitMarker = QStringLiteral("init.dat");
 inline const QString AlarmsLog = QStringLiteral("alarms.log");
 inline const QString InstanceLock = QStringLiteral("kelvora.lock");
+// The user manual, opened by the "User Manual" button; written from the copy
+// built into the program when the directory has none.
+inline const QString UserManual = QStringLiteral("Kelvora User Manual.pdf");
 // The home-automation (MQTT) broker settings; readable by the owner only, as
 // they hold the broker password.
 inline const QString MqttSetup = QStringLiteral("MqttSetup.ini");

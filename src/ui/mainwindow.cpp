@@ -2,6 +2,7 @@
 
 #include "ui/fieldbinder.h"
 #include "ui/lamp.h"
+#include "ui/usermanual.h"
 #include "ui/waveformpanel.h"
 
 #include <QApplication>
@@ -25,8 +26,6 @@
 
 namespace kelvora {
 namespace {
-
-const QString kUserManual = QStringLiteral("Kelvora User Manual.pdf");
 
 QGroupBox* frame(const QString& title, QLayout* layout) {
     auto* box = new QGroupBox(title);
@@ -436,7 +435,12 @@ void MainWindow::toggleMeter() {
 }
 
 void MainWindow::openUserManual() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(core_.dir().filePath(kUserManual)));
+    const QUrl manual = placeUserManual(core_.dir());
+    const bool opened = !manual.isEmpty() && (openDocument_ ? openDocument_(manual) : QDesktopServices::openUrl(manual));
+    // Nothing visible would happen otherwise: say where the manual should be.
+    if (!opened)
+        statusBar()->showMessage(tr("The user manual \"%1\" could not be opened.")
+                                     .arg(core_.dir().filePath(files::UserManual)));
 }
 
 }  // namespace kelvora

@@ -14,6 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QHBoxLayout;
+class QUrl;
 class QVBoxLayout;
 
 namespace kelvora {
@@ -37,6 +38,11 @@ public:
     // tab, and at the foot of a "Set-Up" column (0..2, left to right).
     void addToHistoryTab(QWidget* panel);
     void addToSetupTab(QWidget* panel, int column = 2);
+
+    // Opens a document with the desktop's viewer (QDesktopServices by
+    // default; tests put their own). True when the viewer was started.
+    using DocumentOpener = std::function<bool(const QUrl&)>;
+    void setDocumentOpener(DocumentOpener opener) { openDocument_ = std::move(opener); }
 
 Q_SIGNALS:
     void saveAndExitRequested();
@@ -70,6 +76,7 @@ private:
     QHash<QString, WindowFactory> factories_;
     QHash<QString, QPointer<QWidget>> windows_;
     int meterToggle_ = 0;
+    DocumentOpener openDocument_;
 };
 
 }  // namespace kelvora

@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 #include "support/fakes.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -24,11 +26,38 @@ TEST(CommandLine, ParsesEveryForm) {
         EXPECT_EQ(cl.serverHost, QString::fromLatin1(c.host));
         EXPECT_EQ(cl.serverPort, c.port);
     }
-    for (const char* bad : {"--bogus", "--data-dir", "--server host", "--server host:0", "--server host:70000", "--mqtt"}) {
+    for (const char* bad : {"--bogus", "--data-dir", "--server host", "--server host:0", "--server host:70000",
+                            "--mqtt", "--user-data --data-dir d"}) {
         const CommandLine cl = parseCommandLine(QStringList{"kelvora"} + QString::fromLatin1(bad).split(' '));
         EXPECT_EQ(cl.action, Action::Error) << bad;
         EXPECT_FALSE(cl.error.isEmpty()) << bad;
     }
+}
+
+// Started from the desktop menu (--user-data) the data live in the user's XDG
+// data location; from a terminal in the working directory or --data-dir.
+TEST(CommandLine, DataDirectoryFollowsHowKelvoraWasStarted) {
+    QTemporaryDir xdg;
+    ASSERT_TRUE(xdg.isValid());
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", xdg.path().toUtf8());
+    const struct {
+        QStringList args;
+        QString expected;
+    } cases[] = {
+        {{"kelvora", "--user-data"}, QDir(xdg.path()).filePath("Kelvora")},
+        {{"kelvora"}, QDir::currentPath()},
+        {{"kelvora", "--data-dir", "rel"}, QDir::current().absoluteFilePath("rel")},
+        {{"kelvora", "--data-dir", "/tmp/abs"}, "/tmp/abs"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CommandLine cl = parseCommandLine(c.args);
+        ASSERT_NE(cl.action, Action::Error);
+        EXPECT_EQ(dataDirectoryOf(cl), c.expected);
+    }
+    if (saved.isNull()) qunsetenv("XDG_DATA_HOME");
+    else qputenv("XDG_DATA_HOME", saved);
 }
 
 // The broker address is checked when publishing starts, so a bad one is

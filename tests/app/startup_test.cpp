@@ -61,6 +61,19 @@ TEST(Startup, NextStartReinitialisesOnlyWhenTheMarkerSaysOtherwise) {
     }
 }
 
+// The averages come back as the rollovers wrote them, the costs with their
+// dollar sign, not as $0.0 until the next rollover.
+TEST(Startup, SavedAveragesShowAgainWithTheirCosts) {
+    TempDataDir tmp;
+    ManualClock clock;
+    { StartedCore first(tmp.path(), clock); }
+    tmp.dir().writeWhole("Avg_KWHhr.dat", "\"51.4\",\"$8.5\",\"0.9\",\"$0.1\"\r\n");
+    StartedCore again(tmp.path(), clock);
+    const QList<std::pair<const char*, QString>> shown = {
+        {"Text100(8)", "51.4"}, {"Text100(12)", "$8.5"}, {"Text100(13)", "0.9"}, {"Text100(14)", "$0.1"}};
+    for (const auto& [field, text] : shown) EXPECT_EQ(again.fields().text(field), text) << field;
+}
+
 TEST(Startup, SettingsFileEdgeCases) {
     struct Case { const char* name; QByteArray settings; const char* host; bool option120, option240; };
     Settings odd = Settings::defaults();

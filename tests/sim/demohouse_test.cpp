@@ -3,6 +3,7 @@
 #include "common/numeric.h"
 #include "common/records.h"
 #include "common/timestamp.h"
+#include "energy/kwhrolling.h"
 #include "model/datafiles.h"
 #include "support/fakes.h"
 
@@ -36,4 +37,38 @@ TEST(DemoHouse, RecordsOneHistoryPointAMinuteUpToTheEnd) {
     }
     EXPECT_TRUE(tmp.dir().exists(files::InitMarker));
     EXPECT_FALSE(tmp.dir().exists(files::InstanceLock));
+}
+
+// A day and two hours of the household also go through the energy
+// accounting: every hour that ended has its record, the day that ended has
+// its total, and the hours, the day and the month-to-date total agree, at the
+// demo household's price.
+TEST(DemoHouse, DrivesTheEnergyAccountingHourByHourAndDayByDay) {
+    TempDataDir tmp;
+    const QDateTime end(QDate(2026, 12, 5), QTime(2, 0, 0));
+    // From half past midnight: no boundary at the start itself.
+    ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 25 * 60 + 30, 7}));
+    // The logs start with the zero records of a fresh directory.
+    const auto recordedIn = [&](const char* file) {
+        QList<double> values;
+        const QStringList fields = readFields(tmp.contents(file));
+        for (qsizetype i = 2 * kRollingRecords + 1; i < fields.size(); i += 2) values << numericValue(fields[i]);
+        return values;
+    };
+    const QList<double> hours = recordedIn("KWHHours.dat");
+    ASSERT_EQ(hours.size(), 26);  // 1 AM of the first day to 2 AM of the second
+    const QList<double> days = recordedIn("KWHDays.dat");
+    ASSERT_EQ(days.size(), 1);
+    EXPECT_GT(days[0], 3.0);  // a household's day, not a minute's
+    EXPECT_LT(days[0], 120.0);
+
+    const QStringList totals = readFields(tmp.contents("KWH_last_data.dat"));
+    ASSERT_EQ(totals.size(), 3);
+    const double monthToDate = numericValue(totals[0]);
+    double allHours = 0;
+    for (double h : hours) allHours += h;
+    EXPECT_NEAR(allHours, monthToDate, 0.01 * hours.size() + 0.05);
+    EXPECT_NEAR(days[0] + hours[hours.size() - 1] + hours[hours.size() - 2], monthToDate, 0.1);
+    EXPECT_EQ(totals[2], "0.1650");
+    EXPECT_NEAR(numericValue(totals[1]), monthToDate * 0.165, 0.01);
 }

@@ -3,10 +3,14 @@
 #include "app/kelvoracore.h"
 #include "common/clock.h"
 #include "common/datadir.h"
+#include "common/format.h"
+#include "common/timestamp.h"
+#include "energy/priceentry.h"
 #include "meterstream.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -14,6 +18,8 @@ namespace kelvora::demo {
 namespace {
 
 constexpr int kReadingSetsPerMinute = 30;  // one reading set every two seconds
+// What the demo household pays per KWH.
+const QString kDemoPrice = QStringLiteral("0.1650");
 
 // Where the work is done: memory when the system has it, else beside the
 // target.
@@ -26,25 +32,68 @@ std::unique_ptr<QTemporaryDir> workDirectory(const QString& target) {
     return dir;
 }
 
-void runHousehold(KelvoraCore& core, ManualClock& clock, quint64 seed, int minutes,
-                  const std::function<void(int)>& progress) {
-    const QTime start = clock.now().time();
-    sim::HouseholdLoad house(seed, start.msecsSinceStartOfDay() / 1000.0);
+// A loopback port nobody listens on: the start-up connect is refused at once
+// instead of reaching for the serial server of the default settings.
+quint16 closedLoopbackPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+// One minute of the household: its 30 reading sets averaged, as the channel
+// averaging's 30-reading cycle averages them.
+struct MinuteMeans {
+    double volts = 0, ampsA = 0, ampsB = 0;
+};
+
+MinuteMeans nextMinute(sim::HouseholdLoad& house) {
+    MinuteMeans m;
+    for (int set = 0; set < kReadingSetsPerMinute; ++set) {
+        const sim::LoadSample s = house.step(sim::MeterStream::kStepSeconds);
+        m.volts += s.volts;
+        m.ampsA += s.ampsA;
+        m.ampsB += s.ampsB;
+    }
+    m.volts /= kReadingSetsPerMinute;
+    m.ampsA /= kReadingSetsPerMinute;
+    m.ampsB /= kReadingSetsPerMinute;
+    return m;
+}
+
+// One minute as the running app has it, without the per-message work that
+// only feeds the live displays (two weeks of it would take minutes): the
+// boundary checks at the minute's first second; the minute's averages as the
+// channel averaging leaves them, the power step of its last reading set and
+// the minute step; and in the next second's tick every minute consumer
+// (histories, then the KWH minute step).
+void recordMinute(KelvoraCore& core, ManualClock& clock, const QDateTime& begin, const MinuteMeans& m) {
     SharedState& shared = core.shared();
-    for (int minute = 1; minute <= minutes; ++minute) {
-        for (int set = 0; set < kReadingSetsPerMinute; ++set) {
-            clock.advanceMs(qint64(sim::MeterStream::kStepSeconds * 1000));
-            const sim::LoadSample s = house.step(sim::MeterStream::kStepSeconds);
-            // What the decoder would hand on for the meter's message.
-            shared.VAC_Reading = s.volts;
-            shared.A_AMPS_Reading = s.ampsA;
-            shared.B_AMPS_Reading = s.ampsB;
-            shared.New_Message = 1;
-            core.scheduler().Timer2_Timer();
-            core.scheduler().runMinuteConsumers();
-        }
+    FieldModel& fields = core.fields();
+    clock.set(begin);
+    core.scheduler().runBoundaryChecks();
+    const struct { int field; double value; } shown[] = {{2, m.volts}, {3, m.ampsA}, {4, m.ampsB}};
+    for (const auto& s : shown) fields.setText(arrayName("Text100", s.field), formatNumber(s.value, u"##0.0"));
+    shared.VAC_Avg = m.volts;
+    shared.A_AMPS_Avg = m.ampsA;
+    shared.B_AMPS_Avg = m.ampsB;
+    clock.set(begin.addSecs(60 - qint64(sim::MeterStream::kStepSeconds)));
+    core.measurement().KW_Update();
+    core.measurement().KW_Minute_Update();
+    fields.setText(QStringLiteral("Label7"), stampTime(clock.now().time()));
+    clock.set(begin.addSecs(60));
+    core.scheduler().runMinuteConsumers();
+}
+
+void runHousehold(KelvoraCore& core, ManualClock& clock, const DemoHouseRun& run,
+                  const std::function<void(int)>& progress) {
+    const QDateTime start = clock.now();
+    sim::HouseholdLoad house(run.seed, start.time().msecsSinceStartOfDay() / 1000.0);
+    for (int minute = 1; minute <= run.minutes; ++minute) {
+        recordMinute(core, clock, start.addSecs(60LL * (minute - 1)), nextMinute(house));
         if (progress && minute % 60 == 0) progress(minute);
     }
+    // The end itself: a boundary there rolls over before the live run begins.
+    core.scheduler().runBoundaryChecks();
 }
 
 bool copyInto(const QString& from, const QString& to) {
@@ -65,10 +114,14 @@ bool generateDemoHouse(const DemoHouseRun& run, const std::function<void(int)>& 
     const auto work = workDirectory(run.dataDir);
     if (!work) return false;
     ManualClock clock(run.end.addSecs(-60LL * run.minutes));
-    if (KelvoraCore::InitializeOnly(work->path(), clock) != KelvoraCore::InitializeResult::Done) return false;
     {
+        // A first start: the data files are created, the settings, totals and
+        // period state loaded, and the start logged.
         KelvoraCore core(work->path(), clock, [] {});
-        runHousehold(core, clock, run.seed, run.minutes, progress);
+        core.setServerOverride(QStringLiteral("127.0.0.1"), closedLoopbackPort());
+        if (core.Form_Load() != KelvoraCore::LoadResult::Started) return false;
+        endPriceEntry(kDemoPrice, core.shared(), core.fields(), core.dir());
+        runHousehold(core, clock, run, progress);
     }
     // Not over a directory a running Kelvora is using.
     if (!QDir().mkpath(run.dataDir)) return false;

@@ -1,0 +1,21 @@
+#include "ui/usermanual.h"
+
+#include "model/datafiles.h"
+
+#include <QFile>
+
+namespace kelvora {
+
+QUrl placeUserManual(const DataDir& dir, const QString& bundled) {
+    const QUrl url = QUrl::fromLocalFile(dir.filePath(files::UserManual));
+    if (dir.exists(files::UserManual)) return url;
+    QFile source(bundled);
+    if (!source.open(QIODevice::ReadOnly)) {
+        qWarning("The program carries no user manual (%s)", qPrintable(bundled));
+        return {};
+    }
+    if (!dir.writeWhole(files::UserManual, source.readAll())) return {};
+    return url;
+}
+
+}  // namespace kelvora

@@ -1,0 +1,72 @@
+#include "manualrenderer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kelvora::manual;
+
+namespace {
+
+const QString kSource = QStringLiteral(KELVORA_SOURCE_DIR "/docs/manual.md");
+
+// The text of a PDF as pdftotext reads it, or nothing without the tool.
+std::optional<QString> pdfText(const QString& pdf) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty()) return std::nullopt;
+    QProcess p;
+    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return std::nullopt;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+}  // namespace
+
+// The manual renders to a PDF of several pages in which a reader finds every
+// window and tab by its name, with each picture the text names in place.
+TEST(UserManual, RendersEveryWindowIntoAPagedPdf) {
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    const QString pdf = out.filePath(QStringLiteral("manual.pdf"));
+    const RenderResult result = renderManual(kSource, pdf);
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_TRUE(result.missing.isEmpty()) << result.missing.join(u' ').toStdString();
+    // A chapter a page at least, and the pictures take room of their own.
+    EXPECT_GE(result.pages, 8);
+    EXPECT_LE(result.pages, 40);
+    EXPECT_EQ(pdfPageCount(pdf), result.pages);
+
+    const auto text = pdfText(pdf);
+    if (!text) GTEST_SKIP() << "pdftotext is not installed";
+    // Line breaks and the layout's blanks say nothing about the words.
+    const QString words = QString(*text).replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+    const char* names[] = {"Current Trend",         "RT Meters",           "KW HistoryTrend",
+                           "A_AMPS History Trend",  "B_AMPS_History Trend", "VAC History Trend",
+                           "KWH History Trend",     "Current tab",          "History tab",
+                           "Calcs tab",             "Set-Up tab",           "Kelvora User Manual"};
+    for (const char* name : names) EXPECT_TRUE(words.contains(QLatin1String(name))) << name;
+    // The page numbers at the foot: the last page carries the page count.
+    EXPECT_TRUE(words.contains(QString::number(result.pages)));
+}
+
+// A missing picture is reported by name, and the rest of the manual still renders.
+TEST(UserManual, NamesAMissingPictureAndRendersTheRest) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile md(dir.filePath(QStringLiteral("m.md")));
+    ASSERT_TRUE(md.open(QIODevice::WriteOnly));
+    md.write("# Title\n\nSome text.\n\n![gone](images/nothere.png)\n\n# Second\n\nMore.\n");
+    md.close();
+    const RenderResult result = renderManual(md.fileName(), dir.filePath(QStringLiteral("m.pdf")));
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.missing, QStringList{QStringLiteral("images/nothere.png")});
+    EXPECT_EQ(result.pages, 2);  // each chapter on a page of its own
+
+    const RenderResult unreadable = renderManual(dir.filePath(QStringLiteral("none.md")), dir.filePath("x.pdf"));
+    EXPECT_FALSE(unreadable.ok);
+    EXPECT_FALSE(unreadable.error.isEmpty());
+}

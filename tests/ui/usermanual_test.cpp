@@ -1,0 +1,76 @@
+#include "ui/mainwindow.h"
+#include "ui/usermanual.h"
+#include "support/fakes.h"
+#include "support/started.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QStatusBar>
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+using kelvora::testing::StartedCore;
+using kelvora::testing::TempDataDir;
+
+namespace {
+
+QByteArray contentOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+// "User Manual" opens the manual in the data directory with the desktop's
+// viewer, writing the bundled one there first when the directory has none; a
+// copy of the user's own stays as it is; a manual that cannot be opened is
+// said so in the status bar.
+TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
+    const QByteArray bundled = contentOf(kBundledUserManual);
+    ASSERT_TRUE(bundled.startsWith("%PDF-"));
+    const struct {
+        const char* name;
+        QByteArray existing;  // empty: no copy in the data directory
+        bool viewerStarts;
+        QByteArray expectedFile;
+        bool expectMessage;
+    } cases[] = {
+        {"no copy yet", {}, true, bundled, false},
+        {"the user's own copy", "%PDF-1.4 mine", true, "%PDF-1.4 mine", false},
+        {"no viewer", {}, false, bundled, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDataDir tmp;
+        ManualClock clock;
+        StartedCore started(tmp.path(), clock);
+        const QString manual = started.core.dir().filePath(QStringLiteral("Kelvora User Manual.pdf"));
+        if (!c.existing.isEmpty()) {
+            ASSERT_TRUE(started.core.dir().writeWhole("Kelvora User Manual.pdf", c.existing));
+        }
+        MainWindow window(started.core);
+        QList<QUrl> opened;
+        window.setDocumentOpener([&](const QUrl& url) {
+            opened << url;
+            // The file is complete before the viewer is asked to show it.
+            EXPECT_EQ(contentOf(url.toLocalFile()), c.expectedFile);
+            return c.viewerStarts;
+        });
+        auto* button = window.findChild<QPushButton*>("CMD_USER_MAN");
+        ASSERT_NE(button, nullptr);
+        ASSERT_TRUE(button->isEnabled());
+        button->click();
+        EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(manual)});
+        EXPECT_EQ(contentOf(manual), c.expectedFile);
+        EXPECT_EQ(window.statusBar()->currentMessage().contains("could not be opened"), c.expectMessage);
+    }
+}
+
+// Without a manual to write (none bundled), nothing is left half written and
+// the caller learns there is none.
+TEST(UserManualButton, NoBundledManualGivesNoUrlAndWritesNothing) {
+    TempDataDir tmp;
+    const DataDir dir(tmp.path());
+    EXPECT_TRUE(placeUserManual(dir, QStringLiteral(":/manual/none.pdf")).isEmpty());
+    EXPECT_FALSE(dir.exists(QStringLiteral("Kelvora User Manual.pdf")));
+}
