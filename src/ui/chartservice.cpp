@@ -265,8 +265,6 @@ void ChartView::loadSeries() {
 }
 
 void ChartView::loadCategoryLabels() {
-    QCategoryAxis* x = axes_->x;
-    for (const QString& old : x->categoriesLabels()) x->remove(old);
     // The labels are spread over the rows that have one, so that a chart
     // whose unlabelled rows are gaps (a bar graph that skips zero values)
     // still names the bars it draws.
@@ -274,20 +272,25 @@ void ChartView::loadCategoryLabels() {
     for (int row = 1; row <= rowCount(); ++row)
         if (!rows_[row - 1].label.isEmpty()) labelled << row;
     const int limit = labelsThatFit();
-    if (labelled.isEmpty() || limit == 0) return;
-    // Labels at least this many rows apart do not run into each other.
-    const int gap = (rowCount() + limit - 1) / limit;
-    x->setStartValue(rowPosition(1, style_) - 1);
-    int k = 0;
-    int last = 0;
-    for (int row : labelled) {
-        if (k > 0 && row - last < gap) continue;
-        last = row;
-        // The axis wants distinct labels; an invisible suffix keeps equal
-        // row labels apart.
-        const QString label = rows_[row - 1].label + QString(k++, QChar(0x200B));
-        x->append(label, rowPosition(row, style_));
+    QList<std::pair<QString, double>> wanted;
+    if (!labelled.isEmpty() && limit > 0) {
+        // Labels at least this many rows apart do not run into each other.
+        const int gap = (rowCount() + limit - 1) / limit;
+        int last = 0;
+        for (int row : labelled) {
+            if (!wanted.isEmpty() && row - last < gap) continue;
+            last = row;
+            // The axis wants distinct labels; an invisible suffix keeps equal
+            // row labels apart.
+            wanted.append({rows_[row - 1].label + QString(wanted.size(), QChar(0x200B)), rowPosition(row, style_)});
+        }
     }
+    if (wanted == shownLabels_) return;
+    shownLabels_ = wanted;
+    QCategoryAxis* x = axes_->x;
+    for (const QString& old : x->categoriesLabels()) x->remove(old);
+    x->setStartValue(rowPosition(1, style_) - 1);
+    for (const auto& [label, position] : wanted) x->append(label, position);
 }
 
 // No more labels than the plot's width takes without cutting them short

@@ -132,6 +132,9 @@ private:
     double minimum_ = 0;
     double maximum_ = 1;
     int labelLimit_ = 10;
+    // The labels last put on the axis: rebuilding them costs far more than
+    // the points, and most loads (a waveform every reading set) keep them.
+    QList<std::pair<QString, double>> shownLabels_;
     bool loadPending_ = false;
     int loads_ = 0;
 };
