@@ -1,21 +1,11 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
-#include "ui/datafilespanel.h"
-#include "ui/kwhhistorytrend.h"
-#include "ui/historytrendwindow.h"
+#include "ui/appwindows.h"
 #include "ui/mainwindow.h"
-#include "ui/mqttpanel.h"
-#include "ui/pricefield.h"
-#include "ui/usagecalculator.h"
-#include "ui/currenttrendwindow.h"
-#include "ui/meterwindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
-#include <QLineEdit>
-#include <QPointer>
-#include <memory>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <cstdio>
@@ -87,12 +77,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     MainWindow window(core);
-    window.addToSetupTab(new MqttPanel(core.publisher()), 1);
-    window.setWindowFactory(QStringLiteral("CMD_Cur_Trend"), [&core](QWidget* parent) {
-        return new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
-    });
-    window.setWindowFactory(QStringLiteral("CMD_Meter"), [&core](QWidget* parent) { return new MeterWindow(core.dir(), parent); });
-    addHistoryWindows(window, core);
+    addAppWindows(window, core);
     QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
         if (core.CMD_SaveExit_Click()) {
             QApplication::quit();
@@ -102,16 +87,6 @@ int main(int argc, char** argv) {
         window.statusBar()->showMessage(
             QObject::tr("The settings could not be saved in %1; Kelvora stays open.").arg(core.dir().path()));
     });
-    // Both "KWH History Graphs" buttons show the one graphs window.
-    auto kwhGraphs = std::make_shared<QPointer<QWidget>>();
-    for (const char* button : {"CMD_BarGraphs", "CMD_BarGraphs1"})
-        window.setWindowFactory(QString::fromLatin1(button), [&core, kwhGraphs](QWidget* parent) -> QWidget* {
-            if (!*kwhGraphs) *kwhGraphs = new KwhHistoryTrend(core, parent);
-            return *kwhGraphs;
-        });
-    window.addToHistoryTab(new UsageCalculator(core));
-    window.addToSetupTab(new DataFilesPanel(core));
-    new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")));
     window.show();
     return app.exec();
 }

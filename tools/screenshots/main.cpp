@@ -5,7 +5,7 @@
 // Run it under a virtual display (xvfb-run); scripts/take-screenshots.sh does.
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
-#include "appwindows.h"
+#include "ui/appwindows.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>

@@ -1,13 +1,11 @@
-#pragma once
-// The windows and panels that src/app/main.cpp gives the main window, so the
-// pictures show the program as it runs.
-#include "app/kelvoracore.h"
+#include "ui/appwindows.h"
+
 #include "ui/currenttrendwindow.h"
 #include "ui/datafilespanel.h"
 #include "ui/historytrendwindow.h"
-#include "ui/meterwindow.h"
 #include "ui/kwhhistorytrend.h"
-#include "ui/mainwindow.h"
+#include "ui/meterwindow.h"
+#include "ui/mqttpanel.h"
 #include "ui/pricefield.h"
 #include "ui/usagecalculator.h"
 
@@ -17,13 +15,15 @@
 
 namespace kelvora {
 
-inline void addAppWindows(MainWindow& window, KelvoraCore& core) {
+void addAppWindows(MainWindow& window, KelvoraCore& core) {
+    window.addToSetupTab(new MqttPanel(core.publisher()), 1);
     window.setWindowFactory(QStringLiteral("CMD_Cur_Trend"), [&core](QWidget* parent) {
         return new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
     });
     window.setWindowFactory(QStringLiteral("CMD_Meter"),
                             [&core](QWidget* parent) { return new MeterWindow(core.dir(), parent); });
     addHistoryWindows(window, core);
+    // Both "KWH History Graphs" buttons show the one graphs window.
     auto kwhGraphs = std::make_shared<QPointer<QWidget>>();
     for (const char* button : {"CMD_BarGraphs", "CMD_BarGraphs1"})
         window.setWindowFactory(QString::fromLatin1(button), [&core, kwhGraphs](QWidget* parent) -> QWidget* {
