@@ -84,7 +84,11 @@ ChartView::ChartView(Style style, QWidget* parent)
 
 ChartView::~ChartView() { delete axes_; }
 
-void ChartView::setTitle(const QString& title) { chart_->setTitle(title); }
+void ChartView::setTitle(const QString& title) {
+    // The waveforms set their title on every refresh; an unchanged one must
+    // not lay the chart out again.
+    if (chart_->title() != title) chart_->setTitle(title);
+}
 QString ChartView::title() const { return chart_->title(); }
 void ChartView::setCategoryAxisTitle(const QString& title) { axes_->x->setTitleText(title); }
 void ChartView::setValueAxisTitle(const QString& title) { axes_->y->setTitleText(title); }
@@ -97,8 +101,8 @@ void ChartView::setColumnCount(int count) {
     if (columns_ == 1 && randomFill_)
         for (Row& r : rows_) r.value = QRandomGenerator::global()->bounded(100);
     // The one series object stays; hidden and emptied it is no series at all,
-    // and a chart cleared on every refresh does not rebuild its series.
-    axes_->series()->setVisible(columns_ == 1);
+    // and a chart cleared on every refresh does not rebuild its series. It is
+    // shown or hidden at the load, so "0 then 1" does not hide it in between.
     scheduleLoad();
 }
 
@@ -238,6 +242,7 @@ static double rowPosition(int row, ChartView::Style style) {
 
 void ChartView::loadSeries() {
     ++loads_;
+    axes_->series()->setVisible(columns_ == 1);
     if (axes_->line) {
         QList<QPointF> xy;
         xy.reserve(rows_.size());
