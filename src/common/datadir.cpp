@@ -83,7 +83,14 @@ std::optional<QByteArray> DataDir::read(const QString& name) const {
         qWarning("%s is too large to be a data file; ignored", qPrintable(file.fileName()));
         return std::nullopt;
     }
-    return file.read(kMaxReadBytes);
+    // Sized by the file: read(kMaxReadBytes) would allocate the whole limit
+    // for every small file it reads.
+    QByteArray data = file.readAll();
+    if (data.size() > kMaxReadBytes) {
+        qWarning("%s grew too large to be a data file while it was read; ignored", qPrintable(file.fileName()));
+        return std::nullopt;
+    }
+    return data;
 }
 
 bool DataDir::writeRecords(const QString& name, const QList<Record>& records) const {
