@@ -38,17 +38,37 @@ for attempt in 1 2 3 4 5; do
 done
 [ -n "$sim_pid" ] || { echo "the simulator did not start"; cat "$work/sim.log"; exit 1; }
 
-start="2026-12-31 23:59:40"
-faketime -f "@$start" "$bin/kelvora" --data-dir "$data" --initialize >/dev/null || exit 1
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} faketime -f "@$start" \
+# The app runs on a faked wall clock that this script sets through a file:
+# first ten minutes before midnight, until the app has counted a minute of the
+# last hour (however slow the machine is to get going), then ten seconds
+# before midnight. The monotonic clock stays real, so the app's timers do not
+# jump with it.
+clock_file=$work/faketime.rc
+set_clock() { echo "+$(($(date -d "$1" +%s) - $(date +%s)))" >"$clock_file"; }
+faked() {
+  LD_PRELOAD=$faketime_lib FAKETIME_TIMESTAMP_FILE=$clock_file FAKETIME_CACHE_DURATION=1 \
+    FAKETIME_DONT_FAKE_MONOTONIC=1 "$@"
+}
+faketime_lib=$(faketime -f +0 sh -c 'echo "$LD_PRELOAD"')
+
+set_clock "2026-12-31 23:50:00"
+faked "$bin/kelvora" --data-dir "$data" --initialize >/dev/null || exit 1
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} faked \
   "$bin/kelvora" --data-dir "$data" --server "127.0.0.1:$port" >"$work/app.log" 2>&1 &
 app_pid=$!
 
+# The running hour total leaves zero with the first minute counted.
+hour_total() { sed -n 's/^[^,]*,"\{0,1\}\([0-9.]*\).*/\1/p' "$data/KWH_Hr.dat" 2>/dev/null | head -1; }
+for _ in $(seq 240); do
+  awk -v v="$(hour_total)" 'BEGIN { exit !(v + 0 > 0) }' && break
+  sleep 0.5
+done
+set_clock "2026-12-31 23:59:50"
+
 new_year='"1/1/2027  12:00:00 AM"'
-# Midnight comes 20 s after the start, time enough for a slow machine to count
-# a few minutes first; wait for the yearly record (at most 40 s), then 3 s
-# more, so that a second rollover would show.
-for _ in $(seq 80); do
+# Wait for the yearly record (at most 60 s), then 3 s more, so that a second
+# rollover would show.
+for _ in $(seq 120); do
   grep -q "^$new_year" "$data/KWHyears.dat" 2>/dev/null && break
   sleep 0.5
 done
