@@ -4,6 +4,7 @@
 #include "measure/measurement.h"
 #include "support/fakes.h"
 #include "support/messages.h"
+#include "support/warnings.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -91,7 +92,9 @@ TEST_F(SchedulerTest, AThrowingStepDoesNotStopTheChain) {
         if (std::exchange(throwOnce, false)) throw std::runtime_error("disk gone");
     });
     scheduler.start();
+    kelvora::testing::CapturedWarnings warnings;
     receive(meterMessage(911, 767, 639));  // the throwing tick
+    EXPECT_TRUE(warnings.contains("disk gone"));  // logged, not swallowed
     receive(meterMessage(911, 767, 639));
     EXPECT_EQ(runs, 1);  // the second message ran the chain
     scheduler.Timer2_Timer();

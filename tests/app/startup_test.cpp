@@ -4,6 +4,7 @@
 #include "support/wait.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSysInfo>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -112,6 +113,13 @@ TEST(Startup, InitializeOrASecondStartBesideARunningInstanceTouchesNothing) {
     const QByteArray log = tmp.contents(files::AlarmsLog);
     EXPECT_EQ(StartedCore(tmp.path(), clock).result, Result::AlreadyRunning);
     EXPECT_EQ(KelvoraCore::InitializeOnly(tmp.path(), clock), KelvoraCore::InitializeResult::AlreadyRunning);
+    // The command a user types says so and fails.
+    QProcess initialize;
+    initialize.start(QStringLiteral(KELVORA_APP_BINARY), {"--data-dir", tmp.path(), "--initialize"});
+    ASSERT_TRUE(initialize.waitForFinished(60000));
+    EXPECT_EQ(initialize.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(initialize.exitCode(), 0);
+    EXPECT_TRUE(initialize.readAllStandardError().contains("nothing was changed"));
     EXPECT_EQ(tmp.contents(files::KWHHours), QByteArray("\"kept\"\r\n"));
     EXPECT_EQ(tmp.contents(files::AlarmsLog), log);
     EXPECT_EQ(fileNames(tmp.path()), before);

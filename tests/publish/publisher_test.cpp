@@ -91,7 +91,11 @@ TEST_F(Publisher, DiscoveryConfigsAreRetainedWithTheFieldsTheHubNeeds) {
         EXPECT_EQ(c["unit_of_measurement"].toString(), QLatin1String(s.unit)) << s.object;
         EXPECT_EQ(c["device_class"].toString(), s.deviceClass);
         EXPECT_EQ(c["state_class"].toString(), s.stateClass);
+        // The template picks this sensor's key out of the state message.
+        EXPECT_EQ(c["value_template"].toString(), QStringLiteral("{{ value_json.%1 }}").arg(s.object));
+        EXPECT_FALSE(c["name"].toString().isEmpty()) << s.object;
         const QJsonObject device = c["device"].toObject();
+        EXPECT_EQ(device["name"].toString(), "Kelvora");
         EXPECT_EQ(device["identifiers"].toArray().first().toString(), kNode);
         EXPECT_EQ(device["sw_version"].toString(), KELVORA_VERSION);
     }
