@@ -50,13 +50,18 @@ void BM_TrendStep(benchmark::State& s) {
 }
 BENCHMARK(BM_TrendStep)->Unit(benchmark::kMicrosecond);
 
-void BM_WaveformRead(benchmark::State& s) {
-    QTemporaryDir tmp;
-    const DataDir dir(tmp.path(), files::displayOnly());
+// The two waveform files as the meter's last reading set leaves them.
+void writeWaveFiles(const DataDir& dir) {
     QByteArray wave;
     for (int i = 0; i < 25; ++i) wave += QByteArray::number(511 + int(300 * std::sin(i * 0.25))) + "\r\n";
     dir.writeWhole(files::VAC_WAVE, wave);
     dir.writeWhole(files::A_AMP_WAVE, wave);
+}
+
+void BM_WaveformRead(benchmark::State& s) {
+    QTemporaryDir tmp;
+    const DataDir dir(tmp.path(), files::displayOnly());
+    writeWaveFiles(dir);
     Waveforms w(dir);
     for (auto _ : s) w.Update_WaveForms();
 }
@@ -67,10 +72,7 @@ void BM_WaveformReadAndPlot(benchmark::State& s) {
     ensureApplication();
     QTemporaryDir tmp;
     const DataDir dir(tmp.path(), files::displayOnly());
-    QByteArray wave;
-    for (int i = 0; i < 25; ++i) wave += QByteArray::number(511 + int(300 * std::sin(i * 0.25))) + "\r\n";
-    dir.writeWhole(files::VAC_WAVE, wave);
-    dir.writeWhole(files::A_AMP_WAVE, wave);
+    writeWaveFiles(dir);
     Waveforms w(dir);
     WaveformPanel panel(w);
     panel.resize(900, 260);

@@ -1,36 +1,18 @@
 #include "live/tensecondtrend.h"
 #include "model/datafiles.h"
 #include "common/records.h"
-#include "support/fakes.h"
+#include "support/trendrig.h"
 
 #include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::TempDataDir;
 
-namespace {
-
-struct Rig {
-    TempDataDir tmp;
-    DataDir dir{tmp.path()};
-    ManualClock clock{QDateTime(QDate(2026, 7, 3), QTime(14, 5, 9))};
-    SharedState shared;
-    TenSecondTrends trends{shared, dir, clock};
-
-    void writeValues(const QString& file, int from, int to) {
-        QList<Record> records;
-        for (int v = from; v <= to; ++v)
-            records << Record{Field::Text("07/03/2026"), Field::Text("14:00:00"), Field::Number(v)};
-        dir.writeRecords(file, records);
-    }
-    QList<TrendRecord> records(const QString& file) { return readTrendRecords(tmp.contents(file), 1000); }
-};
-
-}  // namespace
+using Rig = kelvora::testing::TrendRig;
 
 TEST(TenSecondTrends, AFullFileDropsItsOldestAndTheRangeCoversTheSixtyBefore) {
     Rig r;
-    r.writeValues(files::A_AMPS_10sec, 1, 60);
+    r.fill(files::A_AMPS_10sec, 1, 60);
     r.shared.Cur_A_AMPS = 61;
     r.trends.Update_A_AMPS_10sec();
     const auto records = r.records(files::A_AMPS_10sec);
@@ -54,7 +36,7 @@ TEST(TenSecondTrends, AMissingFileGivesFiftyNineBlankRecordsAndTheNewOne) {
 
 TEST(TenSecondTrends, NoVoltageLeavesTheVoltageFileAndRangeButRecordsTheCurrents) {
     Rig r;
-    r.writeValues(files::VAC_10sec, 101, 160);
+    r.fill(files::VAC_10sec, 101, 160);
     const QByteArray before = r.tmp.contents(files::VAC_10sec);
     r.trends.VAC_10sec = {125, 118};
     r.shared.Cur_VAC = 0;

@@ -10,6 +10,7 @@
 #include "common/records.h"
 #include "support/fakes.h"
 #include "support/started.h"
+#include "support/trendrig.h"
 #include "support/widgets.h"
 
 #include <QLabel>
@@ -24,26 +25,8 @@ using kelvora::testing::TempDataDir;
 
 namespace {
 
-struct TrendRig {
-    TempDataDir tmp;
-    DataDir dir{tmp.path()};
-    ManualClock clock{QDateTime(QDate(2026, 7, 3), QTime(14, 5, 9))};
-    SharedState shared;
-    TenSecondTrends trends{shared, dir, clock};
-
-    // A full trend file of values from..to in even steps.
-    void fill(const QString& file, double from, double to) {
-        QList<Record> records;
-        for (int i = 0; i < 60; ++i)
-            records << Record{Field::Text("07/03/2026"), Field::Text(QStringLiteral("14:%1:00").arg(i, 2, 10, QChar(u'0'))),
-                              Field::Number(from + (to - from) * i / 59)};
-        dir.writeRecords(file, records);
-    }
-    // One ten-second update, which sets the window's max and min as the app does.
-    void update(double vac, double a, double b, double kw) {
-        shared.Cur_VAC = vac, shared.Cur_A_AMPS = a, shared.Cur_B_AMPS = b, shared.Cur_KW = kw;
-        trends.Current_Trend_Update();
-    }
+// The rig of the trend tests, with the window that shows them.
+struct TrendWindowRig : kelvora::testing::TrendRig {
     std::unique_ptr<CurrentTrendWindow> open() {
         return std::make_unique<CurrentTrendWindow>(dir, shared, trends, clock);
     }
@@ -54,7 +37,7 @@ QString text1(QWidget& w) { return child<QLineEdit>(w, "Text1")->text(); }
 }  // namespace
 
 TEST(CurrentTrend, EachQuantityButtonChartsItsFileWithItsAxisRuleThenPrintAndExit) {
-    TrendRig r;
+    TrendWindowRig r;
     r.fill(files::VAC_10sec, 118, 125);
     r.fill(files::A_AMPS_10sec, 2, 5);
     r.fill(files::B_AMPS_10sec, 0.5, 7.5);
@@ -89,7 +72,7 @@ TEST(CurrentTrend, EachQuantityButtonChartsItsFileWithItsAxisRuleThenPrintAndExi
 }
 
 TEST(CurrentTrend, WithoutVoltageTheVoltageButtonSaysSoAndTheShownQuantityKeepsRefreshing) {
-    TrendRig r;
+    TrendWindowRig r;
     r.fill(files::VAC_10sec, 118, 125);  // VAC max 125
     r.fill(files::KW_10sec, 1.2, 3.4);
     r.update(121, 0, 0, 2);
@@ -112,7 +95,7 @@ TEST(CurrentTrend, WithoutVoltageTheVoltageButtonSaysSoAndTheShownQuantityKeepsR
 }
 
 TEST(CurrentTrend, BeforeTheFirstUpdateTheScaleFitsThePointsInsteadOfTurningUpsideDown) {
-    TrendRig r;
+    TrendWindowRig r;
     QList<Record> records(60, Record{Field::Text("07/03/2026"), Field::Text("14:00:00"), Field::Number(4)});
     r.dir.writeRecords(files::A_AMPS_10sec, records);
     auto w = r.open();  // the window's range is still max 0, min 1000
@@ -122,7 +105,7 @@ TEST(CurrentTrend, BeforeTheFirstUpdateTheScaleFitsThePointsInsteadOfTurningUpsi
 }
 
 TEST(CurrentTrend, AShortFileKeepsTheFiguresAndTheOlderPoints) {
-    TrendRig r;
+    TrendWindowRig r;
     r.fill(files::A_AMPS_10sec, 10, 69);
     r.update(0, 121.5, 0, 0);
     auto w = r.open();
