@@ -10,7 +10,6 @@
 #include "ui/chartservice.h"
 #include "ui/waveformpanel.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -20,16 +19,6 @@
 namespace {
 
 using namespace kelvora;
-
-// The widget benchmarks need an application; made once, on the offscreen platform.
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "bench_live";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
 
 void BM_TrendStep(benchmark::State& s) {
     QTemporaryDir tmp;
@@ -69,7 +58,6 @@ BENCHMARK(BM_WaveformRead)->Unit(benchmark::kMicrosecond);
 
 // The same with the two charts of the Current tab replotting.
 void BM_WaveformReadAndPlot(benchmark::State& s) {
-    ensureApplication();
     QTemporaryDir tmp;
     const DataDir dir(tmp.path(), files::displayOnly());
     writeWaveFiles(dir);
@@ -93,7 +81,6 @@ QList<ChartPoint> history(int n) {
 }
 
 void BM_HistoryChartLoad(benchmark::State& s) {
-    ensureApplication();
     ChartView chart;
     chart.resize(1000, 500);
     const QList<ChartPoint> points = history(20160);
@@ -102,7 +89,6 @@ void BM_HistoryChartLoad(benchmark::State& s) {
 BENCHMARK(BM_HistoryChartLoad)->Unit(benchmark::kMillisecond);
 
 void BM_HistoryChartLoadAndDraw(benchmark::State& s) {
-    ensureApplication();
     ChartView chart;
     chart.resize(1000, 500);
     const QList<ChartPoint> points = history(20160);
@@ -114,5 +100,3 @@ void BM_HistoryChartLoadAndDraw(benchmark::State& s) {
 BENCHMARK(BM_HistoryChartLoadAndDraw)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();
