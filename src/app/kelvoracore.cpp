@@ -127,9 +127,7 @@ void KelvoraCore::loadAverages() {
         if (reader.atEnd()) return;
         // The rollovers write the cost averages as shown, with their dollar
         // sign ("$8.5"); the number follows the sign.
-        QString text = reader.next().trimmed();
-        if (text.startsWith(u'$')) text.remove(0, 1);
-        fields_.setText(arrayName("Text100", s.field), formatNumber(numericValue(text), s.pattern));
+        fields_.setText(arrayName("Text100", s.field), formatNumber(moneyValue(reader.next()), s.pattern));
     }
 }
 

@@ -57,4 +57,10 @@ double numericValue(QStringView text) {
     return std::isfinite(v) ? v : 0.0;
 }
 
+double moneyValue(QStringView text) {
+    text = text.trimmed();
+    if (text.startsWith(u'$')) text = text.mid(1);
+    return numericValue(text);
+}
+
 }  // namespace kelvora

@@ -8,6 +8,10 @@ namespace kelvora {
 // separator, and a text that does not start with a number counts as 0.
 double numericValue(QStringView text);
 
+// The value of an amount as the program shows it: "$8.5" -> 8.5; a text
+// without the dollar sign reads as numericValue does.
+double moneyValue(QStringView text);
+
 // True when the text starts with a decimal number (so numericValue means something).
 bool startsWithNumber(QStringView text);
 

@@ -38,7 +38,8 @@ Needle needleFor(double width, double height, const NeedleScale& scale, double v
 std::optional<MeterReading> readMeterKws(const DataDir& dir) {
     const auto fields = dir.readRecords(files::MeterKWS);
     if (!fields || fields->size() < 10) return std::nullopt;
-    const auto number = [&](int i) { return numericValue(fields->at(i - 1)); };
+    // The average costs come as shown on the Current tab, with their dollar sign.
+    const auto number = [&](int i) { return moneyValue(fields->at(i - 1)); };
     MeterReading m;
     m.kwNeedle = roundHalfEven(number(1));
     m.ampsNeedle = roundHalfEven(number(2));
