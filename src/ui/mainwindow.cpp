@@ -425,13 +425,14 @@ void MainWindow::showWindow(const QString& button) {
 }
 
 void MainWindow::toggleMeter() {
-    meterToggle_ += 1;
-    if (meterToggle_ == 1) {
-        showWindow(QStringLiteral("CMD_Meter"));
+    // Whether the meter shows decides, not a count of clicks: a meter closed
+    // from its own window opens again with the next click.
+    QWidget* meter = windows_.value(QStringLiteral("CMD_Meter"));
+    if (meter && meter->isVisible()) {
+        meter->close();
         return;
     }
-    meterToggle_ = 0;
-    if (QWidget* meter = windows_.value(QStringLiteral("CMD_Meter"))) meter->close();
+    showWindow(QStringLiteral("CMD_Meter"));
 }
 
 void MainWindow::openUserManual() {

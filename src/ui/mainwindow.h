@@ -75,7 +75,6 @@ private:
     std::array<QWidget*, 3> setupColumns_{};
     QHash<QString, WindowFactory> factories_;
     QHash<QString, QPointer<QWidget>> windows_;
-    int meterToggle_ = 0;
     DocumentOpener openDocument_;
 };
 

@@ -149,6 +149,11 @@ TEST(MainWindow, WindowButtonsOpenOnceAndMeterToggles) {
     meter->click();
     EXPECT_EQ(created, 3);  // the third click makes it anew
     EXPECT_TRUE(last->isVisible());
+    last->close();  // closed from the meter window itself
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    meter->click();
+    EXPECT_EQ(created, 4);  // one click opens it again
+    EXPECT_TRUE(last->isVisible());
 
     // A factory that makes no window is survived, click after click.
     w.window.setWindowFactory("CMD_KW_History_Trend", [](QWidget*) -> QWidget* { return nullptr; });
