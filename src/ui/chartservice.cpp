@@ -298,16 +298,17 @@ void ChartView::loadCategoryLabels() {
     for (const auto& [label, position] : wanted) x->append(label, position);
 }
 
-// No more labels than the plot's width takes without cutting them short
-// (the widest of the first, middle and last label stands for all).
+// No more labels than the plot's width takes without cutting them short.
+// The longest label stands for all: measuring each of 20,160 would cost more
+// than the load, and stamps differ in length ("1/1/2026 1:00:00 AM",
+// "12/31/2026 11:00:00 PM"), so no one row can stand for the others.
 int ChartView::labelsThatFit() const {
     if (labelLimit_ == 0 || rows_.isEmpty()) return 0;
     const QFontMetrics metrics(axes_->x->labelsFont());
-    int widest = 0;
-    for (qsizetype i : {qsizetype(0), rows_.size() / 2, rows_.size() - 1})
-        widest = std::max(widest, metrics.horizontalAdvance(rows_[i].label));
-    for (const Row& r : rows_)  // when those three are gaps, any label stands for all
-        if (widest == 0 && !r.label.isEmpty()) widest = metrics.horizontalAdvance(r.label);
+    const Row& longest = *std::max_element(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) {
+        return a.label.size() < b.label.size();
+    });
+    const int widest = metrics.horizontalAdvance(longest.label);
     const double plotWidth = chart_->plotArea().width() > 0 ? chart_->plotArea().width() : width() * 0.85;
     const int fit = int(plotWidth / (widest + 3 * metrics.averageCharWidth()));
     return std::clamp(fit, 1, labelLimit_);
