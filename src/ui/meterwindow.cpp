@@ -3,6 +3,7 @@
 #include "common/datadir.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -113,7 +114,15 @@ void Gauge::drawFace(QPainter& p) const {
 MeterWindow::MeterWindow(const DataDir& dir, QWidget* parent) : QWidget(parent), dir_(dir) {
     setObjectName(QStringLiteral("FRM_Meter"));
     setWindowTitle(tr("RT Meters"));
-    auto* layout = new QVBoxLayout(this);
+    // The labels and figures stay beside their dials: one column as wide as
+    // the dials are drawn, in the middle of a wider window.
+    column_ = new QWidget(this);
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addStretch(1);
+    outer->addWidget(column_, 100);
+    outer->addStretch(1);
+    auto* layout = new QVBoxLayout(column_);
 
     QLabel* heading = label(QStringLiteral("Label8"), tr("Hourly / Daily KWH"));
     QFont bold = heading->font();
@@ -158,6 +167,15 @@ MeterWindow::MeterWindow(const DataDir& dir, QWidget* parent) : QWidget(parent),
     timer1_->start();
     resize(280, 620);
     Timer1_Timer();
+}
+
+void MeterWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The dials get their height from the window's; at that height a dial is
+    // this wide, and the column no wider.
+    const int dialWidth = int(kw_->height() * kGaugeWidth / kGaugeHeight);
+    const QMargins m = column_->layout()->contentsMargins();
+    column_->setMaximumWidth(std::max(dialWidth, kw_->minimumWidth()) + m.left() + m.right());
 }
 
 QLabel* MeterWindow::label(const QString& name, const QString& text) {

@@ -50,10 +50,14 @@ public:
 
     void Timer1_Timer();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QLabel* label(const QString& name, const QString& text);
 
     const DataDir& dir_;
+    QWidget* column_ = nullptr;
     Gauge* kw_ = nullptr;
     Gauge* amps_ = nullptr;
     Gauge* volts_ = nullptr;
