@@ -64,6 +64,9 @@ void BM_WaveformReadAndPlot(benchmark::State& s) {
     Waveforms w(dir);
     WaveformPanel panel(w);
     panel.resize(900, 260);
+    panel.show();  // hidden charts are not replotted
+    w.Update_WaveForms();
+    QCoreApplication::processEvents();  // the first paint loads the fonts
     for (auto _ : s) {
         w.Update_WaveForms();
         QCoreApplication::processEvents();

@@ -55,7 +55,18 @@ WaveformPanel::WaveformPanel(Waveforms& waveforms, QWidget* parent) : QWidget(pa
     connect(&waveforms_, &Waveforms::updated, this, &WaveformPanel::Plot_WaveForms);
 }
 
+bool WaveformPanel::seen() const { return isVisible() && !window()->isMinimized(); }
+
+void WaveformPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) Plot_WaveForms();
+}
+
 void WaveformPanel::Plot_WaveForms() {
+    // Two charts redrawn every two seconds cost more than all else the
+    // program does while it runs; unseen, they wait.
+    stale_ = !seen();
+    if (stale_) return;
     plot(*vac_, waveforms_.VAC_Wave(), 0, 0, 500);
     plot(*amps_, waveforms_.A_AMP_Wave(), 0, 400, 0);
 }

@@ -171,5 +171,17 @@ TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsBothWaveforms) {
     tmp.dir().writeWhole(files::VAC_WAVE, wave);
     tmp.dir().writeWhole(files::A_AMP_WAVE, wave);
     started.core.waveforms().Update_WaveForms();
-    EXPECT_EQ(vac->points().size(), 25);
+    EXPECT_TRUE(vac->points().isEmpty());  // nobody sees them yet
+    window.show();
+    EXPECT_EQ(vac->points().size(), 25);  // caught up as they show
+    EXPECT_EQ(amps->points().size(), 25);
+
+    // On another tab the charts wait, and catch up when their tab comes back.
+    auto* tabs = child<QTabWidget>(window, "SSTab1");
+    tabs->setCurrentIndex(1);
+    tmp.dir().writeWhole(files::VAC_WAVE, QByteArray("5\r\n").repeated(25));
+    started.core.waveforms().Update_WaveForms();
+    EXPECT_EQ(vac->points().first().value, -170);
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(vac->points().first().value, 5);
 }
