@@ -1,3 +1,5 @@
+#include "common/heap.h"
+
 #include <gtest/gtest.h>
 #ifdef KELVORA_WIDGET_TESTS
 #include <QApplication>
@@ -10,6 +12,7 @@ using TestApplication = QGuiApplication;
 // The offscreen platform keeps every test off any display; only the window
 // tests get a widget application.
 int main(int argc, char** argv) {
+    kelvora::keepFileBuffersInHeap();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

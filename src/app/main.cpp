@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
+#include "common/heap.h"
 #include "ui/appwindows.h"
 #include "ui/mainwindow.h"
 
@@ -39,6 +40,7 @@ int initializeOnly(const QString& dataDir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kelvora::keepFileBuffersInHeap();
     const CommandLine cl = parseCommandLine(argumentsOf(argc, argv));
     switch (cl.action) {
     case CommandLine::Action::Help:

@@ -1,5 +1,6 @@
 // kelvora-demo-house: a data directory as Kelvora leaves it after watching the
 // simulator's household for a while (14 days unless told otherwise).
+#include "common/heap.h"
 #include "demohouse.h"
 
 #include <QCommandLineParser>
@@ -8,6 +9,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    kelvora::keepFileBuffersInHeap();
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
