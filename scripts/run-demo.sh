@@ -105,7 +105,7 @@ mkdir -p "$data"
 if [ ! -f "$settings" ]; then
     if [ -x "$demo" ]; then
         days="${DEMO_DAYS:-14}"
-        echo "run-demo: recording $days days of a demo house into $data (once; a few minutes for 14)"
+        echo "run-demo: recording $days days of a demo house into $data (once; about two minutes for 14)"
         "$demo" --data-dir "$data" --days "$days" ||
             echo "run-demo: the demo house could not be recorded; starting with empty data" >&2
     fi
