@@ -41,8 +41,10 @@ int Scheduler::msUntilNextSecondTick(const QTime& now) {
 void Scheduler::armTimer1() { timer1_.start(msUntilNextSecondTick(clock_.now().time())); }
 
 void Scheduler::Timer1_Timer() {
-    runSecondTick();
+    // Armed before the tick runs: a tick that waits for the serial server
+    // lets the next seconds tick inside its wait, so the clock never stalls.
     armTimer1();
+    runSecondTick();
 }
 
 void Scheduler::runSecondTick() {
@@ -52,10 +54,16 @@ void Scheduler::runSecondTick() {
         runMinuteConsumers();
         link_.superviseConnection();
     } catch (const std::exception& e) {
-        // The rest of the tick is skipped; the status shows the socket's state.
-        qWarning("One-second tick failed: %s", e.what());
-        fields_.setText(QStringLiteral("Text101"), MeterLink::noConnectionText(link_.socketState()));
+        secondTickFailed(e.what());
+    } catch (...) {
+        secondTickFailed("unknown exception");
     }
+}
+
+void Scheduler::secondTickFailed(const char* why) {
+    // The rest of the tick is skipped; the status shows the socket's state.
+    qWarning("One-second tick failed: %s", why);
+    fields_.setText(QStringLiteral("Text101"), MeterLink::noConnectionText(link_.socketState()));
 }
 
 void Scheduler::runBoundaryChecks() {
@@ -89,6 +97,8 @@ void Scheduler::Timer2_Timer() {
         // One failing step must not stop the chain for good: the rest of this
         // tick is skipped and the next tick runs as usual.
         qWarning("Processing tick failed: %s", e.what());
+    } catch (...) {
+        qWarning("Processing tick failed: unknown exception");
     }
     armTimer2();
 }

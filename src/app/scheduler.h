@@ -75,6 +75,7 @@ private:
         std::function<void()> step;
     };
     void runSecondTick();
+    void secondTickFailed(const char* why);
     void armTimer1();
     void showDateAndTime();
     void countHour();

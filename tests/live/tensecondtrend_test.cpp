@@ -32,6 +32,7 @@ TEST(TenSecondTrends, AMissingFileGivesFiftyNineBlankRecordsAndTheNewOne) {
     EXPECT_TRUE(file.endsWith(",,0\r\n\"07/03/2026\",\"14:05:09\",1.5\r\n")) << file.right(60).toStdString();
     EXPECT_EQ(file.count('\n'), 60);
     EXPECT_EQ(r.trends.KW_10sec.max, 1.5);
+    EXPECT_EQ(r.trends.KW_10sec.min, 0);  // the blank records count as zeros
 }
 
 TEST(TenSecondTrends, NoVoltageLeavesTheVoltageFileAndRangeButRecordsTheCurrents) {
