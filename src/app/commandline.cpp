@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <algorithm>
+#include <optional>
 
 namespace kelvora {
 
@@ -28,7 +29,16 @@ bool parseServer(const QString& text, CommandLine& cl) {
 CommandLine parseCommandLine(const QStringList& args) {
     CommandLine cl;
     for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
+        // "--name=value" and "--name value" are the same option.
+        QString a = args[i];
+        std::optional<QString> inlineValue;
+        if (const qsizetype eq = a.indexOf(u'='); a.startsWith(QLatin1String("--")) && eq > 2) {
+            inlineValue = a.mid(eq + 1);
+            a.truncate(eq);
+        }
+        const bool takesValue = a == QLatin1String("--data-dir") || a == QLatin1String("--server") ||
+                                a == QLatin1String("--mqtt");
+        if (takesValue && !inlineValue && i + 1 < args.size()) inlineValue = args[++i];
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             cl.action = CommandLine::Action::Help;
             return cl;
@@ -37,24 +47,19 @@ CommandLine parseCommandLine(const QStringList& args) {
             cl.action = CommandLine::Action::Version;
             return cl;
         }
-        if (a == QLatin1String("--initialize")) {
+        if (a == QLatin1String("--initialize") && !inlineValue) {
             cl.action = CommandLine::Action::Initialize;
-        } else if (a == QLatin1String("--data-dir") && i + 1 < args.size()) {
-            cl.dataDir = args[++i];
-        } else if (a.startsWith(QLatin1String("--data-dir="))) {
-            cl.dataDir = a.mid(11);
-        } else if (a == QLatin1String("--user-data")) {
+        } else if (a == QLatin1String("--user-data") && !inlineValue) {
             cl.userData = true;
-        } else if (a == QLatin1String("--server") && i + 1 < args.size()) {
-            if (!parseServer(args[++i], cl)) return cl;
-        } else if (a == QLatin1String("--mqtt") && i + 1 < args.size()) {
-            cl.mqttUrl = args[++i];
+        } else if (takesValue && inlineValue) {
+            if (a == QLatin1String("--data-dir")) cl.dataDir = *inlineValue;
+            else if (a == QLatin1String("--mqtt")) cl.mqttUrl = *inlineValue;
+            else if (!parseServer(*inlineValue, cl)) return cl;
         } else {
+            // Only the option's name: a value may hold a password.
             cl.action = CommandLine::Action::Error;
-            cl.error = a == QLatin1String("--data-dir") || a == QLatin1String("--server") ||
-                                   a == QLatin1String("--mqtt")
-                           ? QStringLiteral("%1 needs a value").arg(a)
-                           : QStringLiteral("unknown option: %1").arg(a);
+            cl.error = takesValue ? QStringLiteral("%1 needs a value").arg(a)
+                                  : QStringLiteral("unknown option: %1").arg(a);
             return cl;
         }
     }
