@@ -6,6 +6,8 @@
 #include "common/timestamp.h"
 #include "history/historyfile.h"
 
+#include <QScopeGuard>
+
 namespace kelvora {
 
 HistoryUpdate::HistoryUpdate(const HistoryQuantity& quantity, SharedState& shared, WindowState& windows,
@@ -44,6 +46,9 @@ void HistoryUpdate::readMinuteValue() {
 // cannot be written keeps what it holds, and the others go on.
 void HistoryUpdate::Update_History_Windows(std::optional<int> period) {
     WindowState::HistoryBusy& busy = windows_.*quantity_.busy;
+    // Cleared however the step ends: a flag left set would keep the window's
+    // period buttons dead for the rest of the run.
+    const auto clearBusy = qScopeGuard([&busy] { busy.fill(0); });
     const QByteArray stampBytes = Hist_Stamp_.toUtf8();
     const QByteArray valueBytes = Hist_Value_.toLatin1();
     QList<DataDir::WholeFile> batch;
@@ -76,7 +81,6 @@ void HistoryUpdate::Update_History_Windows(std::optional<int> period) {
             windows_.announceRewritten(batch[b].name);
         }
     }
-    busy.fill(0);
 }
 
 }  // namespace kelvora

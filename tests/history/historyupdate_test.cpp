@@ -6,6 +6,7 @@
 #include "support/started.h"
 
 #include <QDir>
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -138,6 +139,18 @@ TEST(HistoryUpdate, OnlyTheFileOfThePeriodShownIsAnnounced) {
         r.minute();
         EXPECT_EQ(announced.files, c.announced);
     }
+}
+
+TEST(HistoryUpdate, AFailingReloadLeavesNoFileMarkedBusy) {
+    Recorder r;
+    r.setMinuteFile("\"1\"\r\n");
+    r.windows.KW_Hist_Period = 4;
+    r.windows.setOpen(kw().window, true);
+    QObject context;
+    QObject::connect(&r.windows, &WindowState::fileRewritten, &context,
+                     [](const QString&) { throw std::runtime_error("window gone"); });
+    EXPECT_THROW(r.minute(), std::runtime_error);
+    EXPECT_EQ(r.windows.KW_Hist_Busy, WindowState::HistoryBusy{});
 }
 
 // The files of one quantity are its own: the phase A history writes only the
