@@ -15,11 +15,14 @@ struct Sensor {
     const char* name;
     const char* unit;    // empty: none
     const char* deviceClass;
-    const char* stateClass;
+    const char* stateClass;  // empty: none
 };
 
-// Month-to-date totals fall to zero each month, so only the lifetime energy
-// is total_increasing (what the energy dashboard takes).
+// The hub reads a fall of a total_increasing sensor as a new meter cycle, so
+// the month-to-date energy, which falls to zero each month, is one too; the
+// lifetime energy is the one for the energy dashboard. A monetary sensor may
+// only be a plain total, which would count the monthly fall as negative cost:
+// the month's cost goes without a state class.
 constexpr Sensor kSensors[] = {
     {"voltage", "Line voltage", "V", "voltage", "measurement"},
     {"current_a", "Phase A current", "A", "current", "measurement"},
@@ -27,8 +30,8 @@ constexpr Sensor kSensors[] = {
     {"current", "Total current", "A", "current", "measurement"},
     {"power", "Power", "W", "power", "measurement"},
     {"power_factor", "Power factor", "", "power_factor", "measurement"},
-    {"energy_month", "Energy this month", "kWh", "energy", "total"},
-    {"cost_month", "Cost this month", "USD", "monetary", "total"},
+    {"energy_month", "Energy this month", "kWh", "energy", "total_increasing"},
+    {"cost_month", "Cost this month", "USD", "monetary", ""},
     {"energy_total", "Energy", "kWh", "energy", "total_increasing"},
 };
 
@@ -57,8 +60,8 @@ QByteArray config(const MqttSettings& s, const Sensor& sensor) {
                   {QStringLiteral("value_template"), QStringLiteral("{{ value_json.%1 }}").arg(object)},
                   {QStringLiteral("availability_topic"), availabilityTopic(s)},
                   {QStringLiteral("device_class"), QLatin1String(sensor.deviceClass)},
-                  {QStringLiteral("state_class"), QLatin1String(sensor.stateClass)},
                   {QStringLiteral("device"), device(s)}};
+    if (*sensor.stateClass) c.insert(QStringLiteral("state_class"), QLatin1String(sensor.stateClass));
     if (*sensor.unit) c.insert(QStringLiteral("unit_of_measurement"), QLatin1String(sensor.unit));
     return QJsonDocument(c).toJson(QJsonDocument::Compact);
 }

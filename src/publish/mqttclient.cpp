@@ -12,13 +12,14 @@ MqttClient::MqttClient(QObject* parent)
         mosquitto_lib_init();
         qRegisterMetaType<kelvora::MqttState>();
     });
-    thread_.setObjectName(QStringLiteral("mqtt"));
+    thread_->setObjectName(QStringLiteral("mqtt"));
+    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
     session_ = new MqttSession(MqttSession::Mode::Publish, mailbox_);
     probe_ = new MqttSession(MqttSession::Mode::Probe, std::make_shared<MqttMailbox>());
-    session_->moveToThread(&thread_);
-    probe_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, session_, &QObject::deleteLater);
-    connect(&thread_, &QThread::finished, probe_, &QObject::deleteLater);
+    session_->moveToThread(thread_);
+    probe_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, session_, &QObject::deleteLater);
+    connect(thread_, &QThread::finished, probe_, &QObject::deleteLater);
     connect(session_, &MqttSession::stateChanged, this, [this](MqttState state, const QString& text) {
         if (state_ == MqttState::Idle) return;  // reported on its way before the stop
         state_ = state;
@@ -26,12 +27,19 @@ MqttClient::MqttClient(QObject* parent)
         Q_EMIT stateChanged(state, text);
     });
     connect(probe_, &MqttSession::probeFinished, this, &MqttClient::probeFinished);
-    thread_.start();
+    thread_->start();
 }
 
 MqttClient::~MqttClient() {
-    thread_.quit();
-    thread_.wait();
+    thread_->quit();
+    if (thread_->wait(QDeadlineTimer(kExitWaitMs))) {
+        delete thread_;
+        return;
+    }
+    // The library looks the broker's host up in a call that cannot be cut
+    // short; closing the program does not wait for a slow name server. The
+    // thread ends on its own, or with the process.
+    qWarning("The MQTT connection is still busy; Kelvora does not wait for it");
 }
 
 void MqttClient::start(const MqttSettings& settings, const QList<MqttMessage>& birth, const MqttMessage& will) {

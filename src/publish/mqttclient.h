@@ -36,7 +36,8 @@ Q_SIGNALS:
     void probeFinished(bool ok, const QString& text);
 
 private:
-    QThread thread_;
+    static constexpr int kExitWaitMs = 3000;
+    QThread* thread_ = new QThread;  // outlives this when its work does not end in time
     std::shared_ptr<MqttMailbox> mailbox_;
     MqttSession* session_ = nullptr;
     MqttSession* probe_ = nullptr;

@@ -207,11 +207,14 @@ void MqttSession::fail(const QString& reason) {
 void MqttSession::closeConnection() {
     misc_.stop();
     connectTimeout_.stop();
-    // The notifiers go before the socket they watch.
-    delete reader_;
-    reader_ = nullptr;
-    delete writer_;
-    writer_ = nullptr;
+    // The notifiers stop watching before the socket closes; they are deleted
+    // later, since this may run inside one of their own signals.
+    for (QSocketNotifier** notifier : {&reader_, &writer_}) {
+        if (!*notifier) continue;
+        (*notifier)->setEnabled(false);
+        (*notifier)->deleteLater();
+        *notifier = nullptr;
+    }
     connected_ = false;
     if (mosq_) {
         mosquitto_destroy(mosq_);

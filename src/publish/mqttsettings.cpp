@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QUrl>
+#include <utility>
 
 namespace kelvora {
 namespace {
@@ -62,7 +63,20 @@ MqttSettings readMqttSettings(const DataDir& dir) {
     return s;
 }
 
+QString unsavableMqttText(const MqttSettings& s) {
+    const std::pair<const QString&, const QString&> texts[] = {
+        {kHost, s.host},         {kUser, s.user},
+        {kPassword, s.password}, {kCaFile, s.caFile},
+        {kTopicPrefix, s.topicPrefix}, {kDiscoveryPrefix, s.discoveryPrefix}};
+    for (const auto& [label, text] : texts)
+        if (text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n')) return label;
+    return QString();
+}
+
 bool saveMqttSettings(const DataDir& dir, const MqttSettings& s) {
+    // A password saved without its quote would be refused by the broker
+    // with no hint why: refuse it here instead.
+    if (!unsavableMqttText(s).isEmpty()) return false;
     const auto pair = [](const QString& label, const QString& value) {
         return Record{Field::Text(label), Field::Text(value)};
     };

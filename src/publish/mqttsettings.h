@@ -35,7 +35,11 @@ inline constexpr quint16 kMqttTlsPort = 8883;
 // defaults, so the file may gain values later.
 MqttSettings readMqttSettings(const DataDir& dir);
 // Written synced and readable by the owner only (it holds the password).
+// False, and nothing written, when a text holds what the file cannot keep.
 bool saveMqttSettings(const DataDir& dir, const MqttSettings& settings);
+// The first text of the settings that holds a double quote or a line break,
+// which the file cannot keep ("password"); empty when there is none.
+QString unsavableMqttText(const MqttSettings& settings);
 // A new node id: "kelvora_" and twelve hex digits.
 QString newNodeId();
 

@@ -112,6 +112,10 @@ bool MqttPanel::typed(MqttSettings& s) {
     s.topicPrefix = topicPrefix_->text().isEmpty() ? defaults.topicPrefix : topicPrefix_->text();
     s.discoveryPrefix = discoveryPrefix_->text().isEmpty() ? defaults.discoveryPrefix : discoveryPrefix_->text();
     s.discovery = discovery_->isChecked();
+    if (const QString field = unsavableMqttText(s); !field.isEmpty()) {
+        testResult_->setText(tr("The %1 cannot hold a double quote (\") or a line break.").arg(field));
+        return false;
+    }
     return true;
 }
 

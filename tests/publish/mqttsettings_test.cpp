@@ -51,7 +51,7 @@ TEST(MqttSettings, SavedForTheOwnerOnlyAndReadBack) {
     s.host = QStringLiteral("hub.lan");
     s.port = 8883;
     s.user = QStringLiteral("ha");
-    s.password = QStringLiteral(" pa,ss\"word ");
+    s.password = QStringLiteral(" pa,ss word ");
     s.tls = true;
     s.caFile = QStringLiteral("/etc/ssl/hub.pem");
     s.topicPrefix = QStringLiteral("house");
@@ -62,10 +62,12 @@ TEST(MqttSettings, SavedForTheOwnerOnlyAndReadBack) {
     const auto perms = QFile::permissions(tmp.dir().filePath(files::MqttSetup));
     EXPECT_EQ(perms & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
     MqttSettings back = readMqttSettings(tmp.dir());
-    // The record writer leaves quotes out of text fields.
-    s.password = QStringLiteral(" pa,ssword ");
     EXPECT_EQ(back, s);
     EXPECT_TRUE(back.nodeId.startsWith(QLatin1String("kelvora_")));
+    // A quote cannot be kept: the save is refused rather than the password changed.
+    s.password = QStringLiteral("pa\"ss");
+    EXPECT_FALSE(saveMqttSettings(tmp.dir(), s));
+    EXPECT_EQ(readMqttSettings(tmp.dir()), back);
 }
 
 TEST(MqttSettings, MissingOrDamagedFileGivesTheDefaults) {

@@ -54,6 +54,11 @@ TEST(MqttPanel, SitsOnTheSetUpTabHidesThePasswordAndRefusesABadPort) {
             EXPECT_TRUE(p.said("mqttTestResult").contains("1 to 65535")) << port << button;
         }
     }
+    p.type("mqttPort", QStringLiteral("1883"));
+    p.type("mqttPassword", QStringLiteral("pa\"ss"));
+    p.find<QPushButton>("CMD_MQTT_Save")->click();
+    EXPECT_TRUE(p.said("mqttTestResult").contains("password cannot hold a double quote"))
+        << p.said("mqttTestResult").toStdString();
     EXPECT_FALSE(p.tmp.dir().exists(files::MqttSetup));
 }
 
