@@ -41,6 +41,9 @@ bool DataDir::writeSynced(const QString& name, const QByteArray& content, bool o
         file.cancelWriting();
         return false;
     }
+    // Without it a power cut could bring the old file back, and with it a
+    // total already counted.
+    syncDirectory();
     return true;
 }
 

@@ -51,6 +51,8 @@ public:
 private:
     bool writeSynced(const QString& name, const QByteArray& content, bool ownerOnly = false) const;
     bool writeUnsynced(const QString& name, const QByteArray& content) const;
+    // A file renamed into place is on disk only once its directory is.
+    void syncDirectory() const;
 
     QString path_;
     QSet<QString> displayOnly_;

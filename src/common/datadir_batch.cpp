@@ -73,14 +73,15 @@ void writeTemp(Pending& p, const QByteArray& content) {
     if (!p.ok) fail(p, "write");
 }
 
-void syncDirectory(const QByteArray& dir) {
+}  // namespace
+
+void DataDir::syncDirectory() const {
+    const QByteArray dir = QFile::encodeName(path_);
     const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     if (::fsync(fd) != 0) qWarning("Cannot sync the directory %s: %s", dir.constData(), std::strerror(errno));
     ::close(fd);
 }
-
-}  // namespace
 
 QList<bool> DataDir::writeBatch(const QList<WholeFile>& batch) const {
     QList<Pending> pending(batch.size());
@@ -117,11 +118,13 @@ QList<bool> DataDir::writeBatch(const QList<WholeFile>& batch) const {
         renamedSynced = renamedSynced || p.synced;
     }
     // The new names are on disk only once the directory is.
-    if (renamedSynced) syncDirectory(QFile::encodeName(path_));
+    if (renamedSynced) syncDirectory();
     return replaced;
 }
 
 #else
+
+void DataDir::syncDirectory() const {}
 
 QList<bool> DataDir::writeBatch(const QList<WholeFile>& batch) const {
     QList<bool> replaced;

@@ -117,9 +117,20 @@ PrintOutcome printChart(ChartView& chart, const PrintJob& job) {
     return out;
 }
 
+namespace {
+
+// A text field as spreadsheets read it: quoted, an inner quote doubled.
+QByteArray csvText(const QString& text) {
+    QString quoted = text;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return '"' + quoted.toUtf8() + '"';
+}
+
+}  // namespace
+
 QByteArray chartCsv(const QList<ChartPoint>& points, const QString& labelHeader, const QString& valueHeader) {
-    QByteArray csv = recordLine({Field::Text(labelHeader), Field::Text(valueHeader)});
-    for (const ChartPoint& p : points) csv += recordLine({Field::Text(p.label), Field::Number(p.value)});
+    QByteArray csv = csvText(labelHeader) + ',' + csvText(valueHeader) + "\r\n";
+    for (const ChartPoint& p : points) csv += csvText(p.label) + ',' + numberText(p.value).toLatin1() + "\r\n";
     return csv;
 }
 

@@ -114,7 +114,7 @@ TEST(ChartActions, ExportSavesThePointsShownUnderTheChartsTitles) {
     chart.setCategoryAxisTitle(QStringLiteral("Time (2 Minute)"));
     chart.setTitle(QStringLiteral("Current  KW  Trend"));
     QList<ChartPoint> points = pointsOneTo(60);
-    points[0].label = QStringLiteral("say \"hi\", 1");  // a quote would break the field
+    points[0].label = QStringLiteral("say \"hi\", 1");  // a quote is doubled, as spreadsheets read it
     chart.setPoints(points);
     ChartActions actions(chart, QStringLiteral("CurrentTrend"), tmp.path(), clock, &window);
     QString offered;
@@ -129,7 +129,7 @@ TEST(ChartActions, ExportSavesThePointsShownUnderTheChartsTitles) {
     const QList<QByteArray> lines = tmp.contents(QStringLiteral("out.csv")).split('\n');
     ASSERT_EQ(lines.size(), 62);  // 61 lines, each ended by CR LF
     EXPECT_EQ(lines[0], "\"Time (2 Minute)\",\"Current KW Trend\"\r");
-    EXPECT_EQ(lines[1], "\"say hi, 1\",0.5\r");
+    EXPECT_EQ(lines[1], "\"say \"\"hi\"\", 1\",0.5\r");
     EXPECT_EQ(lines[60], "\"12:00:00\",30\r");
     EXPECT_TRUE(actions.statusLine()->currentMessage().contains(QStringLiteral("60 points")));
 
