@@ -8,6 +8,8 @@
 #include "model/fieldmodel.h"
 #include "model/sharedstate.h"
 
+#include <utility>
+
 namespace kelvora {
 namespace {
 
@@ -87,6 +89,7 @@ bool DateRangeCalculator::CalcDateRange() {
         if (date) {
             total += value;
             fields_.setText(text1(10), QString::number(records));
+            QDate day = *date;
             while ((date = next())) {
                 if (date->daysTo(*end) < 0) {
                     showResults(total, records);
@@ -94,6 +97,9 @@ bool DateRangeCalculator::CalcDateRange() {
                     break;
                 }
                 total += value;
+                // The data initialisation fills the log with records of its
+                // own date and time: one day, however many records it has.
+                if (std::exchange(day, *date) == *date) continue;
                 fields_.setText(text1(10), QString::number(++records));
             }
         }

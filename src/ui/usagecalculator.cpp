@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace kelvora {
 
@@ -17,9 +18,11 @@ UsageCalculator::UsageCalculator(KelvoraCore& core, QWidget* parent)
     setObjectName(QStringLiteral("Frame_DateRange"));
     start_ = calendar(QStringLiteral("Calendar_Start"));
     end_ = calendar(QStringLiteral("Calendar_End"));
-    const QDate today = core_.clock().now().date();
-    start_->setSelectedDate(today.addDays(-30));
-    end_->setSelectedDate(today);
+    // The last day that has a record after it, so that the first "Get Data"
+    // with these dates gives a result.
+    const QDate yesterday = core_.clock().now().date().addDays(-1);
+    start_->setSelectedDate(yesterday.addDays(-30));
+    end_->setSelectedDate(yesterday);
     // A click picks a date, as Enter or a double click on it does.
     for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated}) {
         connect(start_, signal, this, [this](QDate d) { calc_.Calendar_Start_Click(d); });
@@ -27,8 +30,15 @@ UsageCalculator::UsageCalculator(KelvoraCore& core, QWidget* parent)
     }
 
     auto* calendars = new QGridLayout;
-    calendars->addWidget(new QLabel(tr("From the start of:")), 0, 0);
-    calendars->addWidget(new QLabel(tr("To the end of:")), 0, 1);
+    // A daily record is dated the midnight that ends its day: the dates
+    // picked are those of the records, each holding the day before it.
+    const QString recordDates = tr("A daily total is dated the midnight that ends its day,\n"
+                                   "so the record of a date holds the use of the day before it.");
+    for (auto [caption, column] : {std::pair{tr("Daily records dated from:"), 0}, std::pair{tr("to:"), 1}}) {
+        auto* label = new QLabel(caption);
+        label->setToolTip(recordDates);
+        calendars->addWidget(label, 0, column);
+    }
     calendars->addWidget(start_, 1, 0);
     calendars->addWidget(end_, 1, 1);
 
