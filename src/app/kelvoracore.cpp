@@ -4,6 +4,9 @@
 #include "common/numeric.h"
 #include "common/timestamp.h"
 #include "energy/initdata.h"
+#include "energy/kwhgraph.h"
+#include "energy/kwhrolling.h"
+#include "model/datafiles.h"
 
 namespace kelvora {
 namespace {
@@ -214,6 +217,17 @@ void KelvoraCore::initializeAllData() {
         qWarning("Not every data file could be created afresh in %s", qPrintable(dir_.path()));
     kwhAccounting_.startAfresh();
     tenSecondTrends_.reset();
+    // Open chart windows show the erased files, not what they held.
+    for (const QString& name : files::historyFiles()) {
+        windows_.History_File = name;  // the file a history window loads
+        windows_.announceRewritten(name);
+    }
+    if (windows_.Graph_Period != 0) {
+        const QString& shown = kwhGraph(windows_.Graph_Period).file;
+        LoadKwhFile(dir_, shown, windows_);  // the graph draws what this reads
+        windows_.announceRewritten(shown);
+        if (shown != files::KWHMonth) windows_.announceRewritten(files::KWHMonth);  // the year to date
+    }
 }
 
 bool KelvoraCore::CMD_SaveExit_Click() {

@@ -193,9 +193,11 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
 
     c.core.shared().Total_KWH_Saved = 55;
     c.core.kwhPeriods().Hour_KWH = Variant::Number(0.75);
-    c.tmp.dir().writeWhole(files::KWHhr, "kept\r\n");
+    c.writeRolling(files::KWHhr, hourStamp, [](int) { return "2.50"; });
+    const QByteArray kept = c.tmp.contents(files::KWHhr);
+    KwhHistoryTrend graphs(c.core);  // open on the hourly graph
     child<QPushButton>(panel, "CMD_Init_All_Data")->click();  // answered No
-    EXPECT_EQ(c.tmp.contents(files::KWHhr), QByteArray("kept\r\n"));
+    EXPECT_EQ(c.tmp.contents(files::KWHhr), kept);
     EXPECT_EQ(beeps, 0);
     yes = true;
     child<QPushButton>(panel, "CMD_Init_All_Data")->click();
@@ -203,6 +205,7 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     EXPECT_EQ(readFields(c.tmp.contents(files::KWHhr)).size(), 120);
     EXPECT_EQ(c.core.kwhPeriods().Hour_KWH.value(), 0);  // the erased hour is not written back
     EXPECT_EQ(c.core.shared().Total_KWH_Saved, 0);
+    EXPECT_EQ(graphs.chart().value(60), 0);  // the open graph shows the erased hours
 
     c.core.shared().Total_KWH_Saved = 12;
     c.core.fields().setText("Text100(6)", "12.0");

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -117,6 +118,42 @@ TEST(MainWindow, ShowsModelChangesAndSendsEditsAndClicksBack) {
     w.find<QPushButton>("CMD_Save_VAC")->click();
     EXPECT_EQ(w.core.shared().VAC_Cal_Request, 1);
     EXPECT_FALSE(w.find<QPushButton>("CMD_Save_VAC")->isEnabled());
+}
+
+// Each Set-Up button reaches its own step: a swapped name in the wiring shows here.
+TEST(MainWindow, SetUpButtonsEachDoTheirOwnStep) {
+    Window w;
+    SharedState& shared = w.core.shared();
+    int saveAndExit = 0;
+    QObject::connect(&w.window, &MainWindow::saveAndExitRequested, [&] { ++saveAndExit; });
+    const auto edit = [&](const char* field) {  // the first edit after start-up is ignored
+        w.core.fields().setText(field, "101");
+        w.core.fields().setText(field, "102");
+    };
+    const struct { const char* button; std::function<void()> before; std::function<bool()> done; } cases[] = {
+        {"CMD_CAL_A", [&] { edit("Text_A_Cal"); }, [&] { return shared.AAMPS_Cal_Request == 1; }},
+        {"CMD_CAL_B", [&] { edit("Text_B_Cal"); }, [&] { return shared.BAMPS_Cal_Request == 1; }},
+        {"CMD_A_Default", [] {}, [&] { return w.core.fields().text("Text_A_Cal") == "100.0"; }},
+        {"CMD_B_Default", [] {}, [&] { return w.core.fields().text("Text_B_Cal") == "100.0"; }},
+        {"CMD_Reset_PF",
+         [&] {  // one sample sets the highest and lowest power factor
+             shared.VAC_Reading = shared.A_AMPS_Reading = shared.B_AMPS_Reading = 100;
+             w.core.measurement().Calc_Real_Power();
+             EXPECT_GT(w.core.measurement().power().PF_Hi, 0);
+         },
+         [&] { return w.core.measurement().power().PF_Hi == 0 && w.core.measurement().power().PF_Lo == 2; }},
+        {"CMD_SaveExit", [&] { edit("Text5(0)"); }, [&] { return saveAndExit == 1; }},
+    };
+    for (const auto& c : cases) {
+        c.before();
+        auto* button = w.find<QPushButton>(c.button);
+        ASSERT_TRUE(button->isEnabled()) << c.button;
+        button->click();
+        EXPECT_TRUE(c.done()) << c.button;
+    }
+    // The mains options: 120 with a 240 V calibration voltage goes back to 240.
+    w.find<QRadioButton>("Option_120vac")->click();
+    EXPECT_TRUE(w.find<QRadioButton>("Option_240vac")->isChecked());
 }
 
 TEST(MainWindow, WindowButtonsOpenOnceAndMeterToggles) {
