@@ -281,8 +281,12 @@ void ChartView::loadCategoryLabels() {
     if (!labelled.isEmpty() && limit > 0) {
         // Labels at least this many rows apart do not run into each other.
         const int gap = (rowCount() + limit - 1) / limit;
+        // A label is centred on its row; one nearer an end of the axis than
+        // half its room would stand out past the axis, and Qt hides it.
+        const int margin = gap > 1 ? gap / 2 : 0;
         int last = 0;
         for (int row : labelled) {
+            if (row <= margin || row > rowCount() - margin) continue;
             if (!wanted.isEmpty() && row - last < gap) continue;
             last = row;
             // The axis wants distinct labels; an invisible suffix keeps equal
@@ -310,7 +314,9 @@ int ChartView::labelsThatFit() const {
     });
     const int widest = metrics.horizontalAdvance(longest.label);
     const double plotWidth = chart_->plotArea().width() > 0 ? chart_->plotArea().width() : width() * 0.85;
-    const int fit = int(plotWidth / (widest + 3 * metrics.averageCharWidth()));
+    // Qt gives each of n category labels the axis width over n + 1, less its
+    // padding, and cuts a longer label short.
+    const int fit = int(plotWidth / (widest + 3 * metrics.averageCharWidth())) - 1;
     return std::clamp(fit, 1, labelLimit_);
 }
 
