@@ -260,7 +260,9 @@ QWidget* MainWindow::buildCalcsTab() {
 
 QGroupBox* MainWindow::buildNetworkFrame() {
     auto* grid = fieldGrid();
-    addField(grid, 0, 0, tr("Serial server &host:"), QStringLiteral("Text5(0)"), true);
+    QLineEdit* host = addField(grid, 0, 0, tr("Serial server &host:"), QStringLiteral("Text5(0)"), true);
+    // Room for any IPv4 address in full.
+    host->setMinimumWidth(host->fontMetrics().horizontalAdvance(QStringLiteral("888.888.888.888")) + 16);
     addField(grid, 1, 0, tr("Serial server &port:"), QStringLiteral("Text5(1)"), true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(addButton(QStringLiteral("CMDConnect"), tr("Re-Connect")));

@@ -50,8 +50,8 @@ WaveformPanel::WaveformPanel(Waveforms& waveforms, QWidget* parent) : QWidget(pa
     amps_->setPenColor(0, 400, 0);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(framed(tr("Line voltage waveform (VAC)"), vac_));
-    layout->addWidget(framed(tr("Phase A current waveform (AMPS)"), amps_));
+    layout->addWidget(framed(tr("Line voltage waveform (raw samples)"), vac_));
+    layout->addWidget(framed(tr("Phase A current waveform (raw samples)"), amps_));
     connect(&waveforms_, &Waveforms::updated, this, &WaveformPanel::Plot_WaveForms);
 }
 

@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     }
     MainWindow window(core);
     addAppWindows(window, core);
-    window.resize(1000, 640);
+    window.resize(1100, 720);  // the size the app opens at
     window.show();
     settle(settleMs);
 
