@@ -167,24 +167,22 @@ TEST(HistoryUpdate, EachQuantityKeepsToItsOwnFiles) {
 }
 
 TEST(HistoryUpdate, ConsumersRunKwThenPhaseAThenPhaseBThenVoltage) {
-    TempDataDir tmp;
-    ManualClock clock;
-    kelvora::testing::StartedCore started(tmp.path(), clock);
-    const QList<int SharedState::*> flags = started.core.scheduler().minuteConsumerFlags();
+    kelvora::testing::StartedApp app;
+    const QList<int SharedState::*> flags = app.core.scheduler().minuteConsumerFlags();
     // The four histories, then the minute's energy.
     EXPECT_EQ(flags, (QList<int SharedState::*>{&SharedState::KW_1m_Ready, &SharedState::AAMP_1m_Ready,
                                                 &SharedState::BAMP_1m_Ready, &SharedState::VAC_1m_Ready,
                                                 &SharedState::KWH_1m_Ready}));
 
     // And one tick records all four.
-    WindowState& windows = started.core.windows();
+    WindowState& windows = app.core.windows();
     for (const HistoryQuantity& q : historyQuantities()) {
         windows.*q.period = 1;
         windows.setOpen(q.window, true);
-        started.core.dir().writeWhole(q.minuteFile, "\"5\"\r\n");
-        started.core.shared().*q.ready = 1;
+        app.core.dir().writeWhole(q.minuteFile, "\"5\"\r\n");
+        app.core.shared().*q.ready = 1;
     }
     Announced announced(windows);
-    started.core.scheduler().Timer1_Timer();
+    app.core.scheduler().Timer1_Timer();
     EXPECT_EQ(announced.files, QStringList({"1KWhr.dat", "1Ahr.dat", "1Bhr.dat", "1Vhr.dat"}));
 }

@@ -2,6 +2,7 @@
 // A core started in a data directory, connecting only to a loopback port: by
 // default one on which nothing listens (the start-up connect is refused at once).
 #include "app/kelvoracore.h"
+#include "support/fakes.h"
 
 #include <QTcpServer>
 
@@ -22,6 +23,16 @@ struct StartedCore {
     KelvoraCore core;
     KelvoraCore::LoadResult result;
     FieldModel& fields() { return core.fields(); }
+};
+
+// A fresh data directory, the test clock (12/5/2026 2:03:00 PM) and a core
+// started in it.
+struct StartedApp {
+    explicit StartedApp(quint16 port = closedLoopbackPort()) : started(tmp.path(), clock, port) {}
+    TempDataDir tmp;
+    ManualClock clock;
+    StartedCore started;
+    KelvoraCore& core = started.core;
 };
 
 }  // namespace kelvora::testing

@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::StartedCore;
-using kelvora::testing::TempDataDir;
 
 namespace {
 
@@ -26,11 +24,9 @@ QSet<QWidget*> visibleWindows() {
 // The app as main() builds it: every window button opens its own window, the
 // panels sit on their tabs.
 TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
-    TempDataDir tmp;
-    ManualClock clock;
-    StartedCore started(tmp.path(), clock);
-    MainWindow window(started.core);
-    addAppWindows(window, started.core);
+    kelvora::testing::StartedApp app;
+    MainWindow window(app.core);
+    addAppWindows(window, app.core);
     window.show();
     const struct {
         const char* button;

@@ -157,11 +157,9 @@ TEST(HistoryTrendWindow, PrintExportAndExitButtons) {
 // Each main-window button opens its quantity's window on the 1-hour period;
 // one closed and opened again starts on that period anew.
 TEST(HistoryTrendWindow, OpenedFromTheMainWindowOnTheOneHourPeriod) {
-    kelvora::testing::TempDataDir tmp;
-    ManualClock clock;
-    kelvora::testing::StartedCore started(tmp.path(), clock);
-    MainWindow main(started.core);
-    addHistoryWindows(main, started.core);
+    kelvora::testing::StartedApp app;
+    MainWindow main(app.core);
+    addHistoryWindows(main, app.core);
     const auto open = [&](const HistoryQuantity& q) {
         child<QPushButton>(main, "CMD_" + q.name + "_History_Trend")->click();
         return QPointer<HistoryTrendWindow>(main.findChild<HistoryTrendWindow*>(q.window));
@@ -181,7 +179,7 @@ TEST(HistoryTrendWindow, OpenedFromTheMainWindowOnTheOneHourPeriod) {
     child<QPushButton>(*first, "CMDExit")->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    EXPECT_FALSE(started.core.windows().isOpen("KW_HistoryTrend"));
+    EXPECT_FALSE(app.core.windows().isOpen("KW_HistoryTrend"));
     QPointer<HistoryTrendWindow> again = open(historyQuantities()[0]);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->fileShown(), "1KWhr.dat");

@@ -24,12 +24,10 @@
 
 using namespace kelvora;
 using kelvora::testing::child;
-using kelvora::testing::StartedCore;
-using kelvora::testing::TempDataDir;
 
 namespace {
 
-struct Core {
+struct Core : kelvora::testing::StartedApp {
     // A rolling file of 60 records: (stamp(i), value(i)) for i = 0..59.
     template <typename S, typename V>
     void writeRolling(const QString& name, S stampOf, V valueOf) {
@@ -37,10 +35,6 @@ struct Core {
         for (int i = 0; i < 60; ++i) lines << Record{Field::Text(stampOf(i)), Field::Text(valueOf(i))};
         tmp.dir().writeRecords(name, lines);
     }
-    TempDataDir tmp;
-    ManualClock clock;  // 12/5/2026 2:03:00 PM
-    StartedCore started{tmp.path(), clock};
-    KelvoraCore& core = started.core;
 };
 
 QString hourStamp(int i) { return stamp(QDateTime(QDate(2026, 12, 3), QTime(0, 0)).addSecs(3600 * i)); }

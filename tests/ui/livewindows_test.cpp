@@ -158,19 +158,17 @@ TEST(MeterWindow, GaugesKeepTheirProportionsAndDrawTheNeedleWhereTheArithmeticPu
 }
 
 TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsBothWaveforms) {
-    TempDataDir tmp;
-    ManualClock clock;
-    kelvora::testing::StartedCore started(tmp.path(), clock);
-    MainWindow window(started.core);
+    kelvora::testing::StartedApp app;
+    MainWindow window(app.core);
     auto* tab = child<QTabWidget>(window, "SSTab1")->widget(0);
     auto* vac = child<ChartView>(window, "MSChart1");
     auto* amps = child<ChartView>(window, "MSChart2");
     ASSERT_TRUE(vac && amps);
     EXPECT_TRUE(tab->isAncestorOf(vac) && tab->isAncestorOf(amps));
     const QByteArray wave = QByteArray("-170\r\n0\r\n170\r\n").repeated(8) + "1\r\n";
-    tmp.dir().writeWhole(files::VAC_WAVE, wave);
-    tmp.dir().writeWhole(files::A_AMP_WAVE, wave);
-    started.core.waveforms().Update_WaveForms();
+    app.tmp.dir().writeWhole(files::VAC_WAVE, wave);
+    app.tmp.dir().writeWhole(files::A_AMP_WAVE, wave);
+    app.core.waveforms().Update_WaveForms();
     EXPECT_TRUE(vac->points().isEmpty());  // nobody sees them yet
     window.show();
     EXPECT_EQ(vac->points().size(), 25);  // caught up as they show
@@ -179,8 +177,8 @@ TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsBothWaveforms) {
     // On another tab the charts wait, and catch up when their tab comes back.
     auto* tabs = child<QTabWidget>(window, "SSTab1");
     tabs->setCurrentIndex(1);
-    tmp.dir().writeWhole(files::VAC_WAVE, QByteArray("5\r\n").repeated(25));
-    started.core.waveforms().Update_WaveForms();
+    app.tmp.dir().writeWhole(files::VAC_WAVE, QByteArray("5\r\n").repeated(25));
+    app.core.waveforms().Update_WaveForms();
     EXPECT_EQ(vac->points().first().value, -170);
     tabs->setCurrentIndex(0);
     EXPECT_EQ(vac->points().first().value, 5);

@@ -2,6 +2,7 @@
 #include "support/fakes.h"
 #include "support/server.h"
 #include "support/started.h"
+#include "support/widgets.h"
 #include "support/wait.h"
 
 #include <QApplication>
@@ -17,23 +18,13 @@
 #include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::StartedCore;
-using kelvora::testing::TempDataDir;
 
 namespace {
 
-struct Window {
-    explicit Window(quint16 port = kelvora::testing::closedLoopbackPort()) : started(tmp.path(), clock, port) {}
+struct Window : kelvora::testing::StartedApp {
+    using StartedApp::StartedApp;
     template <typename W>
-    W* find(const QString& name) {
-        W* w = window.findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name.toStdString();
-        return w;
-    }
-    TempDataDir tmp;
-    ManualClock clock;
-    StartedCore started;
-    KelvoraCore& core = started.core;
+    W* find(const QString& name) { return kelvora::testing::child<W>(window, name); }
     MainWindow window{core};
 };
 

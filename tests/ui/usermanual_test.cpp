@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::StartedCore;
 using kelvora::testing::TempDataDir;
 
 namespace {
@@ -41,14 +40,12 @@ TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDataDir tmp;
-        ManualClock clock;
-        StartedCore started(tmp.path(), clock);
-        const QString manual = started.core.dir().filePath(QStringLiteral("Kelvora User Manual.pdf"));
+        kelvora::testing::StartedApp app;
+        const QString manual = app.core.dir().filePath(QStringLiteral("Kelvora User Manual.pdf"));
         if (!c.existing.isEmpty()) {
-            ASSERT_TRUE(started.core.dir().writeWhole("Kelvora User Manual.pdf", c.existing));
+            ASSERT_TRUE(app.core.dir().writeWhole("Kelvora User Manual.pdf", c.existing));
         }
-        MainWindow window(started.core);
+        MainWindow window(app.core);
         QList<QUrl> opened;
         window.setDocumentOpener([&](const QUrl& url) {
             opened << url;
