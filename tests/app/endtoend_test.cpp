@@ -21,14 +21,7 @@ TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
     int processed = 0;
     app.core.scheduler().addMessageStep([&] { ++processed; });
 
-    const QString message = kelvora::testing::meterMessage(911, 767, 639);
-    // The first data after start-up is dropped, and a reconnect may swallow a
-    // message: each one is sent again until it has been processed.
-    for (int sent = 0; processed < 30 && sent < 200; ++sent) {
-        const int before = processed;
-        waitUntil([&] { return server.send(message); }, 3000);
-        waitUntil([&] { return processed > before; }, 600);
-    }
+    kelvora::testing::sendUntilProcessed(server, kelvora::testing::meterMessage(911, 767, 639), processed);
     ASSERT_EQ(processed, 30);
     ASSERT_TRUE(waitUntil([&] { return tmp.dir().exists("KW_1m.dat") && app.core.shared().KWH_1m_Ready != 0; }, 2000));  // the next tick may have taken it already
 

@@ -5,12 +5,11 @@
 #include "publish/mqttsettings.h"
 #include "support/fakes.h"
 #include "support/messages.h"
+#include "support/server.h"
 #include "support/started.h"
 #include "support/wait.h"
 
-#include <QPointer>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -70,12 +69,7 @@ TEST(LifetimeEnergy, GrowsAcrossARestartAMonthlyRolloverAndAResetUntilTheDataIsI
 TEST(Publishing, BrokerThatNeverAnswersDoesNotHoldUpTheChain) {
     QTcpServer silentBroker;
     ASSERT_TRUE(silentBroker.listen(QHostAddress::LocalHost, 0));
-    QTcpServer meter;
-    ASSERT_TRUE(meter.listen(QHostAddress::LocalHost, 0));
-    QPointer<QTcpSocket> client;
-    QObject::connect(&meter, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* s = meter.nextPendingConnection()) client = s;
-    });
+    LoopbackServer meter;
 
     TempDataDir tmp;
     MqttSettings s;
@@ -85,29 +79,21 @@ TEST(Publishing, BrokerThatNeverAnswersDoesNotHoldUpTheChain) {
     ASSERT_TRUE(saveMqttSettings(tmp.dir(), s));
     SystemClock clock;
     KelvoraCore core(tmp.path(), clock, [] {});
-    core.setServerOverride(QStringLiteral("127.0.0.1"), meter.serverPort());
+    core.setServerOverride(QStringLiteral("127.0.0.1"), meter.port());
     int processed = 0;
     core.scheduler().addMessageStep([&] { ++processed; });
     ASSERT_EQ(core.Form_Load(), KelvoraCore::LoadResult::Started);
     ASSERT_TRUE(waitUntil([&] { return silentBroker.hasPendingConnections(); }, 5000));
 
-    const QString message = meterMessage(911, 767, 639);
-    for (int sent = 0; processed < 30 && sent < 200; ++sent) {
-        const int before = processed;
-        waitUntil([&] { return client && client->state() == QAbstractSocket::ConnectedState; }, 3000);
-        if (client) client->write(message.toLatin1()), client->flush();
-        waitUntil([&] { return processed > before; }, 600);
-    }
+    sendUntilProcessed(meter, meterMessage(911, 767, 639), processed);
     EXPECT_EQ(processed, 30);
     EXPECT_EQ(tmp.contents(files::KWH_1m), "\".6\"\r\n");
     EXPECT_EQ(core.publisher().client().waiting(), 1);
 }
 
 TEST(Publishing, NoBrokerConfiguredPublishesNothingAndWritesNoSettings) {
-    TempDataDir tmp;
-    ManualClock clock;
-    StartedCore app(tmp.path(), clock);
+    StartedApp app;
     app.core.publisher().publishState();
     EXPECT_EQ(app.core.publisher().client().waiting(), 0);
-    EXPECT_FALSE(tmp.dir().exists(files::MqttSetup));
+    EXPECT_FALSE(app.tmp.dir().exists(files::MqttSetup));
 }

@@ -1,12 +1,11 @@
 #pragma once
 // A real mosquitto broker on a free loopback port for the tests, started and
 // stopped by the test, and a subscriber that records what the broker sends.
-#include "support/wait.h"
+#include "support/server.h"
 
 #include <QFile>
 #include <QMutex>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <atomic>
@@ -18,12 +17,6 @@
 namespace kelvora::testing {
 
 inline const QString kMosquitto = QStringLiteral("/usr/sbin/mosquitto");
-
-inline quint16 freeLoopbackPort() {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-}
 
 class TestBroker {
 public:

@@ -1,12 +1,21 @@
 #pragma once
 // A serial server on 127.0.0.1 for the tests: it counts the connections it
 // accepts and talks to the newest one, as the app reconnects often.
+#include "support/wait.h"
+
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace kelvora::testing {
+
+// A loopback port on which nothing listens (a connect to it is refused at once).
+inline quint16 freeLoopbackPort() {
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    return s.serverPort();
+}
 
 struct LoopbackServer {
     LoopbackServer() {
@@ -26,5 +35,15 @@ struct LoopbackServer {
     int accepted = 0;
     QPointer<QTcpSocket> client;
 };
+
+// Sends a message until the app has processed `n` of them: the first data
+// after start-up is dropped, and a reconnect may swallow a message.
+inline void sendUntilProcessed(LoopbackServer& server, const QString& message, const int& processed, int n = 30) {
+    for (int sent = 0; processed < n && sent < 200; ++sent) {
+        const int before = processed;
+        waitUntil([&] { return server.send(message); }, 3000);
+        waitUntil([&] { return processed > before; }, 600);
+    }
+}
 
 }  // namespace kelvora::testing

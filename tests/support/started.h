@@ -3,19 +3,12 @@
 // default one on which nothing listens (the start-up connect is refused at once).
 #include "app/kelvoracore.h"
 #include "support/fakes.h"
-
-#include <QTcpServer>
+#include "support/server.h"
 
 namespace kelvora::testing {
 
-inline quint16 closedLoopbackPort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
-}
-
 struct StartedCore {
-    StartedCore(const QString& path, const Clock& clock, quint16 port = closedLoopbackPort())
+    StartedCore(const QString& path, const Clock& clock, quint16 port = freeLoopbackPort())
         : core(path, clock, [] {}) {
         core.setServerOverride(QStringLiteral("127.0.0.1"), port);
         result = core.Form_Load();
@@ -28,7 +21,7 @@ struct StartedCore {
 // A fresh data directory, the test clock (12/5/2026 2:03:00 PM) and a core
 // started in it.
 struct StartedApp {
-    explicit StartedApp(quint16 port = closedLoopbackPort()) : started(tmp.path(), clock, port) {}
+    explicit StartedApp(quint16 port = freeLoopbackPort()) : started(tmp.path(), clock, port) {}
     TempDataDir tmp;
     ManualClock clock;
     StartedCore started;
