@@ -13,6 +13,8 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <optional>
+#include <utility>
 
 namespace kelvora {
 namespace {
@@ -38,20 +40,32 @@ constexpr auto kMeanPattern = u"##0.0";
 
 }  // namespace
 
+namespace {
+
+QByteArray kwhLastDataLines(double totalKwh, double totalCost, double costPerKwh) {
+    return recordLines({{Field::Text(formatNumber(totalKwh, u"###0.0")),
+                         Field::Text(formatNumber(totalCost, u"##0.00")),
+                         Field::Text(formatNumber(costPerKwh, u"0.###0"))}});
+}
+
+// The shortest fixed form that reads back as the same double; the record
+// writer's 15 significant digits could round the total down.
+std::optional<QByteArray> lifetimeKwhLine(double totalKwh) {
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, totalKwh, std::chars_format::fixed);
+    if (result.ec != std::errc()) return std::nullopt;
+    return QByteArray(text, result.ptr - text) + "\r\n";
+}
+
+}  // namespace
+
 bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, double costPerKwh) {
-    return dir.writeRecords(files::KWH_last_data,
-                            {{Field::Text(formatNumber(totalKwh, u"###0.0")),
-                              Field::Text(formatNumber(totalCost, u"##0.00")),
-                              Field::Text(formatNumber(costPerKwh, u"0.###0"))}});
+    return dir.writeWhole(files::KWH_last_data, kwhLastDataLines(totalKwh, totalCost, costPerKwh));
 }
 
 bool writeLifetimeKwh(const DataDir& dir, double totalKwh) {
-    // The shortest fixed form that reads back as the same double; the record
-    // writer's 15 significant digits could round the total down.
-    char text[400];
-    const auto result = std::to_chars(text, text + sizeof text, totalKwh, std::chars_format::fixed);
-    if (result.ec != std::errc()) return false;
-    return dir.writeWhole(files::KWH_lifetime, QByteArray(text, result.ptr - text) + "\r\n");
+    const auto line = lifetimeKwhLine(totalKwh);
+    return line && dir.writeWhole(files::KWH_lifetime, *line);
 }
 
 double readLifetimeKwh(const DataDir& dir) {
@@ -223,11 +237,19 @@ void Measurement::KW_Minute_Update() {
     fields_.setText(text100(5), formatNumber(state_.Total_Cost_Saved, u"$##0.00"));
     fields_.setText(text100(6), formatNumber(state_.Total_KWH_Saved, u"###0.0"));
 
-    // A ready flag is raised only for a file that was really rewritten: its
-    // reader would otherwise take the previous minute's value a second time.
-    if (dir_.writeRecords(files::KWH_1m, {{Field::Text(formatNumber(KWH_Minute, kKwhMinutePattern))}}))
-        state_.KWH_1m_Ready = 1;
     lastKwhMinute_ = KWH_Minute;
+    // The minute's seven files go to the disk together: one wait instead of
+    // seven on the thread that draws the window. A ready flag is raised only
+    // for a file that was really rewritten: its reader would otherwise take
+    // the previous minute's value a second time.
+    QList<DataDir::WholeFile> batch;
+    QList<int*> readyFlags;
+    const auto add = [&](const QString& name, QByteArray content, int* ready) {
+        batch << DataDir::WholeFile{name, std::move(content)};
+        readyFlags << ready;
+    };
+    add(files::KWH_1m, recordLines({{Field::Text(formatNumber(KWH_Minute, kKwhMinutePattern))}}),
+        &state_.KWH_1m_Ready);
 
     // Minute_Count is at least 1 here, as KW_Update runs earlier in the same
     // tick; should the step run without one, the means are 0, not a division by 0.
@@ -249,10 +271,14 @@ void Measurement::KW_Minute_Update() {
         {files::VAC_1m, vacMean, state_.VAC_1m_Ready},
     };
     for (const auto& f : minuteFiles)
-        if (dir_.writeRecords(f.file, {{Field::Text(formatNumber(f.mean, kMeanPattern))}})) f.ready = 1;
+        add(f.file, recordLines({{Field::Text(formatNumber(f.mean, kMeanPattern))}}), &f.ready);
+    add(files::KWH_last_data, kwhLastDataLines(state_.Total_KWH_Saved, state_.Total_Cost_Saved, state_.Cost_per_KWH),
+        nullptr);
+    if (auto line = lifetimeKwhLine(state_.Lifetime_KWH)) add(files::KWH_lifetime, std::move(*line), nullptr);
 
-    writeKwhLastData(dir_, state_.Total_KWH_Saved, state_.Total_Cost_Saved, state_.Cost_per_KWH);
-    writeLifetimeKwh(dir_, state_.Lifetime_KWH);
+    const QList<bool> written = dir_.writeBatch(batch);
+    for (qsizetype i = 0; i < written.size(); ++i)
+        if (written[i] && readyFlags[i]) *readyFlags[i] = 1;
 
     resetMinuteSums();
 }
