@@ -57,8 +57,7 @@ TEST(DateRange, SumsTheDailyRecordsAndAveragesByTheirCount) {
 // A new data directory's log starts with 60 records of the day it was set up.
 TEST(DateRange, TheRecordsOfTheSetUpDayCountAsOneDay) {
     Calc k(50, "2.4");
-    QByteArray log;
-    for (int i = 0; i < 60; ++i) log += "\"9/30/2026  2:03:00 PM\",\"0\"\r\n";
+    const QByteArray log = QByteArray("\"9/30/2026  2:03:00 PM\",\"0\"\r\n").repeated(60);
     k.tmp.dir().writeWhole(files::KWHDays, log + k.tmp.contents(files::KWHDays));
     k.calc.CMD_Chk_Click(QDate(2026, 9, 30), QDate(2026, 11, 8));  // 40 days
     EXPECT_EQ((QStringList{k.t(10), k.t(2), k.t(3)}), (QStringList{"40", "93.6", "2.3"}));

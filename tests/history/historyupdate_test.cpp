@@ -16,18 +16,14 @@ namespace {
 
 const HistoryQuantity& kw() { return historyQuantities()[0]; }
 
-QByteArray records(int count, const char* stamp = "old", const char* value = "1.5") {
-    QByteArray all;
-    for (int i = 0; i < count; ++i) all += QByteArray("\"") + stamp + "\",\"" + value + "\"\r\n";
-    return all;
-}
+const QByteArray kSixtyOld = QByteArray("\"old\",\"1.5\"\r\n").repeated(60);
 
 // One quantity's history in a data directory, with a clock that moves a
 // minute at a time.
 struct Recorder {
     // All eight files hold 60 records ("old", 1.5).
     explicit Recorder(const HistoryQuantity& q = kw()) : quantity(q), update(q, shared, windows, dir, clock) {
-        for (const HistorySpan& s : kHistorySpans) dir.writeWhole(quantity.file(s), records(60));
+        for (const HistorySpan& s : kHistorySpans) dir.writeWhole(quantity.file(s), kSixtyOld);
     }
     void setMinuteFile(const QByteArray& content) { dir.writeWhole(quantity.minuteFile, content); }
     QByteArray file(int hours) const { return tmp.contents(files::history(hours, quantity.fileQuantity)); }
@@ -159,7 +155,7 @@ TEST(HistoryUpdate, EachQuantityKeepsToItsOwnFiles) {
     for (const HistoryQuantity& q : historyQuantities()) {
         SCOPED_TRACE(q.name.toStdString());
         Recorder r(q);
-        for (const HistoryQuantity& other : historyQuantities()) r.dir.writeWhole(other.file(kHistorySpans[1]), records(60));
+        for (const HistoryQuantity& other : historyQuantities()) r.dir.writeWhole(other.file(kHistorySpans[1]), kSixtyOld);
         r.minute("\"7\"\r\n");
         for (const HistoryQuantity& other : historyQuantities())
             EXPECT_EQ(recordCount(r.tmp.contents(other.file(kHistorySpans[1]))), &other == &q ? 61 : 60);
