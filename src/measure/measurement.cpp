@@ -8,6 +8,7 @@
 #include "common/records.h"
 #include "common/timestamp.h"
 
+#include <QFile>
 #include <QtGlobal>
 #include <algorithm>
 #include <charconv>
@@ -57,6 +58,17 @@ std::optional<QByteArray> lifetimeKwhLine(double totalKwh) {
     return QByteArray(text, result.ptr - text) + "\r\n";
 }
 
+// Digits with at most one point, as the total is written: no sign, no exponent.
+bool isPlainDecimal(QStringView text) {
+    int digits = 0, points = 0;
+    for (QChar c : text) {
+        if (c >= u'0' && c <= u'9') ++digits;
+        else if (c == u'.') ++points;
+        else return false;
+    }
+    return digits > 0 && points <= 1;
+}
+
 }  // namespace
 
 bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, double costPerKwh) {
@@ -71,9 +83,17 @@ bool writeLifetimeKwh(const DataDir& dir, double totalKwh) {
 double readLifetimeKwh(const DataDir& dir) {
     const auto data = dir.read(files::KWH_lifetime);
     if (!data) return 0;
-    const double total = RecordReader(*data).nextNumber();
-    if (std::isfinite(total) && total >= 0) return total;
-    qWarning("%s holds no valid total; the lifetime energy starts from 0", qPrintable(dir.filePath(files::KWH_lifetime)));
+    const QString text = RecordReader(*data).next().trimmed();
+    const double total = numericValue(text);
+    if (isPlainDecimal(text) && std::isfinite(total)) return total;
+    // The next minute would write over the damaged total: keep it aside, so
+    // that a user can still put the right figure back.
+    const QString path = dir.filePath(files::KWH_lifetime);
+    const QString aside = path + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    QFile::rename(path, aside);
+    qWarning("%s holds no valid total; it is kept as %s and the lifetime energy starts from 0", qPrintable(path),
+             qPrintable(aside));
     return 0;
 }
 

@@ -215,6 +215,9 @@ TEST(LifetimeKwh, FileHoldsTheTotalExactlyAndRejectsDamage) {
         kelvora::testing::TempDataDir tmp;
         tmp.dir().writeWhole(files::KWH_lifetime, content);
         EXPECT_EQ(readLifetimeKwh(tmp.dir()), value) << content;
+        // A damaged total is kept aside, not lost under the next minute's.
+        EXPECT_EQ(tmp.contents(files::KWH_lifetime + ".damaged"), value == 0 ? QByteArray(content) : QByteArray())
+            << content;
     }
     kelvora::testing::TempDataDir empty;
     EXPECT_EQ(readLifetimeKwh(empty.dir()), 0);
