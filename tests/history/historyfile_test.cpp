@@ -68,7 +68,4 @@ TEST(HistoryFile, ChartShowsEveryRecordAndTheNewestValueWithTwoDecimals) {
     EXPECT_EQ(chart.stamps, QList<QString>({"first", "mid", "last"}));
     EXPECT_EQ(chart.values, (QList<std::optional<double>>{1.25, std::nullopt, 0.5}));
     EXPECT_EQ(chart.Label2, "0.50");
-    const HistoryChart empty = historyChart("");
-    EXPECT_TRUE(empty.values.isEmpty());
-    EXPECT_EQ(empty.Text1 + empty.Text2 + empty.Label2, "");
 }
