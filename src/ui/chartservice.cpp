@@ -35,11 +35,22 @@ static void placeTicks(QValueAxis* axis) {
             step = m * power;
             break;
         }
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(std::ceil(axis->min() / step) * step);
-    axis->setTickInterval(step);
     const int decimals = std::max(0, int(-std::floor(std::log10(step))));
     axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
+    axis->setTickAnchor(std::ceil(axis->min() / step) * step);
+    axis->setTickInterval(step);
+    axis->setTickType(QValueAxis::TicksDynamic);
+}
+
+// A new range with ticks on round numbers. The ticks are fixed in number
+// while the range changes: with the last range's interval still in force a
+// range a thousand times wider would lay out a thousand times the ticks (the
+// first waveform took seconds of CPU that way).
+static void setValueRange(QValueAxis* axis, double lo, double hi, bool niceNumbers = false) {
+    axis->setTickType(QValueAxis::TicksFixed);
+    axis->setRange(lo, hi);
+    if (niceNumbers) axis->applyNiceNumbers();
+    placeTicks(axis);
 }
 
 // The axes and the one series; present only while the column count is 1.
@@ -180,15 +191,13 @@ void ChartView::setValueAxisAuto(bool on) {
 void ChartView::setValueAxisMinimum(double minimum) {
     auto_ = false;
     minimum_ = minimum;
-    axes_->y->setRange(minimum_, std::max(minimum_, maximum_));
-    placeTicks(axes_->y);
+    setValueRange(axes_->y, minimum_, std::max(minimum_, maximum_));
 }
 
 void ChartView::setValueAxisMaximum(double maximum) {
     auto_ = false;
     maximum_ = maximum;
-    axes_->y->setRange(std::min(minimum_, maximum_), maximum_);
-    placeTicks(axes_->y);
+    setValueRange(axes_->y, std::min(minimum_, maximum_), maximum_);
 }
 
 double ChartView::valueAxisMinimum() const { return axes_->y->min(); }
@@ -347,9 +356,7 @@ void ChartView::fitValueAxis() {
         lo -= 1;
         hi += 1;
     }
-    axes_->y->setRange(lo, hi);
-    axes_->y->applyNiceNumbers();
-    placeTicks(axes_->y);
+    setValueRange(axes_->y, lo, hi, true);
 }
 
 }  // namespace kelvora
