@@ -4,6 +4,8 @@
 #include "common/clock.h"
 
 #include <QApplication>
+#include <QChartView>
+#include <QValueAxis>
 #include <QClipboard>
 #include <QDir>
 #include <QPushButton>
@@ -55,6 +57,31 @@ TEST(ChartView, ColumnCountZeroThenOneClearsValuesButKeepsRowsAndLabels) {
     chart.setData(QStringLiteral("7.25"));
     ASSERT_EQ(chart.points().size(), 1);
     EXPECT_DOUBLE_EQ(chart.points()[0].value, 7.25);
+}
+
+// The first waveform (raw counts near 500) after a chart of fractions: with
+// the old interval still in force the axis laid out tens of thousands of
+// ticks, seconds of CPU. Counted as the items in the scene while it changes.
+TEST(ChartView, ANewValueRangeNeverLaysOutTheOldIntervalsTicks) {
+    ChartView chart;
+    chart.resize(600, 400);
+    chart.show();
+    QList<ChartPoint> small = pointsOneTo(25);
+    for (ChartPoint& p : small) p.value /= 10;  // ticks 0.2 apart
+    chart.setPoints(small);
+    QApplication::processEvents();
+    auto* view = chart.findChild<QChartView*>();
+    ASSERT_NE(view, nullptr);
+    auto* y = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).value(0));
+    ASSERT_NE(y, nullptr);
+    qsizetype most = 0;
+    QObject::connect(y, &QValueAxis::rangeChanged, [&] { most = std::max(most, view->scene()->items().size()); });
+    QList<ChartPoint> large = pointsOneTo(25);
+    for (ChartPoint& p : large) p.value *= 8;  // 4 to 100: 500 of the old ticks
+    chart.setPoints(large);
+    QApplication::processEvents();
+    EXPECT_GT(most, 0);
+    EXPECT_LT(most, 300);  // about 70 with round ticks; the old interval gave over 700
 }
 
 TEST(ChartView, RowDataEditsAreDrawnInOneLoad) {
