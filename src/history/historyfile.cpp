@@ -102,6 +102,8 @@ private:
 };
 
 QByteArray storedForm(QByteArrayView value) {
+    // No value is a gap in the chart, and stays one: not a zero.
+    if (value.trimmed().isEmpty()) return QByteArray();
     return formatNumber(numericValue(QString::fromLatin1(value)), kStoredPattern).toLatin1();
 }
 
