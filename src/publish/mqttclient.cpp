@@ -12,14 +12,13 @@ MqttClient::MqttClient(QObject* parent)
         mosquitto_lib_init();
         qRegisterMetaType<kelvora::MqttState>();
     });
-    thread_->setObjectName(QStringLiteral("mqtt"));
-    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    thread_.setObjectName(QStringLiteral("mqtt"));
     session_ = new MqttSession(MqttSession::Mode::Publish, mailbox_);
     probe_ = new MqttSession(MqttSession::Mode::Probe, std::make_shared<MqttMailbox>());
-    session_->moveToThread(thread_);
-    probe_->moveToThread(thread_);
-    connect(thread_, &QThread::finished, session_, &QObject::deleteLater);
-    connect(thread_, &QThread::finished, probe_, &QObject::deleteLater);
+    session_->moveToThread(&thread_);
+    probe_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, session_, &QObject::deleteLater);
+    connect(&thread_, &QThread::finished, probe_, &QObject::deleteLater);
     connect(session_, &MqttSession::stateChanged, this, [this](MqttState state, const QString& text) {
         if (state_ == MqttState::Idle) return;  // reported on its way before the stop
         state_ = state;
@@ -27,19 +26,15 @@ MqttClient::MqttClient(QObject* parent)
         Q_EMIT stateChanged(state, text);
     });
     connect(probe_, &MqttSession::probeFinished, this, &MqttClient::probeFinished);
-    thread_->start();
+    thread_.start();
 }
 
 MqttClient::~MqttClient() {
-    thread_->quit();
-    if (thread_->wait(QDeadlineTimer(kExitWaitMs))) {
-        delete thread_;
-        return;
-    }
-    // The library looks the broker's host up in a call that cannot be cut
-    // short; closing the program does not wait for a slow name server. The
-    // thread ends on its own, or with the process.
-    qWarning("The MQTT connection is still busy; Kelvora does not wait for it");
+    // The main window is gone by now. A library host lookup that is slow
+    // cannot be cut short: the process waits for it rather than leave a
+    // thread running while the program tears itself down.
+    thread_.quit();
+    thread_.wait();
 }
 
 void MqttClient::start(const MqttSettings& settings, const QList<MqttMessage>& birth, const MqttMessage& will) {

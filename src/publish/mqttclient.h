@@ -36,8 +36,7 @@ Q_SIGNALS:
     void probeFinished(bool ok, const QString& text);
 
 private:
-    static constexpr int kExitWaitMs = 3000;
-    QThread* thread_ = new QThread;  // outlives this when its work does not end in time
+    QThread thread_;
     std::shared_ptr<MqttMailbox> mailbox_;
     MqttSession* session_ = nullptr;
     MqttSession* probe_ = nullptr;
