@@ -97,9 +97,9 @@ bool DateRangeCalculator::CalcDateRange() {
                     break;
                 }
                 total += value;
-                // The data initialisation fills the log with records of its
-                // own date and time: one day, however many records it has.
-                if (std::exchange(day, *date) == *date) continue;
+                // The data initialisation fills the log with zero records of
+                // its own date and time: one day, however many records it has.
+                if (std::exchange(day, *date) == *date && value == 0) continue;
                 fields_.setText(text1(10), QString::number(++records));
             }
         }

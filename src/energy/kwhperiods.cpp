@@ -29,10 +29,13 @@ void KwhPeriods::LoadKwhPeriodTotals(const DataDir& dir) {
 }
 
 bool KwhPeriods::SaveKwhPeriodTotals(const DataDir& dir) const {
-    bool ok = true;
+    // Saved every minute: the five files go to the disk together, one wait.
+    QList<DataDir::WholeFile> batch;
     for (const File& file : stateFiles())
-        ok = dir.writeRecords(file.name, {Record{(this->*file.lead).toField(), (this->*file.total).toField()}}) && ok;
-    return ok;
+        batch << DataDir::WholeFile{file.name,
+                                    recordLines({Record{(this->*file.lead).toField(), (this->*file.total).toField()}})};
+    const QList<bool> written = dir.writeBatch(batch);
+    return !written.contains(false);
 }
 
 }  // namespace kelvora

@@ -81,19 +81,23 @@ bool writeLifetimeKwh(const DataDir& dir, double totalKwh) {
 }
 
 double readLifetimeKwh(const DataDir& dir) {
+    if (!dir.exists(files::KWH_lifetime)) return 0;
     const auto data = dir.read(files::KWH_lifetime);
-    if (!data) return 0;
-    const QString text = RecordReader(*data).next().trimmed();
+    const QString text = data ? RecordReader(*data).next().trimmed() : QString();
     const double total = numericValue(text);
     if (isPlainDecimal(text) && std::isfinite(total)) return total;
     // The next minute would write over the damaged total: keep it aside, so
-    // that a user can still put the right figure back.
+    // that a user can still put the right figure back. An earlier damaged
+    // copy is kept too.
     const QString path = dir.filePath(files::KWH_lifetime);
-    const QString aside = path + QStringLiteral(".damaged");
-    QFile::remove(aside);
-    QFile::rename(path, aside);
-    qWarning("%s holds no valid total; it is kept as %s and the lifetime energy starts from 0", qPrintable(path),
-             qPrintable(aside));
+    QString aside = path + QStringLiteral(".damaged");
+    for (int n = 1; QFile::exists(aside); ++n) aside = path + QStringLiteral(".damaged.%1").arg(n);
+    if (QFile::rename(path, aside))
+        qWarning("%s holds no valid total; it is kept as %s and the lifetime energy starts from 0", qPrintable(path),
+                 qPrintable(aside));
+    else
+        qWarning("%s holds no valid total and cannot be kept aside; the lifetime energy starts from 0",
+                 qPrintable(path));
     return 0;
 }
 

@@ -50,8 +50,9 @@ bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, dou
 
 // The lifetime energy total in KWH_lifetime.dat: one bare number written with
 // as many digits as it takes to read back the same double, so the total never
-// steps back across a restart. Reading gives 0 for a missing file and for a
-// value that is negative or not finite (with a warning).
+// steps back across a restart. Reading gives 0 for a missing file, and for a
+// file that is not one plain decimal number, which it keeps aside as
+// KWH_lifetime.dat.damaged (.damaged.1, ... when that is taken) with a warning.
 bool writeLifetimeKwh(const DataDir& dir, double totalKwh);
 double readLifetimeKwh(const DataDir& dir);
 

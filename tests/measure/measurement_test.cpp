@@ -219,6 +219,13 @@ TEST(LifetimeKwh, FileHoldsTheTotalExactlyAndRejectsDamage) {
         EXPECT_EQ(tmp.contents(files::KWH_lifetime + ".damaged"), value == 0 ? QByteArray(content) : QByteArray())
             << content;
     }
+    kelvora::testing::TempDataDir twice;  // a second damage keeps the first copy
+    for (const char* content : {"first", "second"}) {
+        twice.dir().writeWhole(files::KWH_lifetime, content);
+        EXPECT_EQ(readLifetimeKwh(twice.dir()), 0);
+    }
+    EXPECT_EQ(twice.contents(files::KWH_lifetime + ".damaged"), "first");
+    EXPECT_EQ(twice.contents(files::KWH_lifetime + ".damaged.1"), "second");
     kelvora::testing::TempDataDir empty;
     EXPECT_EQ(readLifetimeKwh(empty.dir()), 0);
 }
