@@ -292,16 +292,22 @@ void ChartView::loadCategoryLabels() {
         const int gap = (rowCount() + limit - 1) / limit;
         // A label is centred on its row; one nearer an end of the axis than
         // half its room would stand out past the axis, and Qt hides it.
-        const int margin = gap > 1 ? gap / 2 : 0;
-        int last = 0;
-        for (int row : labelled) {
-            if (row <= margin || row > rowCount() - margin) continue;
-            if (!wanted.isEmpty() && row - last < gap) continue;
-            last = row;
-            // The axis wants distinct labels; an invisible suffix keeps equal
-            // row labels apart.
+        // A bar graph whose only bars stand at an end still names them.
+        const auto pick = [&](int margin) {
+            QList<int> rows;
+            for (int row : labelled) {
+                if (row <= margin || row > rowCount() - margin) continue;
+                if (!rows.isEmpty() && row - rows.last() < gap) continue;
+                rows << row;
+            }
+            return rows;
+        };
+        QList<int> rows = pick(gap > 1 ? gap / 2 : 0);
+        if (rows.isEmpty()) rows = pick(0);
+        // The axis wants distinct labels; an invisible suffix keeps equal
+        // row labels apart.
+        for (int row : rows)
             wanted.append({rows_[row - 1].label + QString(wanted.size(), QChar(0x200B)), rowPosition(row, style_)});
-        }
     }
     if (wanted == shownLabels_) return;
     shownLabels_ = wanted;

@@ -87,6 +87,14 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
     EXPECT_GT(onAxis.size(), 3);
     for (const QString& l : onAxis) EXPECT_TRUE(labels.contains(l)) << l.toStdString();
 
+    // A first month, the newest bar alone at the end of the axis, is named too.
+    c.writeRolling(files::KWHMonth, [](int) { return midnightStamp(QDate(2026, 12, 1)); },
+                   [](int i) { return i == 59 ? "321" : "0"; });
+    child<QPushButton>(w, "CMD_Daily")->click();
+    child<QPushButton>(w, "CMD_Monthly")->click();
+    onAxis = axis->categoriesLabels();
+    EXPECT_EQ(onAxis, QStringList{"DEC"});
+
     c.writeRolling(files::KWHMonth, hourStamp, [](int) { return "0"; });
     w.ShowYtdKwh();
     EXPECT_EQ(child<QLabel>(w, "Label2")->text(), "");  // "##,###" of 0 shows no digit
