@@ -105,6 +105,13 @@ TEST_F(SchedulerTest, AThrowingStepDoesNotStopTheChain) {
     EXPECT_TRUE(warnings.contains("unknown exception"));
     receive(meterMessage(911, 767, 639));
     EXPECT_EQ(runs, 1);  // the third message ran the chain
+    scheduler.addMinuteConsumer(&SharedState::KW_1m_Ready, [&] {
+        shared.KW_1m_Ready = 0;
+        throw 42;
+    });
+    shared.KW_1m_Ready = 1;
+    scheduler.Timer1_Timer();  // the one-second tick is guarded too
+    EXPECT_TRUE(warnings.contains("One-second tick failed: unknown exception"));
     scheduler.Timer2_Timer();
     EXPECT_TRUE(scheduler.isRunning());
 }

@@ -92,6 +92,7 @@ TEST_F(Publisher, DiscoveryConfigsAreRetainedWithTheFieldsTheHubNeeds) {
         EXPECT_EQ(c["availability_topic"].toString(), kAvailability);
         EXPECT_EQ(c["unit_of_measurement"].toString(), QLatin1String(s.unit)) << s.object;
         EXPECT_EQ(c["device_class"].toString(), s.deviceClass);
+        EXPECT_EQ(c.contains("state_class"), s.stateClass != nullptr) << s.object;  // the hub refuses an empty one
         EXPECT_EQ(c["state_class"].toString(), QLatin1String(s.stateClass)) << s.object;
         // The template picks this sensor's key out of the state message.
         EXPECT_EQ(c["value_template"].toString(), QStringLiteral("{{ value_json.%1 }}").arg(s.object));
