@@ -48,11 +48,13 @@ QString defaultTextApplication() {
     return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
 }
 
-QString execLine(const QString& desktopId) {
-    if (desktopId.isEmpty()) return QString();
+DesktopApplication desktopApplication(const QString& desktopId) {
+    if (desktopId.isEmpty()) return {};
     const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId);
-    if (path.isEmpty()) return QString();
-    return keyFileValue(path, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"));
+    if (path.isEmpty()) return {};
+    const QString entry = QStringLiteral("Desktop Entry");
+    return {keyFileValue(path, entry, QStringLiteral("Exec")),
+            keyFileValue(path, entry, QStringLiteral("Terminal")) == QLatin1String("true")};
 }
 
 }  // namespace
@@ -77,13 +79,23 @@ QStringList desktopExecCommand(const QString& exec, const QUrl& file) {
     return command;
 }
 
+QStringList plainTextCommand(const DesktopApplication& app, const QString& terminal, const QUrl& file) {
+    const QStringList command = desktopExecCommand(app.exec, file);
+    if (command.isEmpty() || !app.terminal) return command;
+    // An editor that runs in a terminal (vim, nano) started without one
+    // would show nothing at all.
+    if (terminal.isEmpty()) return {};
+    return QStringList{terminal, QStringLiteral("-e")} + command;
+}
+
 bool openInPlainTextEditor(const QUrl& file) {
 #if defined(Q_OS_WIN)
     if (QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(file.toLocalFile())}))
         return true;
 #elif !defined(Q_OS_MACOS)
-    const QString exec = execLine(defaultTextApplication());
-    const QStringList command = desktopExecCommand(exec, file);
+    // Debian's name for the desktop's terminal, whichever it is.
+    const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
+    const QStringList command = plainTextCommand(desktopApplication(defaultTextApplication()), terminal, file);
     if (!command.isEmpty() && QProcess::startDetached(command.first(), command.mid(1))) return true;
 #endif
     return QDesktopServices::openUrl(file);

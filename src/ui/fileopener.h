@@ -24,6 +24,17 @@ struct FileOpener {
 // nowhere. Falls back to QDesktopServices::openUrl.
 bool openInPlainTextEditor(const QUrl& file);
 
+// What a desktop entry says of the program it starts.
+struct DesktopApplication {
+    QString exec;           // its Exec line
+    bool terminal = false;  // Terminal=true: it runs in a terminal window
+};
+
+// The command that opens one file in the application: its Exec line, inside
+// the terminal program given when the application needs one; empty when it
+// needs one and there is none (or it has no Exec line).
+QStringList plainTextCommand(const DesktopApplication& app, const QString& terminal, const QUrl& file);
+
 // The program and arguments of a desktop entry's Exec line for one file:
 // %f/%F give the path, %u/%U the URL, other field codes are dropped, "%%" is a
 // percent sign; a line without a file code gets the path at its end.

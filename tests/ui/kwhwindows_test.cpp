@@ -227,3 +227,17 @@ TEST(FileOpener, DesktopEntryCommandForOneFile) {
     };
     for (const auto& c : cases) EXPECT_EQ(desktopExecCommand(QString::fromLatin1(c.exec), file), c.command) << c.exec;
 }
+
+// An editor that runs in a terminal is started in one, or not at all (the
+// desktop's own opener takes over).
+TEST(FileOpener, TerminalEditorsRunInATerminal) {
+    const QUrl file = QUrl::fromLocalFile("/data/KWHhr.dat");
+    const QString term = "/usr/bin/x-terminal-emulator";
+    const struct { DesktopApplication app; QString terminal; QStringList command; } cases[] = {
+        {{"gedit %U", false}, term, {"gedit", "file:///data/KWHhr.dat"}},
+        {{"vim %F", true}, term, {term, "-e", "vim", "/data/KWHhr.dat"}},
+        {{"vim %F", true}, "", {}},
+        {{"", true}, term, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(plainTextCommand(c.app, c.terminal, file), c.command) << c.app.exec.toStdString();
+}
