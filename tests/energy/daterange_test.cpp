@@ -41,26 +41,22 @@ struct Calc {
 
 }  // namespace
 
-// Averages go by the number of records found, not the days of the range.
+// Averages go by the number of records found, not the days of the range. A new data directory's log starts with 60
+// records of the day it was set up; they count as one day.
 TEST(DateRange, SumsTheDailyRecordsAndAveragesByTheirCount) {
-    const struct { int gap; QStringList shown; } cases[] = {
-        {0, {"10/1/2026", "11/9/2026", "96.0", "2.4", ".1", "$9.6", "$.2", "$0.0", "$0.1000", "40", "40"}},
-        {4, {"10/1/2026", "11/9/2026", "72.0", "2.4", ".1", "$7.2", "$.2", "$0.0", "$0.1000", "40", "30"}},
+    const struct { int gap; bool setUp; QStringList shown; } cases[] = {
+        {0, false, {"10/1/2026", "11/9/2026", "96.0", "2.4", ".1", "$9.6", "$.2", "$0.0", "$0.1000", "40", "40"}},
+        {4, false, {"10/1/2026", "11/9/2026", "72.0", "2.4", ".1", "$7.2", "$.2", "$0.0", "$0.1000", "40", "30"}},
+        {0, true, {"9/30/2026", "11/8/2026", "93.6", "2.3", ".1", "$9.4", "$.2", "$0.0", "$0.1000", "40", "40"}},
     };
     for (const auto& c : cases) {
         Calc k(50, "2.4", c.gap);
-        k.calc.CMD_Chk_Click(QDate(2026, 10, 1), QDate(2026, 11, 9));  // 40 days
-        EXPECT_EQ(k.texts(), c.shown) << c.gap;
+        const QByteArray setUpDay = QByteArray("\"9/30/2026  2:03:00 PM\",\"0\"\r\n").repeated(c.setUp ? 60 : 0);
+        k.tmp.dir().writeWhole(files::KWHDays, setUpDay + k.tmp.contents(files::KWHDays));
+        const int back = c.setUp ? -1 : 0;
+        k.calc.CMD_Chk_Click(QDate(2026, 10, 1).addDays(back), QDate(2026, 11, 9).addDays(back));  // 40 days
+        EXPECT_EQ(k.texts(), c.shown) << c.gap << c.setUp;
     }
-}
-
-// A new data directory's log starts with 60 records of the day it was set up.
-TEST(DateRange, TheRecordsOfTheSetUpDayCountAsOneDay) {
-    Calc k(50, "2.4");
-    const QByteArray log = QByteArray("\"9/30/2026  2:03:00 PM\",\"0\"\r\n").repeated(60);
-    k.tmp.dir().writeWhole(files::KWHDays, log + k.tmp.contents(files::KWHDays));
-    k.calc.CMD_Chk_Click(QDate(2026, 9, 30), QDate(2026, 11, 8));  // 40 days
-    EXPECT_EQ((QStringList{k.t(10), k.t(2), k.t(3)}), (QStringList{"40", "93.6", "2.3"}));
 }
 
 TEST(DateRange, NoResultWithoutARecordAfterTheEndAndNoDataOnlyBeforeAnyResult) {
@@ -107,9 +103,7 @@ TEST(PriceEntry, OnlyAPositiveNumberChangesAndSavesThePrice) {
         TempDataDir tmp;
         SharedState shared;
         FieldModel fields;
-        shared.Cost_per_KWH = 0.0585;
-        shared.Total_KWH_Saved = 123.45;
-        shared.Total_Cost_Saved = 7.226;
+        shared.Cost_per_KWH = 0.0585, shared.Total_KWH_Saved = 123.45, shared.Total_Cost_Saved = 7.226;
         beginPriceEntry(fields);
         EXPECT_EQ(endPriceEntry(QString::fromLatin1(answer), shared, fields, tmp.dir()), taken);
         EXPECT_EQ(shared.Cost_per_KWH, taken ? 0.07 : 0.0585);
