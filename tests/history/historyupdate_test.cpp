@@ -1,6 +1,7 @@
 #include "history/historyupdate.h"
 
 #include "app/kelvoracore.h"
+#include "common/records.h"
 #include "energy/initdata.h"
 #include "support/fakes.h"
 #include "support/started.h"
@@ -63,10 +64,15 @@ struct Announced {
 
 }  // namespace
 
-TEST(HistoryUpdate, RecordsTheMinuteValueInAllEightFiles) {
+// A file that is gone is not re-created; the other seven get the minute's value, in the stored form.
+TEST(HistoryUpdate, RecordsTheMinuteValueInAllEightFilesButAMissingOne) {
     Recorder r;
+    QFile::remove(r.dir.filePath("8KWhr.dat"));
     r.minute("\"0.5\"\r\n");
+    EXPECT_FALSE(r.dir.exists("8KWhr.dat"));
+    EXPECT_EQ(QDir(r.tmp.path()).entryList(QDir::Files).size(), 8);  // no temporary file left behind
     for (const HistorySpan& s : kHistorySpans) {
+        if (s.hours == 8) continue;
         SCOPED_TRACE(s.hours);
         EXPECT_EQ(r.lastLine(s.hours), "\"12/5/2026  2:04:00 PM\",\".5\"\r\n");
         EXPECT_EQ(recordCount(r.file(s.hours)), s.hours == 1 ? 60 : 61);
@@ -109,15 +115,6 @@ TEST(HistoryUpdate, MinuteValueSources) {
     }
 }
 
-TEST(HistoryUpdate, AMissingFileIsNotRecreatedAndTheOthersGoOn) {
-    Recorder r;
-    QFile::remove(r.dir.filePath("8KWhr.dat"));
-    r.minute("\"3.1\"\r\n");
-    EXPECT_FALSE(r.dir.exists("8KWhr.dat"));
-    for (int hours : {1, 4, 12, 24, 48, 168, 336}) EXPECT_TRUE(r.lastLine(hours).endsWith("\"3.1\"\r\n")) << hours;
-    EXPECT_EQ(QDir(r.tmp.path()).entryList(QDir::Files).size(), 8);  // no temporary file left behind
-}
-
 TEST(HistoryUpdate, OnlyTheFileOfThePeriodShownIsAnnounced) {
     const struct { const char* what; std::optional<int> period; bool open; QStringList announced; } cases[] = {
         {"4-hour period shown", 4, true, {"4KWhr.dat", "4KWhr.dat"}},
@@ -149,19 +146,6 @@ TEST(HistoryUpdate, AFailingReloadLeavesNoFileMarkedBusy) {
     EXPECT_EQ(r.windows.KW_Hist_Busy, WindowState::HistoryBusy{});
 }
 
-// The files of one quantity are its own: the phase A history writes only the
-// "A" files and reads AAMP_1m.dat.
-TEST(HistoryUpdate, EachQuantityKeepsToItsOwnFiles) {
-    for (const HistoryQuantity& q : historyQuantities()) {
-        SCOPED_TRACE(q.name.toStdString());
-        Recorder r(q);
-        for (const HistoryQuantity& other : historyQuantities()) r.dir.writeWhole(other.file(kHistorySpans[1]), kSixtyOld);
-        r.minute("\"7\"\r\n");
-        for (const HistoryQuantity& other : historyQuantities())
-            EXPECT_EQ(recordCount(r.tmp.contents(other.file(kHistorySpans[1]))), &other == &q ? 61 : 60);
-    }
-}
-
 TEST(HistoryUpdate, ConsumersRunKwThenPhaseAThenPhaseBThenVoltage) {
     kelvora::testing::StartedApp app;
     const QList<int SharedState::*> flags = app.core.scheduler().minuteConsumerFlags();
@@ -170,15 +154,19 @@ TEST(HistoryUpdate, ConsumersRunKwThenPhaseAThenPhaseBThenVoltage) {
                                                 &SharedState::BAMP_1m_Ready, &SharedState::VAC_1m_Ready,
                                                 &SharedState::KWH_1m_Ready}));
 
-    // And one tick records all four.
+    // And one tick records all four, each from its own minute file into its own files.
     WindowState& windows = app.core.windows();
+    QStringList values = {"5", "6", "7", "8"};
     for (const HistoryQuantity& q : historyQuantities()) {
         windows.*q.period = 1;
         windows.setOpen(q.window, true);
-        app.core.dir().writeWhole(q.minuteFile, "\"5\"\r\n");
+        app.core.dir().writeWhole(q.minuteFile, "\"" + values.takeFirst().toLatin1() + "\"\r\n");
         app.core.shared().*q.ready = 1;
     }
     Announced announced(windows);
     app.core.scheduler().Timer1_Timer();
     EXPECT_EQ(announced.files, QStringList({"1KWhr.dat", "1Ahr.dat", "1Bhr.dat", "1Vhr.dat"}));
+    for (const HistoryQuantity& q : historyQuantities())
+        for (const HistorySpan& s : kHistorySpans) values << readFields(app.tmp.contents(q.file(s))).last();
+    EXPECT_EQ(values.join("").remove(".0"), "55555555666666667777777788888888");  // stored as "5.0" and so on
 }

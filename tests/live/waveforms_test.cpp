@@ -18,26 +18,22 @@ TEST(Waveforms, AMissingOrShortFileKeepsThePointsNotRead) {
     EXPECT_EQ(updated, 1);
     EXPECT_TRUE(w.VAC_Wave().isEmpty());  // nothing to show before the first waveform
 
-    const auto wave = [](int n, int step) {
-        QByteArray all;
-        for (int i = 1; i <= n; ++i) all += QByteArray::number(i * step) + "\r\n";
-        return all;
+    const auto write = [&](int n, int step, int ampStep) {
+        QByteArray vac, amp;
+        for (int i = 1; i <= n; ++i) vac += QByteArray::number(i * step) + "\r\n";
+        for (int i = 1; i <= 25; ++i) amp += QByteArray::number(i * ampStep) + "\r\n";
+        dir.writeWhole(files::VAC_WAVE, vac);
+        dir.writeWhole(files::A_AMP_WAVE, amp);
+        w.Update_WaveForms();
     };
-    dir.writeWhole(files::VAC_WAVE, wave(25, 10));
-    dir.writeWhole(files::A_AMP_WAVE, wave(25, 10));
-    w.Update_WaveForms();
+    write(25, 10, 10);
     ASSERT_EQ(w.VAC_Wave().size(), 25);
     EXPECT_EQ(w.A_AMP_Wave().last(), 250);
-
-    dir.writeWhole(files::VAC_WAVE, wave(10, -1));
-    dir.writeWhole(files::A_AMP_WAVE, wave(25, 20));
-    w.Update_WaveForms();
+    write(10, -1, 20);  // a short voltage file
     const QList<double> vac = w.VAC_Wave();
     ASSERT_EQ(vac.size(), 25);
-    EXPECT_EQ(vac[9], -10);
-    EXPECT_EQ(vac[10], 110);
+    EXPECT_EQ(std::tuple(vac[9], vac[10]), std::tuple(-10, 110));
     EXPECT_EQ(w.A_AMP_Wave()[0], 10);  // the current file is not read after the short one
-
     QFile::remove(dir.filePath(files::VAC_WAVE));
     QFile::remove(dir.filePath(files::A_AMP_WAVE));
     w.Update_WaveForms();
