@@ -7,7 +7,7 @@
 
 using namespace kelvora;
 
-TEST(DataDir, DisplayFilesAreReplacedWholeWithoutASyncAndTheRestAreSynced) {
+TEST(DataDir, DisplayFilesAreReplacedWholeWithoutASyncAndTheRestAreSyncedAndAFailureKeepsTheOld) {
     kelvora::testing::TempDataDir tmp;
     const DataDir dir(tmp.path(), {"MeterKWS.dat"});
     EXPECT_FALSE(dir.isSynced("MeterKWS.dat"));
@@ -19,16 +19,10 @@ TEST(DataDir, DisplayFilesAreReplacedWholeWithoutASyncAndTheRestAreSynced) {
         EXPECT_EQ(tmp.contents(name), QByteArray("new\r\n"));
         EXPECT_TRUE(QFileInfo(dir.filePath(name)).permissions() & QFileDevice::ReadOther);
     }
-    // No temporary file is left behind by either kind of write.
-    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files).size(), 2);
-}
-
-TEST(DataDir, AFailedDisplayWriteKeepsTheOldFile) {
-    kelvora::testing::TempDataDir tmp;
-    const DataDir dir(tmp.path(), {"MeterKWS.dat", "gone.dat"});
-    ASSERT_TRUE(dir.writeWhole("MeterKWS.dat", "old\r\n"));
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("gone.dat"));  // a directory cannot be replaced by a file
-    EXPECT_FALSE(dir.writeWhole("gone.dat", "x"));
-    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList({"MeterKWS.dat"}));
+    // A failed display write keeps the old file: a directory cannot be replaced by a file.
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("gone.dat"));
+    EXPECT_FALSE(DataDir(tmp.path(), {"gone.dat"}).writeWhole("gone.dat", "x"));
+    // No temporary file is left behind by any kind of write.
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList({"KWH_last_data.dat", "MeterKWS.dat"}));
     EXPECT_FALSE(DataDir(tmp.path() + "/missing", {"MeterKWS.dat"}).writeWhole("MeterKWS.dat", "x"));
 }

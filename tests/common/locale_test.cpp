@@ -29,18 +29,13 @@ private:
 
 }  // namespace
 
-TEST_F(CommaLocale, FileNumbersReadAndWriteWithThePoint) {
+TEST_F(CommaLocale, FileNumbersReadAndWriteWithThePointAndSavedTotalsKeepTheirFraction) {
     const struct { const char* text; double value; } reads[] = {
         {"0.0585", 0.0585}, {"12.5", 12.5}, {".020939", 0.020939}, {"-3.25e2", -325}, {"1,5", 1}};
     for (const auto& r : reads) EXPECT_DOUBLE_EQ(numericValue(QString::fromLatin1(r.text)), r.value) << r.text;
     EXPECT_EQ(numberText(0.1 + 0.2), "0.3");
-    EXPECT_EQ(numberText(-1234.5678), "-1234.5678");
     EXPECT_EQ(formatNumber(2.675, u"0.00"), "2.68");
     EXPECT_EQ(formatNumber(1234.5, u"#,##0.0"), "1,234.5");
-    EXPECT_EQ(formatNumber(0.0585, u"0.###0"), "0.0585");
-}
-
-TEST_F(CommaLocale, SavedTotalsKeepTheirFraction) {
     kelvora::testing::TempDataDir tmp;
     ASSERT_TRUE(tmp.dir().writeRecords(
         "KWH_last_data.dat", {{Field::Number(12.5), Field::Text("0.73"), Field::Text(formatNumber(0.0585, u"0.###0"))}}));
