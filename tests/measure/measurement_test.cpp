@@ -126,19 +126,20 @@ TEST_F(MeasurementTest, MinuteEnergyCostAndTotals) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kwh);
         if (c.price) fields.setText(t100(7), QString::fromLatin1(c.price));
-        state.Total_KWH_Saved = 10, state.Total_Cost_Saved = 1;
-        averages(c.vac, c.a, c.b);
-        minute();
+        state.Total_KWH_Saved = 10, state.Total_Cost_Saved = 1, state.Lifetime_KWH = 10;
+        averages(c.vac, c.a, c.b), minute();
         const double kwh = c.vac * (c.a + c.b) / 60000;
         EXPECT_EQ(file(files::KWH_1m), quoted(c.kwh));
         EXPECT_NEAR(state.Total_KWH_Saved, 10 + kwh, 1e-12);
         EXPECT_NEAR(state.Total_Cost_Saved, 1 + kwh * c.perKwh, 1e-12);
+        EXPECT_NEAR(state.Lifetime_KWH, 10 + kwh, 1e-12);
+        EXPECT_EQ(readLifetimeKwh(dir), state.Lifetime_KWH);
     }
+    averages(-120, 5, 5), minute();  // the lifetime total never goes down
+    EXPECT_EQ(state.Lifetime_KWH, 10 + 0.02);
     // The totals file and fields, rounded as shown.
-    averages(0, 0, 0);
     state.Total_KWH_Saved = 1234.46, state.Total_Cost_Saved = 72.224;
-    fields.setText(t100(7), QStringLiteral("0.0585"));
-    minute();
+    averages(0, 0, 0), fields.setText(t100(7), QStringLiteral("0.0585")), minute();
     EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"1234.5\",\"72.22\",\"0.0585\"\r\n"));
     ASSERT_TRUE(writeKwhLastData(dir, 12.34, 0.005, 0.12345));
     EXPECT_EQ(file(files::KWH_last_data), QByteArray("\"12.3\",\"0.01\",\"0.1235\"\r\n"));
@@ -152,8 +153,7 @@ TEST_F(MeasurementTest, MinuteMeansOfTheCurrentValues) {
     m.KW_Minute_Update();
     EXPECT_EQ(file(files::KW_1m), quoted("1.5"));
     EXPECT_EQ(file(files::AAMP_1m), quoted("12.5"));
-    show("121.43", "0", "0");
-    minute();  // the next minute starts from empty sums
+    show("121.43", "0", "0"), minute();  // the next minute starts from empty sums
     EXPECT_EQ(file(files::VAC_1m), quoted("121.4"));
     EXPECT_EQ(file(files::KW_1m), quoted("0.0"));
 }
@@ -189,8 +189,7 @@ TEST(LifetimeKwh, FileHoldsTheTotalExactlyAndRejectsDamage) {
         EXPECT_EQ(readLifetimeKwh(tmp.dir()), total) << tmp.contents(files::KWH_lifetime).constData();
         EXPECT_FALSE(tmp.contents(files::KWH_lifetime).contains('e'));
     }
-    const std::pair<const char*, double> damaged[] = {
-        {"\"7\"\r\n", 7}, {"-3\r\n", 0}, {"garbage", 0}, {"1e999\r\n", 0}};
+    const std::pair<const char*, double> damaged[] = {{"\"7\"\r\n", 7}, {"-3\r\n", 0}, {"garbage", 0}, {"1e999", 0}};
     for (const auto& [content, value] : damaged) {
         kelvora::testing::TempDataDir tmp;
         tmp.dir().writeWhole(files::KWH_lifetime, content);
@@ -207,15 +206,4 @@ TEST(LifetimeKwh, FileHoldsTheTotalExactlyAndRejectsDamage) {
     }
     EXPECT_EQ(twice.contents(files::KWH_lifetime + ".damaged"), "first");
     EXPECT_EQ(twice.contents(files::KWH_lifetime + ".damaged.1"), "second");
-}
-
-TEST(LifetimeKwh, MinuteStepAddsTheMinuteAndNeverSubtracts) {
-    Rig r;
-    r.state.Lifetime_KWH = 10;
-    const std::pair<double, double> minutes[] = {{120, 10.02}, {-120, 10.02}, {0, 10.02}};
-    for (const auto& [volts, total] : minutes) {
-        r.averages(volts, 5, 5), r.minute();
-        EXPECT_DOUBLE_EQ(r.state.Lifetime_KWH, total) << volts;
-        EXPECT_EQ(readLifetimeKwh(r.dir), r.state.Lifetime_KWH);
-    }
 }
