@@ -22,9 +22,7 @@ struct SetupTab {
     SetupController setup;
 
     QString option() const {
-        if (fields.isChecked("Option_120vac")) return "120";
-        if (fields.isChecked("Option_240vac")) return "240";
-        return "none";
+        return fields.isChecked("Option_120vac") ? "120" : fields.isChecked("Option_240vac") ? "240" : "none";
     }
     QStringList savedLines() const {
         return QString::fromLatin1(tmp.contents(files::Settings)).split("\r\n", Qt::SkipEmptyParts);
@@ -47,9 +45,7 @@ TEST(SetupTab, MainsOptionFollowsTypedVoltageAndCorrectsClicks) {
         if (QLatin1String(c.click) == "120") tab.setup.Option_120vac_Click();
         if (QLatin1String(c.click) == "240") tab.setup.Option_240vac_Click();
         EXPECT_EQ(tab.option(), c.option);
-        if (!*c.click) {
-            EXPECT_EQ(tab.shared.settings.VAC_Option.display(), c.option);
-        }
+        if (!*c.click) { EXPECT_EQ(tab.shared.settings.VAC_Option.display(), c.option); }
     }
 }
 
@@ -74,7 +70,9 @@ TEST(SetupTab, OnlyEditsAfterStartUpsFillEnableTheButton) {
     }
 }
 
-TEST(SetupTab, CalibrateButtonsRequestAndSave) {
+// Calibrate and default buttons request the step and save the file (the VAC
+// values bare, the option quoted); a phase saves the previous value.
+TEST(SetupTab, CalibrateAndDefaultButtonsRequestRestoreAndSave) {
     SetupTab tab;
     tab.fields.setText("Text6(0)", "230");
     tab.setup.CMD_Save_VAC_Click();
@@ -82,7 +80,6 @@ TEST(SetupTab, CalibrateButtonsRequestAndSave) {
     EXPECT_EQ(tab.savedLines().value(6), "\"230\"");
     tab.fields.setText("Text6(0)", "231");  // from now on the value follows the field
     EXPECT_EQ(tab.shared.settings.VAC_Cal_Value.display(), "231");
-    // A phase saves the previous value, then takes the new one.
     tab.fields.setText("Text_A_Cal", "50.0");
     tab.setup.CMD_CAL_A_Click();
     EXPECT_EQ(tab.shared.AAMPS_Cal_Request, 1);
@@ -90,32 +87,22 @@ TEST(SetupTab, CalibrateButtonsRequestAndSave) {
     EXPECT_EQ(tab.savedLines().value(16), "\"100.0\"");
     tab.setup.CMD_CAL_B_Click();
     EXPECT_EQ(tab.savedLines().value(16), "\"50.0\"");
-}
-
-TEST(SetupTab, DefaultButtonsRestoreAndSave) {
-    SetupTab tab;
-    tab.fields.setText("Text6(0)", "120");
     tab.setup.CMD_VAC_Default_Click();
-    QStringList lines = tab.savedLines();
-    ASSERT_EQ(lines.size(), 19);
-    EXPECT_EQ(lines[6], "240");  // the VAC values bare, the option quoted
+    ASSERT_EQ(tab.savedLines().size(), 19);
+    EXPECT_EQ(tab.savedLines()[6], "240");
     tab.shared.settings.BAMPS_Cal = SettingValue::Number(300);
     tab.fields.setText("Text_B_Cal", "42");
     tab.setup.CMD_B_Default_Click();
-    lines = tab.savedLines();
-    EXPECT_EQ(lines.value(14), "\"256\"");
-    EXPECT_EQ(lines.value(18), "\"100.0\"");
+    EXPECT_EQ(tab.savedLines().value(14), "\"256\"");
+    EXPECT_EQ(tab.savedLines().value(18), "\"100.0\"");
     EXPECT_EQ(tab.beeps, 2);
 }
 
 TEST(SettingsFile, ReadsBackTheSameValuesQuotedOrBare) {
     Settings s = Settings::defaults();
-    s.VAC_Cal = SettingValue::Number(400);
-    s.VAC_Cal_Value = SettingValue::Number(240);
-    s.AAMPS_Cal = SettingValue::Number(255.5);
+    s.VAC_Cal = SettingValue::Number(400), s.AAMPS_Cal = SettingValue::Number(255.5);
     s.Remote_Host = SettingValue::Text("a, host");
-    const QByteArray written = settingsFileContent(s);
-    const LoadedSettings back = readSettings(written, Settings());
+    const LoadedSettings back = readSettings(settingsFileContent(s), Settings());
     EXPECT_EQ(back.valuesRead, 9);
     EXPECT_EQ(back.values, s);
 }

