@@ -213,43 +213,34 @@ TEST(MonthRollover, ThreeMonthsLeaveThreePairs) {
     }
 }
 
+// 1 January 2029 is a Monday, the first day of the week: all five periods roll in one tick, each once.
 TEST(YearRollover, AllFiveRollOnceAtMidnightOf31December) {
-    // 1 January 2029 is a Monday, the first day of the week.
-    Rig rig(at(2028, 12, 31, 23, 59, 0));
-    rig.writeRolling(files::KWHday, "1", {});
     QStringList months;  // eleven earlier months of 10 KWH, each with its zero record
     for (int i = 0; i < 11; ++i) months << "10" << "0";
-    rig.writeRolling(files::KWHMonth, "1000", months);
-    rig.minute("2");
     const QStringList logs = {files::KWHHours, files::KWHDays, files::KWHWeeks, files::KWHMonths, files::KWHyears};
-    QList<qsizetype> counts;
-    for (const QString& log : logs) counts << rig.records(log).size() + 1;
-    rig.walk(at(2028, 12, 31, 23, 59, 59), at(2029, 1, 1, 0, 0, 2), 50);
-    for (const QString& log : logs) EXPECT_EQ(rig.records(log).size(), counts.takeFirst()) << log.toStdString();
-    EXPECT_EQ(rig.rewritten, (QStringList{files::KWHhr, files::KWHday, files::KWHweek, files::KWHMonth, files::KWHMonth,
-                                      files::KWHyear, files::KWHyear}));
     const QString stamp = "1/1/2029  12:00:00 AM";
-    EXPECT_EQ(rig.last(files::KWHHours), (Pair{"01/01/29 12:00:00 AM", "2.00"}));
-    EXPECT_EQ(rig.last(files::KWHDays), (Pair{stamp, "2.00"}));
-    EXPECT_EQ(rig.last(files::KWHWeeks), (Pair{stamp, "8."}));     // six days of 1 and the last day's 2
-    EXPECT_EQ(rig.last(files::KWHMonths), (Pair{stamp, "32."}));   // December: 30 days of 1 and 2
-    EXPECT_EQ(rig.last(files::KWHyears), (Pair{stamp, "142"}));    // eleven months of 10 and December
-    EXPECT_EQ(rig.last(files::KWHyear), (Pair{stamp, "0.00"}));
-}
-
-TEST(YearRollover, LogPatternsOfWeekAndYearTotals) {
-    const struct { const char* day; QString week, year; } cases[] = {
-        {"1234.567", "1234.57", "1235"},
-        {"0", ".", ""},
+    const struct { QString dayOlder, dayNewest, monthOlder; QStringList monthNewest; const char* minute;
+                   QStringList logged; } cases[] = {
+        // Weeks: six days of 1 and the last day's 2; months: 30 days of 1 and 2; years: 11 months of 10 and December.
+        {"1", "1", "1000", months, "2", {"2.00", "2.00", "8.", "32.", "142"}},
+        {"0", "1234.567", "0", {}, "0", {"0.00", "0.00", "1234.57", "1234.57", "1235"}},
+        {"0", "0", "0", {}, "0", {"0.00", "0.00", ".", ".", ""}},  // zero totals
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.day);
+        SCOPED_TRACE(c.dayNewest.toStdString());
         Rig rig(at(2028, 12, 31, 23, 59, 0));
-        rig.writeRolling(files::KWHday, "0", {QString::fromLatin1(c.day)});
-        rig.writeRolling(files::KWHMonth, "0", {});
-        rig.walk(at(2028, 12, 31, 23, 59, 59), at(2029, 1, 1, 0, 0, 1), 250);
-        EXPECT_EQ(rig.last(files::KWHWeeks).value, c.week);
-        EXPECT_EQ(rig.last(files::KWHyears).value, c.year);
+        rig.writeRolling(files::KWHday, c.dayOlder, {c.dayNewest});
+        rig.writeRolling(files::KWHMonth, c.monthOlder, c.monthNewest);
+        rig.minute(c.minute);
+        QList<qsizetype> counts;
+        for (const QString& log : logs) counts << rig.records(log).size() + 1;
+        rig.walk(at(2028, 12, 31, 23, 59, 59), at(2029, 1, 1, 0, 0, 2), 50);
+        for (const QString& log : logs) EXPECT_EQ(rig.records(log).size(), counts.takeFirst()) << log.toStdString();
+        EXPECT_EQ(rig.rewritten, (QStringList{files::KWHhr, files::KWHday, files::KWHweek, files::KWHMonth,
+                                          files::KWHMonth, files::KWHyear, files::KWHyear}));
+        for (int i = 0; i < logs.size(); ++i)
+            EXPECT_EQ(rig.last(logs[i]), (Pair{i ? stamp : QString("01/01/29 12:00:00 AM"), c.logged[i]}));
+        EXPECT_EQ(rig.last(files::KWHyear), (Pair{stamp, "0.00"}));
     }
 }
 

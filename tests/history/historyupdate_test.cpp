@@ -26,13 +26,9 @@ struct Recorder {
     explicit Recorder(const HistoryQuantity& q = kw()) : quantity(q), update(q, shared, windows, dir, clock) {
         for (const HistorySpan& s : kHistorySpans) dir.writeWhole(quantity.file(s), kSixtyOld);
     }
-    void setMinuteFile(const QByteArray& content) { dir.writeWhole(quantity.minuteFile, content); }
     QByteArray file(int hours) const { return tmp.contents(files::history(hours, quantity.fileQuantity)); }
-    void minute(const QByteArray& minuteFile) {
-        setMinuteFile(minuteFile);
-        minute();
-    }
-    void minute() {
+    void minute(const std::optional<QByteArray>& minuteFile = std::nullopt) {
+        if (minuteFile) dir.writeWhole(quantity.minuteFile, *minuteFile);
         clock.advanceMs(60'000);
         shared.*quantity.ready = 1;
         update.History_Update();
@@ -103,13 +99,9 @@ TEST(HistoryUpdate, MinuteValueSources) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Recorder r;
-        if (c.first) r.setMinuteFile(*c.first);
-        r.minute();
-        if (c.second)
-            r.setMinuteFile(*c.second);
-        else
-            QFile::remove(r.dir.filePath(files::KW_1m));
-        r.minute();
+        r.minute(c.first);
+        if (!c.second) QFile::remove(r.dir.filePath(files::KW_1m));
+        r.minute(c.second);
         EXPECT_EQ(r.lastLine(4), c.lastLine);
         EXPECT_EQ(recordCount(r.file(4)), c.records);
     }
@@ -124,11 +116,10 @@ TEST(HistoryUpdate, OnlyTheFileOfThePeriodShownIsAnnounced) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Recorder r;
-        r.setMinuteFile("\"1\"\r\n");
         r.windows.KW_Hist_Period = c.period;
         r.windows.setOpen(kw().window, c.open);
         Announced announced(r.windows);
-        r.minute();
+        r.minute("\"1\"\r\n");
         r.minute();
         EXPECT_EQ(announced.files, c.announced);
     }
@@ -136,13 +127,12 @@ TEST(HistoryUpdate, OnlyTheFileOfThePeriodShownIsAnnounced) {
 
 TEST(HistoryUpdate, AFailingReloadLeavesNoFileMarkedBusy) {
     Recorder r;
-    r.setMinuteFile("\"1\"\r\n");
     r.windows.KW_Hist_Period = 4;
     r.windows.setOpen(kw().window, true);
     QObject context;
     QObject::connect(&r.windows, &WindowState::fileRewritten, &context,
                      [](const QString&) { throw std::runtime_error("window gone"); });
-    EXPECT_THROW(r.minute(), std::runtime_error);
+    EXPECT_THROW(r.minute("\"1\"\r\n"), std::runtime_error);
     EXPECT_EQ(r.windows.KW_Hist_Busy, WindowState::HistoryBusy{});
 }
 
