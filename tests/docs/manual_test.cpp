@@ -1,6 +1,5 @@
 #include "manualrenderer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -36,19 +35,17 @@ TEST(UserManual, RendersEveryWindowIntoAPagedPdf) {
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_TRUE(result.missing.isEmpty()) << result.missing.join(u' ').toStdString();
     // A chapter a page at least, and the pictures take room of their own.
-    EXPECT_GE(result.pages, 8);
-    EXPECT_LE(result.pages, 40);
+    EXPECT_TRUE(result.pages >= 8 && result.pages <= 40) << result.pages;
     EXPECT_EQ(pdfPageCount(pdf), result.pages);
 
     const auto text = pdfText(pdf);
     if (!text) GTEST_SKIP() << "pdftotext is not installed";
     // Line breaks and the layout's blanks say nothing about the words.
     const QString words = QString(*text).replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
-    const char* names[] = {"Current Trend",         "RT Meters",           "KW HistoryTrend",
-                           "A_AMPS History Trend",  "B_AMPS_History Trend", "VAC History Trend",
-                           "KWH History Trend",     "Current tab",          "History tab",
-                           "Calcs tab",             "Set-Up tab",           "Kelvora User Manual"};
-    for (const char* name : names) EXPECT_TRUE(words.contains(QLatin1String(name))) << name;
+    for (const char* name : {"Current Trend", "RT Meters", "KW HistoryTrend", "A_AMPS History Trend",
+                             "B_AMPS_History Trend", "VAC History Trend", "KWH History Trend", "Current tab",
+                             "History tab", "Calcs tab", "Set-Up tab", "Kelvora User Manual"})
+        EXPECT_TRUE(words.contains(QLatin1String(name))) << name;
     // The page numbers at the foot: the last page carries the page count.
     EXPECT_TRUE(words.contains(QString::number(result.pages)));
 }
@@ -59,7 +56,7 @@ TEST(UserManual, NamesAMissingPictureAndRendersTheRest) {
     ASSERT_TRUE(dir.isValid());
     QFile md(dir.filePath(QStringLiteral("m.md")));
     ASSERT_TRUE(md.open(QIODevice::WriteOnly));
-    md.write("# Title\n\nSome text.\n\n![gone](images/nothere.png)\n\n# Second\n\nMore.\n");
+    md.write("# Title\n\nText.\n\n![gone](images/nothere.png)\n\n# Second\n");
     md.close();
     const RenderResult result = renderManual(md.fileName(), dir.filePath(QStringLiteral("m.pdf")));
     ASSERT_TRUE(result.ok);
@@ -67,6 +64,5 @@ TEST(UserManual, NamesAMissingPictureAndRendersTheRest) {
     EXPECT_EQ(result.pages, 2);  // each chapter on a page of its own
 
     const RenderResult unreadable = renderManual(dir.filePath(QStringLiteral("none.md")), dir.filePath("x.pdf"));
-    EXPECT_FALSE(unreadable.ok);
-    EXPECT_FALSE(unreadable.error.isEmpty());
+    EXPECT_TRUE(!unreadable.ok && !unreadable.error.isEmpty());
 }

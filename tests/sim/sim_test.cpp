@@ -19,16 +19,15 @@ TEST(MeterStream, MessagesMatchTheGrammarAndDecodeToTheLoad) {
     kelvora::testing::TempDataDir tmp;
     SharedState shared;
     FieldModel fields;
-    fields.setChecked(QStringLiteral("Option_240vac"), true);
     MeterDecoder decoder(shared, fields, tmp.dir());
     MeterStream stream(5, 17.5 * 3600);
+    fields.setChecked(QStringLiteral("Option_240vac"), true);
     // Waveform samples of four digits, at most 1000.
     const QRegularExpression grammar(QStringLiteral("^v(0\\d{3}|1000){25}a(0\\d{3}|1000){25}V\\d+!A\\d+!B\\d+!e$"));
     for (int i = 0; i < 500; ++i) {
         const QByteArray msg = stream.next();
         ASSERT_TRUE(grammar.match(QString::fromLatin1(msg)).hasMatch()) << msg.toStdString();
-        shared.New_Message = 0;
-        decoder.DecodeMeterMessage(QString::fromLatin1(msg));
+        shared.New_Message = 0, decoder.DecodeMeterMessage(QString::fromLatin1(msg));
         ASSERT_EQ(shared.New_Message, 1) << i;
         const LoadSample& s = stream.last();
         ASSERT_NEAR(shared.VAC_Reading, s.volts, 0.3 + 1e-9) << i;  // half a raw count
@@ -54,7 +53,7 @@ TEST(MeterServer, NextClientGetsTheContinuingStream) {
     MeterServer server(9, 7 * 3600, 5);
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
     server.start();
-    MeterStream reference(9, 7 * 3600);
+    MeterStream reference(9, 7 * 3600);  // each client sees consecutive messages of the same seed's stream
     QList<QByteArray> expected;
     for (int i = 0; i < 2000; ++i) expected << reference.next();
     QByteArray received[2];
@@ -67,9 +66,7 @@ TEST(MeterServer, NextClientGetsTheContinuingStream) {
         ASSERT_TRUE(waitUntil([&] { return !server.hasClient(); }));
     }
     server.stop();
-    // Each client sees consecutive messages of the stream a fresh generator with
-    // the same seed gives; the second one later in the sequence.
-    qsizetype previousEnd = -1;
+    qsizetype previousEnd = -1;  // the second client later in the sequence
     for (const QByteArray& got : received) {
         const QList<QByteArray> messages = got.split('e');  // the last piece is unfinished or empty
         const qsizetype start = expected.indexOf(messages.first() + 'e');
