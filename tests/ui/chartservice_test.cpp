@@ -7,7 +7,6 @@
 #include <QChartView>
 #include <QValueAxis>
 #include <QClipboard>
-#include <QDir>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -24,18 +23,12 @@ QList<ChartPoint> pointsOneTo(int n) {
     return points;
 }
 
-// The page count of a PDF and whether every page box is wider than high.
-std::pair<int, bool> pdfPages(const QByteArray& pdf) {
+// The page count of a PDF and whether its page box is wider than high.
+std::pair<qsizetype, bool> pdfPages(const QByteArray& pdf) {
     const QString text = QString::fromLatin1(pdf);
-    const QRegularExpression box(QStringLiteral(R"(/MediaBox\s*\[\s*([\d.]+)\s+([\d.]+)\s+([\d.]+)\s+([\d.]+)\s*\])"));
-    bool landscape = text.contains(box);
-    for (auto m = box.globalMatch(text); m.hasNext();) {
-        const auto hit = m.next();
-        const auto at = [&](int i) { return hit.captured(i).toDouble(); };
-        landscape = landscape && at(3) - at(1) > at(4) - at(2);
-    }
-    const auto count = QRegularExpression(QStringLiteral(R"(/Type\s*/Pages\b[^>]*/Count\s+(\d+))")).match(text);
-    return {count.hasMatch() ? count.captured(1).toInt() : -1, landscape};
+    const auto box = QRegularExpression(R"(/MediaBox\s*\[\s*([\d.]+)\s+([\d.]+)\s+([\d.]+)\s+([\d.]+))").match(text);
+    const auto at = [&](int i) { return box.captured(i).toDouble(); };
+    return {text.count(QRegularExpression(R"(/Type\s*/Page\b)")), box.hasMatch() && at(3) - at(1) > at(4) - at(2)};
 }
 
 }  // namespace
@@ -45,6 +38,7 @@ TEST(ChartColor, ComponentsAboveTheRangeAreClamped) {
     EXPECT_EQ(chartColor(-5, 300, 128), QColor(0, 255, 128));
 }
 
+// Row and Data edits are drawn in one load, also after a clear.
 TEST(ChartView, ColumnCountZeroThenOneClearsValuesButKeepsRowsAndLabels) {
     ChartView chart;
     chart.setPoints(pointsOneTo(5));
@@ -53,10 +47,21 @@ TEST(ChartView, ColumnCountZeroThenOneClearsValuesButKeepsRowsAndLabels) {
     EXPECT_EQ(chart.rowCount(), 5);
     EXPECT_TRUE(chart.points().isEmpty());
     EXPECT_EQ(chart.rowLabel(3), "12:03:00");
-    chart.setRow(3);
-    chart.setData(QStringLiteral("7.25"));
-    ASSERT_EQ(chart.points().size(), 1);
-    EXPECT_DOUBLE_EQ(chart.points()[0].value, 7.25);
+    QCoreApplication::processEvents();
+    const int before = chart.loadCount();
+    for (int i = 1; i <= 60; ++i) {
+        chart.setRow(i);
+        chart.setData(QString::number(i * 0.25));
+        chart.setRowLabel(QStringLiteral("t%1").arg(i));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(chart.loadCount(), before + 1);
+    ASSERT_EQ(chart.points().size(), 60);
+    EXPECT_EQ((std::pair{chart.rowLabel(3), chart.points()[2].value}), (std::pair{QString("t3"), 0.75}));
+    chart.setPoints(pointsOneTo(20160));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(chart.loadCount(), before + 2);
+    EXPECT_EQ(chart.points().size(), 20160);
 }
 
 // The first waveform (raw counts near 500) after a chart of fractions: with
@@ -84,23 +89,6 @@ TEST(ChartView, ANewValueRangeNeverLaysOutTheOldIntervalsTicks) {
     EXPECT_LT(most, 300);  // about 70 with round ticks; the old interval gave over 700
 }
 
-TEST(ChartView, RowDataEditsAreDrawnInOneLoad) {
-    ChartView chart;
-    const int before = chart.loadCount();
-    for (int i = 1; i <= 60; ++i) {
-        chart.setRow(i);
-        chart.setData(QString::number(i));
-        chart.setRowLabel(QStringLiteral("t%1").arg(i));
-    }
-    QCoreApplication::processEvents();
-    EXPECT_EQ(chart.loadCount(), before + 1);
-
-    chart.setPoints(pointsOneTo(20160));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(chart.loadCount(), before + 2);
-    EXPECT_EQ(chart.points().size(), 20160);
-}
-
 // The print sequence puts the chart's picture on the clipboard first.
 TEST(ChartPrint, WithoutAPrinterTheChartBecomesAOnePageLandscapePdf) {
     TempDataDir tmp;
@@ -108,28 +96,26 @@ TEST(ChartPrint, WithoutAPrinterTheChartBecomesAOnePageLandscapePdf) {
     chart.resize(800, 450);
     chart.setTitle(QStringLiteral("Current  KW  Trend"));
     chart.setPoints(pointsOneTo(60));
-    const QDateTime when(QDate(2026, 7, 3), QTime(14, 5, 9));
-    const PrintOutcome out = printChart(chart, PrintJob{QStringLiteral("CurrentTrend"), tmp.path(), when, false});
+    const auto print = [&](const QString& dir) {
+        return printChart(chart, PrintJob{"CurrentTrend", dir, QDateTime(QDate(2026, 7, 3), QTime(14, 5, 9)), false});
+    };
+    const PrintOutcome out = print(tmp.path());
     ASSERT_TRUE(out.ok);
     EXPECT_EQ(QApplication::clipboard()->pixmap().deviceIndependentSize().toSize(), QSize(800, 450));
     EXPECT_EQ(QFileInfo(out.pdfPath).fileName(), "CurrentTrend 2026-07-03 140509.pdf");
     const QByteArray pdf = tmp.contents(QFileInfo(out.pdfPath).fileName());
-    EXPECT_EQ(pdfPages(pdf), std::pair(1, true));  // one landscape page
+    EXPECT_EQ(pdfPages(pdf), std::pair(qsizetype(1), true));  // one landscape page
     EXPECT_GT(pdf.size(), 10000);  // the chart's picture, not an empty page
 
     // A second print in the same second does not overwrite the first.
-    const PrintOutcome again = printChart(chart, PrintJob{QStringLiteral("CurrentTrend"), tmp.path(), when, false});
+    const PrintOutcome again = print(tmp.path());
     ASSERT_TRUE(again.ok);
     EXPECT_NE(again.pdfPath, out.pdfPath);
     EXPECT_TRUE(QFileInfo::exists(out.pdfPath));
-}
-
-TEST(ChartPrint, APdfThatCannotBeWrittenIsReportedNotClaimed) {
-    ChartView chart;
-    const PrintOutcome out = printChart(
-        chart, PrintJob{QStringLiteral("CurrentTrend"), QStringLiteral("/nonexistent/kelvora"), QDateTime(), false});
-    EXPECT_FALSE(out.ok);
-    EXPECT_TRUE(out.status.contains(QStringLiteral("could not"))) << out.status.toStdString();
+    // A PDF that cannot be written is reported, not claimed.
+    const PrintOutcome failed = print("/nonexistent/kelvora");
+    EXPECT_FALSE(failed.ok);
+    EXPECT_TRUE(failed.status.contains(QStringLiteral("could not"))) << failed.status.toStdString();
 }
 
 // A header of the axis and chart titles, and one line per point shown.
@@ -145,11 +131,8 @@ TEST(ChartActions, ExportSavesThePointsShownUnderTheChartsTitles) {
     chart.setPoints(points);
     ChartActions actions(chart, QStringLiteral("CurrentTrend"), tmp.path(), clock, &window);
     QString offered;
-    QString answer = QDir(tmp.path()).filePath(QStringLiteral("out.csv"));
-    actions.setFileChooser([&](QWidget*, const QString& suggestion) {
-        offered = suggestion;
-        return answer;
-    });
+    QString answer = tmp.dir().filePath("out.csv");
+    actions.setFileChooser([&](QWidget*, const QString& suggestion) { return offered = suggestion, answer; });
     QPushButton* exportButton = actions.makeExportButton();
     exportButton->click();
     EXPECT_TRUE(offered.endsWith(QStringLiteral("CurrentTrend 2026-07-03 140509.csv"))) << offered.toStdString();
