@@ -47,17 +47,17 @@ TEST(InitAllData, KeepsTheWeeklyLogAndResetsAlarmsAndCalibration) {
     const QByteArray weekly = "\"11/29/2026  12:00:00 AM\",\"  42.5\"\r\n";
     r.tmp.dir().writeWhole("KWHWeeks.dat", weekly);
     r.tmp.dir().writeWhole("alarms.log", "old line\r\n");
-    r.shared.settings.VAC_Cal = SettingValue::Number(380);
-    r.shared.settings.AAMPS_Cal = SettingValue::Number(250);
-    r.shared.settings.VAC_Option = SettingValue::Text("120");
+    Settings& s = r.shared.settings;
+    s.VAC_Cal = SettingValue::Number(380), s.AAMPS_Cal = SettingValue::Number(250);
+    s.VAC_Option = SettingValue::Text("120");
     r.fields.setChecked("Option_120vac", true);
     r.fields.setText("Text_A_Cal", "55");
     ASSERT_TRUE(r.init());
     EXPECT_EQ(r.tmp.contents("KWHWeeks.dat"), weekly);
     EXPECT_EQ(r.tmp.dir().read("alarms.log"), QByteArray());
     EXPECT_EQ(r.tmp.contents("SetupData.ini"), settingsFileContent(Settings::defaults()));
-    EXPECT_EQ((QStringList{r.shared.settings.VAC_Cal.display(), r.shared.settings.AAMPS_Cal.display(),
-                           r.shared.settings.VAC_Option.display(), r.fields.text("Text_A_Cal")}),
+    EXPECT_EQ((QStringList{s.VAC_Cal.display(), s.AAMPS_Cal.display(), s.VAC_Option.display(),
+                           r.fields.text("Text_A_Cal")}),
               (QStringList{"400", "256", "240", "100.0"}));
     EXPECT_TRUE(r.fields.isChecked("Option_240vac"));
 }

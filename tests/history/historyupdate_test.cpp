@@ -90,7 +90,7 @@ TEST(HistoryUpdate, FirstMinuteAfterInitialisation) {
 // read gives the value of the minute before again, with the new stamp, and
 // nothing before a value was ever read.
 TEST(HistoryUpdate, MinuteValueSources) {
-    const struct { const char* what; std::optional<QByteArray> first, second; QByteArray lastLine; int records; } cases[] = {
+    const struct { const char* what; std::optional<QByteArray> first, second; QByteArray line; int n; } cases[] = {
         {"empty field", "\"1.5\"\r\n", QByteArray("\"\"\r\n"), "\"12/5/2026  2:04:00 PM\",\"1.5\"\r\n", 61},
         {"file deleted", "\"1.5\"\r\n", std::nullopt, "\"12/5/2026  2:05:00 PM\",\"1.5\"\r\n", 62},
         {"empty file", "\"1.5\"\r\n", QByteArray(), "\"12/5/2026  2:05:00 PM\",\"1.5\"\r\n", 62},
@@ -102,8 +102,8 @@ TEST(HistoryUpdate, MinuteValueSources) {
         r.minute(c.first);
         if (!c.second) QFile::remove(r.dir.filePath(files::KW_1m));
         r.minute(c.second);
-        EXPECT_EQ(r.lastLine(4), c.lastLine);
-        EXPECT_EQ(recordCount(r.file(4)), c.records);
+        EXPECT_EQ(r.lastLine(4), c.line);
+        EXPECT_EQ(recordCount(r.file(4)), c.n);
     }
 }
 
