@@ -1,27 +1,40 @@
+#include "publish/mqttsettings.h"
 #include "support/fakes.h"
 #include "support/messages.h"
 #include "support/server.h"
 #include "support/started.h"
 #include "support/wait.h"
 
+#include <QTcpServer>
 #include <gtest/gtest.h>
+
+// Designated initializers leave the other members at their defaults on purpose.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 using namespace kelvora;
 using namespace kelvora::testing;
 
 // Thirty messages of 240 V, 100 A and 50 A over a real socket with the real
 // timers: one minute step, whose files hold what the arithmetic gives by hand.
-TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFiles) {
+// A "broker" that accepts the connection and never reads or answers does not
+// hold up the chain, and what waits for it stays at one state message.
+TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFilesWhileTheBrokerNeverAnswers) {
+    QTcpServer silentBroker;
+    ASSERT_TRUE(silentBroker.listen(QHostAddress::LocalHost, 0));
     TempDataDir tmp;
+    ASSERT_TRUE(saveMqttSettings(tmp.dir(), {.host = QStringLiteral("127.0.0.1"), .port = silentBroker.serverPort(),
+                                             .nodeId = QStringLiteral("kelvora_hung")}));
     SystemClock clock;
     LoopbackServer server;
     StartedCore app(tmp.path(), clock, server.port());
     ASSERT_EQ(app.result, KelvoraCore::LoadResult::Started);
+    ASSERT_TRUE(waitUntil([&] { return silentBroker.hasPendingConnections(); }, 5000));
     int processed = 0;
     app.core.scheduler().addMessageStep([&] { ++processed; });
 
     sendUntilProcessed(server, meterMessage(911, 767, 639), processed);
     ASSERT_EQ(processed, 30);
+    EXPECT_EQ(app.core.publisher().client().waiting(), 1);
     // The next tick may have taken the minute's energy already.
     ASSERT_TRUE(waitUntil([&] { return tmp.dir().exists("KW_1m.dat") && app.core.shared().KWH_1m_Ready != 0; }, 2000));
     // 240 V x 150 A = 36 KW; one minute of it is 0.6 KWH at 0.0585 a KWH.

@@ -2,18 +2,10 @@
 #include "common/records.h"
 #include "energy/initdata.h"
 #include "measure/measurement.h"
-#include "publish/mqttsettings.h"
 #include "support/fakes.h"
-#include "support/messages.h"
-#include "support/server.h"
 #include "support/started.h"
-#include "support/wait.h"
 
-#include <QTcpServer>
 #include <gtest/gtest.h>
-
-// Designated initializers leave the other members at their defaults on purpose.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 using namespace kelvora;
 using namespace kelvora::testing;
@@ -61,31 +53,6 @@ TEST(LifetimeEnergy, GrowsAcrossARestartAMonthlyRolloverAndAResetUntilTheDataIsI
     EXPECT_EQ(again.core.shared().Lifetime_KWH, 0);
     minuteOf240Watts(again.core);
     EXPECT_EQ(again.core.shared().Lifetime_KWH, minute) << "counted from zero, not the old total";
-}
-
-// A "broker" that accepts the connection and never reads or answers: all
-// thirty messages of a minute go through the chain as they would without it,
-// and what waits for the broker stays at one state message.
-TEST(Publishing, BrokerThatNeverAnswersDoesNotHoldUpTheChain) {
-    QTcpServer silentBroker;
-    ASSERT_TRUE(silentBroker.listen(QHostAddress::LocalHost, 0));
-    LoopbackServer meter;
-
-    TempDataDir tmp;
-    ASSERT_TRUE(saveMqttSettings(tmp.dir(), {.host = QStringLiteral("127.0.0.1"), .port = silentBroker.serverPort(),
-                                             .nodeId = QStringLiteral("kelvora_hung")}));
-    SystemClock clock;
-    KelvoraCore core(tmp.path(), clock, [] {});
-    core.setServerOverride(QStringLiteral("127.0.0.1"), meter.port());
-    int processed = 0;
-    core.scheduler().addMessageStep([&] { ++processed; });
-    ASSERT_EQ(core.Form_Load(), KelvoraCore::LoadResult::Started);
-    ASSERT_TRUE(waitUntil([&] { return silentBroker.hasPendingConnections(); }, 5000));
-
-    sendUntilProcessed(meter, meterMessage(911, 767, 639), processed);
-    EXPECT_EQ(processed, 30);
-    EXPECT_EQ(tmp.contents(files::KWH_1m), "\".6\"\r\n");
-    EXPECT_EQ(core.publisher().client().waiting(), 1);
 }
 
 TEST(Publishing, NoBrokerConfiguredPublishesNothingAndWritesNoSettings) {
