@@ -34,11 +34,10 @@ TEST(ChannelAverager, GroupMeanOfFiveReadings) {
 
 TEST(ChannelAverager, CycleAverageOfThirtyReadingsKeptUntilTheNextCycle) {
     ChannelAverager avg;
-    for (int i = 1; i <= 29; ++i) avg.add(i * 1.5);
-    ASSERT_TRUE(avg.add(45).cycleCompleted);
-    EXPECT_NEAR(avg.cycleAverage(), 23.25, 1e-9);  // 1.5 .. 45 in steps of 1.5
+    for (int i = 1; i <= 29; ++i) avg.add(i);
+    ASSERT_TRUE(avg.add(30).cycleCompleted);
     for (int i = 0; i < 29; ++i) EXPECT_FALSE(avg.add(DBL_MAX).cycleCompleted);
-    EXPECT_NEAR(avg.cycleAverage(), 23.25, 1e-9);
+    EXPECT_NEAR(avg.cycleAverage(), 15.5, 1e-9);  // 1 .. 30, kept while the next cycle runs
     EXPECT_TRUE(avg.add(DBL_MAX).cycleCompleted);
     EXPECT_DOUBLE_EQ(avg.cycleAverage(), DBL_MAX);
     for (int i = 0; i < 12; ++i) avg.add(7);
