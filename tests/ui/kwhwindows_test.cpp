@@ -209,5 +209,6 @@ TEST(FileOpener, TerminalEditorsRunInATerminal) {
         {{"vim %F", true}, "", {}},
         {{"", true}, term, {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(plainTextCommand(c.app, c.terminal, file), c.command) << c.app.exec.toStdString();
+    for (const auto& c : cases)
+        EXPECT_EQ(plainTextCommand(c.app, c.terminal, file), c.command) << c.app.exec.toStdString();
 }

@@ -2,6 +2,7 @@
 #include "ui/usermanual.h"
 #include "support/fakes.h"
 #include "support/started.h"
+#include "support/widgets.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -27,13 +28,8 @@ QByteArray contentOf(const QString& path) {
 TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
     const QByteArray bundled = contentOf(kBundledUserManual);
     ASSERT_TRUE(bundled.startsWith("%PDF-"));
-    const struct {
-        const char* name;
-        QByteArray existing;  // empty: no copy in the data directory
-        bool viewerStarts;
-        QByteArray expectedFile;
-        bool expectMessage;
-    } cases[] = {
+    // existing: the copy in the data directory (none when empty)
+    const struct { const char* name; QByteArray existing; bool viewer; QByteArray expected; bool message; } cases[] = {
         {"no copy yet", {}, true, bundled, false},
         {"the user's own copy", "%PDF-1.4 mine", true, "%PDF-1.4 mine", false},
         {"no viewer", {}, false, bundled, true},
@@ -42,24 +38,19 @@ TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
         SCOPED_TRACE(c.name);
         kelvora::testing::StartedApp app;
         const QString manual = app.core.dir().filePath(QStringLiteral("Kelvora User Manual.pdf"));
-        if (!c.existing.isEmpty()) {
-            ASSERT_TRUE(app.core.dir().writeWhole("Kelvora User Manual.pdf", c.existing));
-        }
+        ASSERT_TRUE(c.existing.isEmpty() || app.core.dir().writeWhole("Kelvora User Manual.pdf", c.existing));
         MainWindow window(app.core);
         QList<QUrl> opened;
         window.setDocumentOpener([&](const QUrl& url) {
             opened << url;
             // The file is complete before the viewer is asked to show it.
-            EXPECT_EQ(contentOf(url.toLocalFile()), c.expectedFile);
-            return c.viewerStarts;
+            EXPECT_EQ(contentOf(url.toLocalFile()), c.expected);
+            return c.viewer;
         });
-        auto* button = window.findChild<QPushButton*>("CMD_USER_MAN");
-        ASSERT_NE(button, nullptr);
-        ASSERT_TRUE(button->isEnabled());
-        button->click();
+        kelvora::testing::child<QPushButton>(window, "CMD_USER_MAN")->click();
         EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(manual)});
-        EXPECT_EQ(contentOf(manual), c.expectedFile);
-        EXPECT_EQ(window.statusBar()->currentMessage().contains("could not be opened"), c.expectMessage);
+        EXPECT_EQ(contentOf(manual), c.expected);
+        EXPECT_EQ(window.statusBar()->currentMessage().contains("could not be opened"), c.message);
     }
 }
 
