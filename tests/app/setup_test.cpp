@@ -32,13 +32,12 @@ struct SetupTab {
 }  // namespace
 
 TEST(SetupTab, MainsOptionFollowsTypedVoltageAndCorrectsClicks) {
-    struct Case { QStringList typed; const char* click; const char* option; };
-    const Case cases[] = {
+    const struct { QStringList typed; const char* click; const char* option; } cases[] = {
         {{"120"}, "", "120"}, {{"230"}, "", "240"}, {{"150"}, "", "120"}, {{"150.1"}, "", "240"},
         {{"120", "abc"}, "", "120"},  // text that is not a number leaves the option
         {{"200"}, "120", "240"}, {{"100"}, "240", "120"}, {{"150"}, "120", "120"}, {{"150"}, "240", "240"}
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE((c.typed.join(" then ") + " click " + c.click).toStdString());
         SetupTab tab;
         for (const QString& t : c.typed) tab.fields.setText("Text6(0)", t);
@@ -50,9 +49,7 @@ TEST(SetupTab, MainsOptionFollowsTypedVoltageAndCorrectsClicks) {
 }
 
 TEST(SetupTab, OnlyEditsAfterStartUpsFillEnableTheButton) {
-    using Edits = QList<std::pair<const char*, const char*>>;
-    struct Case { Edits edits; const char* button; bool enabled; };
-    const Case cases[] = {
+    const struct { QList<std::pair<const char*, const char*>> edits; const char* button; bool enabled; } cases[] = {
         {{{"Text_A_Cal", "101"}}, "CMD_CAL_A", false},  // start-up's fill
         {{{"Text_A_Cal", "101"}, {"Text_A_Cal", "102"}}, "CMD_CAL_A", true},
         {{{"Text6(0)", "101"}}, "CMD_Save_VAC", false},
@@ -62,7 +59,7 @@ TEST(SetupTab, OnlyEditsAfterStartUpsFillEnableTheButton) {
         {{{"Text_A_Cal", "100.0"}, {"Text_A_Cal", "99"}}, "CMD_CAL_A", false},
         {{{"Text_A_Cal", "100.0"}, {"Text_A_Cal", "99"}, {"Text_A_Cal", "98"}}, "CMD_CAL_A", true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.button) + " after " + std::to_string(c.edits.size()) + " edits");
         SetupTab tab;
         for (const auto& [field, text] : c.edits) tab.fields.setText(field, text);

@@ -79,9 +79,10 @@ TEST(Startup, SettingsFileEdgeCases) {
 }
 
 // One instance per data directory: neither a second start nor --initialize
-// beside a running instance touches its files.
+// beside a running instance touches its files; other directories, a stale lock
+// and a finished initialisation do not block.
 TEST(Startup, InitializeOrASecondStartBesideARunningInstanceTouchesNothing) {
-    TempDataDir tmp;
+    TempDataDir tmp, crashed, idle;
     ManualClock clock;
     StartedCore running(tmp.path(), clock);
     tmp.dir().writeWhole(files::KWHHours, "\"kept\"\r\n");
@@ -99,12 +100,7 @@ TEST(Startup, InitializeOrASecondStartBesideARunningInstanceTouchesNothing) {
     EXPECT_EQ(tmp.contents(files::KWHHours), QByteArray("\"kept\"\r\n"));
     EXPECT_EQ(tmp.contents(files::AlarmsLog), log);
     EXPECT_EQ(fileNames(tmp.path()), before);
-}
 
-TEST(Startup, OtherDirectoriesAStaleLockAndAFinishedInitializeDoNotBlock) {
-    TempDataDir other, crashed, idle;
-    ManualClock clock;
-    EXPECT_EQ(StartedCore(other.path(), clock).result, Result::Started);
     // The lock of a run that crashed: its process no longer exists.
     crashed.dir().writeWhole(files::InstanceLock, "2147483000\ntest_app\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     EXPECT_EQ(StartedCore(crashed.path(), clock).result, Result::Started);
