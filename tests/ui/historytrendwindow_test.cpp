@@ -153,7 +153,6 @@ TEST(HistoryTrendWindow, OpenedFromTheMainWindowOnTheOneHourPeriod) {
     ASSERT_TRUE(first);
     app.tmp.dir().writeWhole("336KWhr.dat", historyFile(5));
     child<QPushButton>(*first, "CMD14Day")->click();
-    EXPECT_EQ(first->fileShown(), "336KWhr.dat");
     EXPECT_EQ(first->chart().rowCount(), 5);
     app.core.initializeAllData();  // the open window shows the files afresh
     EXPECT_EQ(first->chart().rowCount(), 60);

@@ -26,9 +26,7 @@ namespace {
 
 // The rig of the trend tests, with the window that shows them.
 struct TrendWindowRig : kelvora::testing::TrendRig {
-    std::unique_ptr<CurrentTrendWindow> open() {
-        return std::make_unique<CurrentTrendWindow>(dir, shared, trends, clock);
-    }
+    auto open() { return std::make_unique<CurrentTrendWindow>(dir, shared, trends, clock); }
 };
 
 QString text1(QWidget& w) { return child<QLineEdit>(w, "Text1")->text(); }
@@ -44,10 +42,8 @@ TEST(CurrentTrend, EachQuantityButtonChartsItsFileWithItsAxisRuleThenPrintAndExi
     r.update(121, 3, 1, 2);
     auto w = r.open();
     const struct { const char* button; double min, max, newest; QString shown; } cases[] = {
-        {"CMDCur_KW", -0.8, 5.4, 2, "2.00"},
-        {"CMDCur_A", 0, 7, 3, "3.00"},
-        {"CMDCur_B", -1.5, 9.5, 1, "1.00"},
-        {"CMDCur_VAC", 108, 135, 121, "121.00"},
+        {"CMDCur_KW", -0.8, 5.4, 2, "2.00"}, {"CMDCur_A", 0, 7, 3, "3.00"},
+        {"CMDCur_B", -1.5, 9.5, 1, "1.00"}, {"CMDCur_VAC", 108, 135, 121, "121.00"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
@@ -154,9 +150,8 @@ TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsBothWaveforms) {
     auto* amps = child<ChartView>(window, "MSChart2");
     ASSERT_TRUE(vac && amps);
     EXPECT_TRUE(tab->isAncestorOf(vac) && tab->isAncestorOf(amps));
-    const QByteArray wave = QByteArray("-170\r\n0\r\n170\r\n").repeated(8) + "1\r\n";
-    app.tmp.dir().writeWhole(files::VAC_WAVE, wave);
-    app.tmp.dir().writeWhole(files::A_AMP_WAVE, wave);
+    for (const QString& file : {files::VAC_WAVE, files::A_AMP_WAVE})
+        app.tmp.dir().writeWhole(file, QByteArray("-170\r\n0\r\n170\r\n").repeated(8) + "1\r\n");
     app.core.waveforms().Update_WaveForms();
     EXPECT_TRUE(vac->points().isEmpty());  // nobody sees them yet
     window.show();
