@@ -1,4 +1,5 @@
 #include "ui/appwindows.h"
+#include "ui/historytrendwindow.h"
 #include "support/fakes.h"
 #include "support/started.h"
 #include "support/widgets.h"
@@ -6,13 +7,14 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
 
-// The app as main() builds it: every window button opens its own window, the
-// panels sit on their tabs.
+// The app as main() builds it: every window button opens its own window (a
+// history window on its 1-hour period), the panels sit on their tabs.
 TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
     kelvora::testing::StartedApp app;
     MainWindow window(app.core);
@@ -35,6 +37,8 @@ TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
         const QSet<QWidget*> opened = visibleWindows() - before;
         ASSERT_EQ(opened.size(), 1);
         EXPECT_EQ((*opened.begin())->windowTitle(), caption);
+        const auto* history = qobject_cast<HistoryTrendWindow*>(*opened.begin());
+        EXPECT_TRUE(!history || history->fileShown().contains(QRegularExpression("^1[A-Z]")));
         (*opened.begin())->close();
         QApplication::processEvents();
     }
