@@ -145,21 +145,18 @@ TEST(MainWindow, WindowButtonsOpenOnceAndMeterToggles) {
             ++created;
             return last = new QWidget(parent);
         });
-    const auto clickAndSettle = [](QPushButton* b) {
-        b->click();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    };
-    clickAndSettle(trend);
-    clickAndSettle(trend);
+    trend->click();
+    trend->click();
     EXPECT_EQ(created, 1);  // the open window is brought to the front, not made again
-    clickAndSettle(meter);
+    meter->click();
     QPointer<QWidget> firstMeter = last;
-    clickAndSettle(meter);
+    meter->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(firstMeter.isNull());  // the second click closes it
-    clickAndSettle(meter);  // the third makes it anew
+    meter->click();  // the third makes it anew
     last->close();  // closed from the meter window itself
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    clickAndSettle(meter);
+    meter->click();
     EXPECT_EQ(created, 4);  // one click opens it again
     EXPECT_TRUE(last->isVisible());
 

@@ -57,11 +57,10 @@ TEST(MqttPanel, SaveKeepsTheTypedSettingsForTheOwnerAndTestConnectionReports) {
     TestBroker broker;
     ASSERT_TRUE(broker.start());
     Panel p;
-    p.type("mqttHost", QStringLiteral("127.0.0.1"));
-    p.type("mqttPort", QString::number(broker.port()));
-    p.type("mqttUser", QStringLiteral("ha"));
-    p.type("mqttPassword", QStringLiteral("hunter2"));
-    p.type("mqttTopicPrefix", QStringLiteral("house"));
+    for (const auto& [field, text] : {std::pair<const char*, QString>{"mqttHost", "127.0.0.1"},
+                                      {"mqttPort", QString::number(broker.port())}, {"mqttUser", "ha"},
+                                      {"mqttPassword", "hunter2"}, {"mqttTopicPrefix", "house"}})
+        p.type(field, text);
     p.find<QCheckBox>("mqttDiscovery")->setChecked(false);
 
     p.find<QPushButton>("CMD_MQTT_Test")->click();
