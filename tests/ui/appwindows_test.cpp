@@ -1,6 +1,5 @@
 #include "ui/appwindows.h"
 #include "ui/historytrendwindow.h"
-#include "support/fakes.h"
 #include "support/started.h"
 #include "support/widgets.h"
 

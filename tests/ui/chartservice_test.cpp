@@ -1,5 +1,4 @@
 #include "ui/chartprint.h"
-#include "ui/chartservice.h"
 #include "support/fakes.h"
 #include "common/clock.h"
 

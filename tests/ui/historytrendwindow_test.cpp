@@ -3,9 +3,7 @@
 #include "common/timestamp.h"
 #include "history/historyupdate.h"
 #include "ui/chartprint.h"
-#include "ui/chartservice.h"
 #include "ui/mainwindow.h"
-#include "support/fakes.h"
 #include "support/started.h"
 #include "support/widgets.h"
 

@@ -6,7 +6,6 @@
 #include "common/timestamp.h"
 #include "energy/kwhdates.h"
 #include "model/datafiles.h"
-#include "support/fakes.h"
 #include "support/started.h"
 #include "support/widgets.h"
 

@@ -1,5 +1,4 @@
 #include "ui/mainwindow.h"
-#include "support/fakes.h"
 #include "support/server.h"
 #include "support/started.h"
 #include "support/widgets.h"

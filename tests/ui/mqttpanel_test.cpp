@@ -4,7 +4,6 @@
 #include "model/datafiles.h"
 #include "publish/mqttsettings.h"
 #include "support/broker.h"
-#include "support/fakes.h"
 #include "support/started.h"
 #include "support/widgets.h"
 

@@ -1,6 +1,5 @@
 #include "ui/mainwindow.h"
 #include "ui/usermanual.h"
-#include "support/fakes.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
