@@ -16,9 +16,9 @@ using kelvora::testing::TempDataDir;
 
 namespace {
 
-QList<ChartPoint> pointsOneTo(int n) {
+QList<ChartPoint> pointsOneTo(int n, double step = 0.5) {
     QList<ChartPoint> points;
-    for (int i = 1; i <= n; ++i) points.append({QStringLiteral("12:%1:00").arg(i % 60, 2, 10, QChar(u'0')), i * 0.5});
+    for (int i = 1; i <= n; ++i) points.append({QStringLiteral("12:%1:00").arg(i % 60, 2, 10, QChar(u'0')), i * step});
     return points;
 }
 
@@ -70,9 +70,7 @@ TEST(ChartView, ANewValueRangeNeverLaysOutTheOldIntervalsTicks) {
     ChartView chart;
     chart.resize(600, 400);
     chart.show();
-    QList<ChartPoint> small = pointsOneTo(25);
-    for (ChartPoint& p : small) p.value /= 10;  // ticks 0.2 apart
-    chart.setPoints(small);
+    chart.setPoints(pointsOneTo(25, 0.05));  // ticks 0.2 apart
     QApplication::processEvents();
     auto* view = chart.findChild<QChartView*>();
     ASSERT_NE(view, nullptr);
@@ -80,9 +78,7 @@ TEST(ChartView, ANewValueRangeNeverLaysOutTheOldIntervalsTicks) {
     ASSERT_NE(y, nullptr);
     qsizetype most = 0;
     QObject::connect(y, &QValueAxis::rangeChanged, [&] { most = std::max(most, view->scene()->items().size()); });
-    QList<ChartPoint> large = pointsOneTo(25);
-    for (ChartPoint& p : large) p.value *= 8;  // 4 to 100: 500 of the old ticks
-    chart.setPoints(large);
+    chart.setPoints(pointsOneTo(25, 4));  // 4 to 100: 500 of the old ticks
     QApplication::processEvents();
     EXPECT_GT(most, 0);
     EXPECT_LT(most, 300);  // about 70 with round ticks; the old interval gave over 700
