@@ -114,11 +114,23 @@ TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnlyAndTheBarsPrintAndExp
     EXPECT_EQ(c.core.windows().Roll_Stamp.last(), "12/5/2026  4:00:00 PM");
 }
 
-TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendars) {
+// The price clicked into its field (a negative one leaves the one before) is
+// the one "Get Data" prices the range from the calendars at.
+TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendarsAtThePriceClickedIn) {
     Core c;
     c.writeRolling(files::KWHDays, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
                    [](int) { return "10.00"; });
-    c.core.shared().Cost_per_KWH = 0.1;
+    MainWindow window(c.core);
+    auto* field = child<QLineEdit>(window, "Text100(7)");
+    QString answer;
+    new PriceField(c.core, field, [&](QWidget*, const QString&) { return answer; });
+    for (const char* a : {"0.1", "-1"}) {
+        answer = a;
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(field, &release);
+        EXPECT_EQ(field->text(), "0.1000") << a;
+    }
     UsageCalculator panel(c.core);
     const auto text = [&](int i) { return child<QLineEdit>(panel, QStringLiteral("Text1(%1)").arg(i))->text(); };
     const auto pick = [&](const char* calendar, QDate day) {
@@ -132,22 +144,6 @@ TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendars) {
     child<QPushButton>(panel, "CMD_Chk")->click();  // runs also for a short range
     EXPECT_EQ((QStringList{text(1), text(9), text(10), text(2), text(5)}),
               (QStringList{"10/11/2026", "10", "10", "100.0", "$10.0"}));
-}
-
-TEST(PriceField, ClickingThePriceAsksForANewOne) {
-    Core c;
-    MainWindow window(c.core);
-    auto* field = child<QLineEdit>(window, "Text100(7)");
-    QString answer;
-    new PriceField(c.core, field, [&](QWidget*, const QString&) { return answer; });
-    for (const char* a : {"0.07", "-1"}) {  // a negative price leaves the one before
-        answer = a;
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(field, &release);
-        EXPECT_EQ(field->text(), "0.0700") << a;
-        EXPECT_EQ(c.core.shared().Cost_per_KWH, 0.07) << a;
-    }
 }
 
 TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
