@@ -1,6 +1,5 @@
 #include "manualrenderer.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -48,21 +47,4 @@ TEST(UserManual, RendersEveryWindowIntoAPagedPdf) {
         EXPECT_TRUE(words.contains(QLatin1String(name))) << name;
     // The page numbers at the foot: the last page carries the page count.
     EXPECT_TRUE(words.contains(QString::number(result.pages)));
-}
-
-// A missing picture is reported by name, and the rest of the manual still renders.
-TEST(UserManual, NamesAMissingPictureAndRendersTheRest) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QFile md(dir.filePath(QStringLiteral("m.md")));
-    ASSERT_TRUE(md.open(QIODevice::WriteOnly));
-    md.write("# Title\n\nText.\n\n![gone](images/nothere.png)\n\n# Second\n");
-    md.close();
-    const RenderResult result = renderManual(md.fileName(), dir.filePath(QStringLiteral("m.pdf")));
-    ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.missing, QStringList{QStringLiteral("images/nothere.png")});
-    EXPECT_EQ(result.pages, 2);  // each chapter on a page of its own
-
-    const RenderResult unreadable = renderManual(dir.filePath(QStringLiteral("none.md")), dir.filePath("x.pdf"));
-    EXPECT_TRUE(!unreadable.ok && !unreadable.error.isEmpty());
 }
