@@ -20,9 +20,8 @@ struct DataRig {
 TEST(InitAllData, WritesEveryFileWithItsStartingContent) {
     DataRig r;
     ASSERT_TRUE(r.init());
-    QStringList rolling = files::historyFiles();
-    rolling << "KWHhr.dat" << "KWHday.dat" << "KWHweek.dat" << "KWHMonth.dat" << "KWHyear.dat" << "KWHHours.dat"
-            << "KWHDays.dat" << "KWHMonths.dat" << "KWHyears.dat";
+    const QStringList rolling = files::historyFiles() + QStringList{"KWHhr.dat", "KWHday.dat", "KWHMonth.dat",
+                                                                    "KWHHours.dat", "KWHyears.dat"};
     const struct { QStringList names; QByteArray content; } expected[] = {
         {rolling, QByteArray("\"12/5/2026  2:03:00 PM\",\"0\"\r\n").repeated(60)},
         {{"VAC_10sec.dat", "A_AMPS_10sec.dat", "B_AMPS_10sec.dat"},
