@@ -23,8 +23,6 @@ TEST(HistoryFile, KeepsItsCapacityWithTheMinuteRecordLast) {
         {"full 1-hour file", records(1, 60), 60, records(2, 60) + "\"new\",\"2.3\"\r\n"},
         {"4-hour file one short", records(1, 239), 240, records(1, 239) + "\"new\",\"2.3\"\r\n"},
         {"4-hour file full", records(1, 240), 240, records(2, 240) + "\"new\",\"2.3\"\r\n"},
-        {"beyond capacity", records(1, 70), 60, records(2, 60) + "\"new\",\"2.3\"\r\n"},
-        {"empty file", "", 60, "\"new\",\"2.3\"\r\n"},
         {"blank stamp in the middle", records(1, 2) + "\"\",\"9\"\r\n" + records(3, 4), 60,
          records(1, 4) + "\"new\",\"2.3\"\r\n"},
         {"cut-off last line", records(1, 2) + "\"s3\"", 60, records(1, 2) + "\"new\",\"2.3\"\r\n"},
