@@ -7,30 +7,21 @@
 using namespace kelvora;
 using Rig = kelvora::testing::TrendRig;
 
-TEST(TenSecondTrends, AFullFileDropsItsOldestAndTheRangeCoversTheSixtyBefore) {
+// Without a voltage the voltage file and range stay; the currents are still recorded.
+TEST(TenSecondTrends, AFullFileDropsItsOldestAndNoVoltageLeavesTheVoltageFileAndRange) {
     Rig r;
     r.fill(files::A_AMPS_10sec, 1, 60);
-    r.shared.Cur_A_AMPS = 61;
-    r.trends.Update_A_AMPS_10sec();
+    r.fill(files::VAC_10sec, 101, 160);
+    const QByteArray before = r.tmp.contents(files::VAC_10sec);
+    r.trends.VAC_10sec = {125, 118};
+    r.update(0, 61, 0, 0);
     const auto records = r.records(files::A_AMPS_10sec);
     ASSERT_EQ(records.size(), 60);
     for (int i = 0; i < 60; ++i) EXPECT_EQ(records[i].value, i + 2) << i;
     EXPECT_EQ(std::pair(r.trends.A_AMPS_10sec.max, r.trends.A_AMPS_10sec.min), std::pair(60.0, 1.0));
     EXPECT_EQ(records.last().date + " " + records.last().time, "07/03/2026 14:05:09");
-}
-
-TEST(TenSecondTrends, NoVoltageLeavesTheVoltageFileAndRangeButRecordsTheCurrents) {
-    Rig r;
-    r.fill(files::VAC_10sec, 101, 160);
-    const QByteArray before = r.tmp.contents(files::VAC_10sec);
-    r.trends.VAC_10sec = {125, 118};
-    r.shared.Cur_VAC = 0;
-    r.shared.Cur_A_AMPS = 3;
-    r.trends.Current_Trend_Update();
     EXPECT_EQ(r.tmp.contents(files::VAC_10sec), before);
     EXPECT_EQ(std::pair(r.trends.VAC_10sec.max, r.trends.VAC_10sec.min), std::pair(125.0, 118.0));
-    for (const QString& f : {files::A_AMPS_10sec, files::B_AMPS_10sec, files::KW_10sec})
-        EXPECT_EQ(r.records(f).size(), 60) << f.toStdString();
 }
 
 // A missing file gives 59 blank records, which count as zeros, and the new one. The others are taken as well as

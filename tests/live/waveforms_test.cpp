@@ -12,10 +12,7 @@ TEST(Waveforms, AMissingOrShortFileKeepsThePointsNotRead) {
     TempDataDir tmp;
     const DataDir dir(tmp.path());
     Waveforms w(dir);
-    int updated = 0;
-    QObject::connect(&w, &Waveforms::updated, [&] { ++updated; });
     w.Update_WaveForms();
-    EXPECT_EQ(updated, 1);
     EXPECT_TRUE(w.VAC_Wave().isEmpty());  // nothing to show before the first waveform
 
     const auto write = [&](int n, int step, int ampStep) {
@@ -34,8 +31,7 @@ TEST(Waveforms, AMissingOrShortFileKeepsThePointsNotRead) {
     ASSERT_EQ(vac.size(), 25);
     EXPECT_EQ(std::tuple(vac[9], vac[10]), std::tuple(-10, 110));
     EXPECT_EQ(w.A_AMP_Wave()[0], 10);  // the current file is not read after the short one
-    QFile::remove(dir.filePath(files::VAC_WAVE));
-    QFile::remove(dir.filePath(files::A_AMP_WAVE));
+    for (const QString& f : {files::VAC_WAVE, files::A_AMP_WAVE}) QFile::remove(dir.filePath(f));
     w.Update_WaveForms();
     EXPECT_EQ(w.VAC_Wave(), vac);
 }
