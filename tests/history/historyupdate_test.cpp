@@ -16,14 +16,13 @@ namespace {
 
 const HistoryQuantity& kw() { return historyQuantities()[0]; }
 
-const QByteArray kSixtyOld = QByteArray("\"old\",\"1.5\"\r\n").repeated(60);
-
 // One quantity's history in a data directory, with a clock that moves a
 // minute at a time.
 struct Recorder {
     // All eight files hold 60 records ("old", 1.5).
-    explicit Recorder(const HistoryQuantity& q = kw()) : quantity(q), update(q, shared, windows, dir, clock) {
-        for (const HistorySpan& s : kHistorySpans) dir.writeWhole(quantity.file(s), kSixtyOld);
+    Recorder() {
+        for (const HistorySpan& s : kHistorySpans)
+            dir.writeWhole(quantity.file(s), QByteArray("\"old\",\"1.5\"\r\n").repeated(60));
     }
     QByteArray file(int hours) const { return tmp.contents(files::history(hours, quantity.fileQuantity)); }
     void minute(const std::optional<QByteArray>& minuteFile = std::nullopt) {
@@ -32,18 +31,15 @@ struct Recorder {
         shared.*quantity.ready = 1;
         update.History_Update();
     }
-    QByteArray lastLine(int hours) const {
-        const QList<QByteArray> lines = file(hours).split('\n');
-        return lines.size() >= 2 ? lines[lines.size() - 2] + '\n' : QByteArray();
-    }
+    QByteArray lastLine(int hours) const { return file(hours).split('\n').rbegin()[1] + '\n'; }
 
-    const HistoryQuantity& quantity;
+    const HistoryQuantity& quantity = kw();
     TempDataDir tmp;
     DataDir dir{tmp.dir()};
     ManualClock clock;  // 12/5/2026 2:03:00 PM
     SharedState shared;
     WindowState windows;
-    HistoryUpdate update;
+    HistoryUpdate update{quantity, shared, windows, dir, clock};
 };
 
 int recordCount(const QByteArray& content) { return int(content.count("\r\n")); }
@@ -120,9 +116,7 @@ TEST(HistoryUpdate, AFailingReloadLeavesNoFileMarkedBusy) {
     Recorder r;
     r.windows.KW_Hist_Period = 4;
     r.windows.setOpen(kw().window, true);
-    QObject context;
-    QObject::connect(&r.windows, &WindowState::fileRewritten, &context,
-                     [](const QString&) { throw std::runtime_error("window gone"); });
+    QObject::connect(&r.windows, &WindowState::fileRewritten, [](const QString&) { throw std::runtime_error("gone"); });
     EXPECT_THROW(r.minute("\"1\"\r\n"), std::runtime_error);
     EXPECT_EQ(r.windows.KW_Hist_Busy, WindowState::HistoryBusy{});
 }
