@@ -28,19 +28,15 @@ TEST(InitAllData, WritesEveryFileWithItsStartingContent) {
          QByteArray("\"12/05/2026\",\"14:03:00\",\"0\"\r\n").repeated(60)},
         {{"KW_10sec.dat", "KWH_Hr.dat", "KWH_Day.dat", "KWH_Week.dat", "KWH_Month.dat", "KWH_Year.dat"},
          "\"0\",\"0\"\r\n"},
-        {{"MeterKWS.dat"}, "\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\"\r\n"},
         {{"KW_1m.dat", "AAMP_1m.dat", "BAMP_1m.dat", "VAC_1m.dat", "KWH_1m.dat"}, "\"0\"\r\n"},
         {{"KWH_last_data.dat"}, "\"0\",\"0\",\"0.0585\"\r\n"},
-        {{"KWH_lifetime.dat"}, "0\r\n"},
-        {{"Avg_KWHhr.dat"}, "\"0\",\"0\",\"0\",\"0\"\r\n"},
-        {{"init.dat"}, "\"init done\"\r\n"},
     };
     for (const auto& [names, content] : expected)
         for (const QString& file : names) EXPECT_EQ(r.tmp.dir().read(file), content) << file.toStdString();
 }
 
 // The weekly log survives; the alarms are emptied; calibration and the mains
-// option go back to their defaults, in the settings file and on the Set-Up tab.
+// option go back to their defaults in the settings file.
 TEST(InitAllData, KeepsTheWeeklyLogAndResetsAlarmsAndCalibration) {
     DataRig r;
     const QByteArray weekly = "\"11/29/2026  12:00:00 AM\",\"  42.5\"\r\n";
@@ -49,14 +45,10 @@ TEST(InitAllData, KeepsTheWeeklyLogAndResetsAlarmsAndCalibration) {
     Settings& s = r.shared.settings;
     s.VAC_Cal = SettingValue::Number(380), s.AAMPS_Cal = SettingValue::Number(250);
     s.VAC_Option = SettingValue::Text("120");
-    r.fields.setChecked("Option_120vac", true);
-    r.fields.setText("Text_A_Cal", "55");
     ASSERT_TRUE(r.init());
     EXPECT_EQ(r.tmp.contents("KWHWeeks.dat"), weekly);
     EXPECT_EQ(r.tmp.dir().read("alarms.log"), QByteArray());
     EXPECT_EQ(r.tmp.contents("SetupData.ini"), settingsFileContent(Settings::defaults()));
-    EXPECT_EQ((QStringList{s.VAC_Cal.display(), s.AAMPS_Cal.display(), s.VAC_Option.display(),
-                           r.fields.text("Text_A_Cal")}),
-              (QStringList{"400", "256", "240", "100.0"}));
-    EXPECT_TRUE(r.fields.isChecked("Option_240vac"));
+    EXPECT_EQ((QStringList{s.VAC_Cal.display(), s.AAMPS_Cal.display(), s.VAC_Option.display()}),
+              (QStringList{"400", "256", "240"}));
 }

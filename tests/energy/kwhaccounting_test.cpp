@@ -12,9 +12,7 @@ using kelvora::testing::TempDataDir;
 
 namespace {
 
-QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
-}
+QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms = 0) { return {QDate(y, mo, d), QTime(h, mi, s, ms)}; }
 
 struct Pair {
     QString stamp, value;
@@ -62,8 +60,7 @@ struct Rig {
     }
     // A rolling file of 60 records: `older` everywhere but the newest values.
     void writeRolling(const QString& name, const QString& older, QStringList newest) {
-        QList<Record> lines;
-        newest = QStringList(60 - newest.size(), older) + newest;
+        QList<Record> lines(60 - newest.size(), Record{Field::Text("s"), Field::Text(older)});
         for (const QString& v : newest) lines << Record{Field::Text("s"), Field::Text(v)};
         tmp.dir().writeRecords(name, lines);
     }
@@ -80,8 +77,9 @@ struct Rig {
 
 }  // namespace
 
-// A minute is added in full and the hour saved with it; "." is a zero minute, "" nothing to count.
-TEST(HourRollover, OrdinaryHourRollsOnceWithItsStampsAndAverages) {
+// A minute is added in full and the hour saved with it; "." is a zero minute, "" nothing to count. A minute that
+// arrives in the boundary second after the rollover counts for the new hour.
+TEST(HourRollover, OrdinaryHourRollsOnceAndAMinuteInTheBoundarySecondCountsForTheNewHour) {
     Rig rig(at(2026, 12, 7, 13, 59, 0));
     for (const char* m : {".5", ".2500001", ".", ""}) rig.minute(m);
     EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("\"0\",0.7500001\r\n"));
@@ -94,17 +92,14 @@ TEST(HourRollover, OrdinaryHourRollsOnceWithItsStampsAndAverages) {
     EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("0,0\r\n"));  // saved with the rollover
     EXPECT_EQ(rig.windows.Roll_Value.last().display(), "0.75");          // what the graph draws from
     EXPECT_EQ(rig.rewritten, QStringList{files::KWHhr});
-}
 
-TEST(HourRollover, MinuteInTheBoundarySecondCountsForTheNewHour) {
-    Rig rig(at(2026, 12, 7, 13, 59, 59));
     rig.minute(".5");
-    rig.tick(at(2026, 12, 7, 14, 0, 0, 10));  // rolls
-    rig.clock.set(at(2026, 12, 7, 14, 0, 0, 600));
-    rig.minute(".3");  // arrives in the same second, after the rollover
-    rig.walk(at(2026, 12, 7, 14, 0, 0, 700), at(2026, 12, 7, 15, 0, 0, 700), 1000);
+    rig.tick(at(2026, 12, 7, 15, 0, 0, 10));  // rolls
+    rig.clock.set(at(2026, 12, 7, 15, 0, 0, 600));
+    rig.minute(".3");
+    rig.walk(at(2026, 12, 7, 15, 0, 0, 700), at(2026, 12, 7, 16, 0, 0, 700), 1000);
     EXPECT_EQ(rig.last(files::KWHhr, 1).value, "0.50");
-    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  3:00:00 PM", "0.30"}));
+    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  4:00:00 PM", "0.30"}));
 }
 
 // Busy across a boundary second, then ticking again: the hour rolls once; and a clock put back five seconds by a
