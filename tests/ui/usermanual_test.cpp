@@ -6,10 +6,8 @@
 #include <QFile>
 #include <QPushButton>
 #include <QStatusBar>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::TempDataDir;
 
 namespace {
 
@@ -51,13 +49,4 @@ TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
         EXPECT_EQ(contentOf(manual), c.expected);
         EXPECT_EQ(window.statusBar()->currentMessage().contains("could not be opened"), c.message);
     }
-}
-
-// Without a manual to write (none bundled), nothing is left half written and
-// the caller learns there is none.
-TEST(UserManualButton, NoBundledManualGivesNoUrlAndWritesNothing) {
-    TempDataDir tmp;
-    const DataDir dir(tmp.path());
-    EXPECT_TRUE(placeUserManual(dir, QStringLiteral(":/manual/none.pdf")).isEmpty());
-    EXPECT_FALSE(dir.exists(QStringLiteral("Kelvora User Manual.pdf")));
 }
