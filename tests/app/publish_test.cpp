@@ -10,18 +10,6 @@
 using namespace kelvora;
 using namespace kelvora::testing;
 
-namespace {
-
-// One minute step of 240 V and 1 A: 0.004 KWH, which the month-to-date file
-// keeps only to a tenth.
-void minuteOf240Watts(KelvoraCore& core) {
-    core.shared().VAC_Avg = 240, core.shared().A_AMPS_Avg = 0.5, core.shared().B_AMPS_Avg = 0.5;
-    core.measurement().KW_Update();
-    core.measurement().KW_Minute_Update();
-}
-
-}  // namespace
-
 // The energy dashboard's total: every minute in full precision, through a
 // restart, a monthly rollover and "Reset KW Data"; only the initialisation
 // clears it.
@@ -30,6 +18,11 @@ TEST(LifetimeEnergy, GrowsAcrossARestartAMonthlyRolloverAndAResetUntilTheDataIsI
     ManualClock clock(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 58)));
     const double minute = 240.0 * 1.0 / 60000;
     double expected = 0;
+    // One minute step of 240 V and 1 A: 0.004 KWH, which the month-to-date file keeps only to a tenth.
+    const auto minuteOf240Watts = [](KelvoraCore& core) {
+        core.shared().VAC_Avg = 240, core.shared().A_AMPS_Avg = core.shared().B_AMPS_Avg = 0.5;
+        core.measurement().KW_Update(), core.measurement().KW_Minute_Update();
+    };
     {
         StartedCore app(tmp.path(), clock);
         for (int i = 0; i < 3; ++i) minuteOf240Watts(app.core), expected += minute;
@@ -38,10 +31,8 @@ TEST(LifetimeEnergy, GrowsAcrossARestartAMonthlyRolloverAndAResetUntilTheDataIsI
     EXPECT_EQ(again.core.shared().Lifetime_KWH, expected) << "read back to the last bit";
     EXPECT_EQ(again.core.shared().Total_KWH_Saved, 0) << "the month's file keeps a tenth: 0.012 reads as 0";
 
-    for (int ms = 0; ms <= 3000; ms += 100) {  // across midnight of 31 December
-        clock.advanceMs(100);
-        again.core.kwhAccounting().CheckKwhBoundaries();
-    }
+    // Across midnight of 31 December:
+    for (int ms = 0; ms <= 3000; ms += 100) clock.advanceMs(100), again.core.kwhAccounting().CheckKwhBoundaries();
     ASSERT_EQ(readFields(tmp.contents(files::KWHMonths)).size(), 61 * 2) << "the month rolled over";
     minuteOf240Watts(again.core), expected += minute;
     again.core.kwhAccounting().ResetKwData();
@@ -53,11 +44,4 @@ TEST(LifetimeEnergy, GrowsAcrossARestartAMonthlyRolloverAndAResetUntilTheDataIsI
     EXPECT_EQ(again.core.shared().Lifetime_KWH, 0);
     minuteOf240Watts(again.core);
     EXPECT_EQ(again.core.shared().Lifetime_KWH, minute) << "counted from zero, not the old total";
-}
-
-TEST(Publishing, NoBrokerConfiguredPublishesNothingAndWritesNoSettings) {
-    StartedApp app;
-    app.core.publisher().publishState();
-    EXPECT_EQ(app.core.publisher().client().waiting(), 0);
-    EXPECT_FALSE(app.tmp.dir().exists(files::MqttSetup));
 }
