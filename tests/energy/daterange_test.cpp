@@ -52,8 +52,7 @@ TEST(DateRange, SumsTheDailyRecordsAndAveragesByTheirCount) {
         Calc k(50, "2.4", c.gap);
         const QByteArray setUpDay = QByteArray("\"9/30/2026  2:03:00 PM\",\"0\"\r\n").repeated(c.setUp ? 60 : 0);
         k.tmp.dir().writeWhole(files::KWHDays, setUpDay + k.tmp.contents(files::KWHDays));
-        const int back = c.setUp ? -1 : 0;
-        k.calc.CMD_Chk_Click(QDate(2026, 10, 1).addDays(back), QDate(2026, 11, 9).addDays(back));  // 40 days
+        k.calc.CMD_Chk_Click(QDate(2026, 10, 1).addDays(-c.setUp), QDate(2026, 11, 9).addDays(-c.setUp));  // 40 days
         EXPECT_EQ(k.texts(), c.shown) << c.gap << c.setUp;
     }
 }

@@ -2,7 +2,6 @@
 #include "energy/kwhaccounting.h"
 #include "model/datafiles.h"
 #include "model/windowstate.h"
-#include "common/records.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
@@ -161,8 +160,7 @@ TEST(PeriodRollover, SumsTheRecordsOfThePeriodThatEnded) {
         rig.minute("2");
         rig.shared.Total_KWH_Saved = 321;
         rig.walk(c.midnight.addMSecs(-500), c.midnight.addSecs(1));
-        const QString stamp = midnightStamp(c.midnight.date());
-        EXPECT_EQ(rig.last(c.log), (Pair{stamp, c.logged}));
+        EXPECT_EQ(rig.last(c.log), (Pair{midnightStamp(c.midnight.date()), c.logged}));
         // A new month starts its totals afresh (its pair of total and "0.00": ThreeMonthsLeaveThreePairs).
         const bool month = c.log == files::KWHMonths;
         EXPECT_EQ(rig.shared.Total_KWH_Saved, month ? 0 : 321);

@@ -1,5 +1,3 @@
-#include "live/tensecondtrend.h"
-#include "model/datafiles.h"
 #include "support/trendrig.h"
 
 #include <gtest/gtest.h>

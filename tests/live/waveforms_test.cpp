@@ -2,7 +2,6 @@
 #include "model/datafiles.h"
 #include "support/fakes.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
