@@ -23,7 +23,8 @@ TEST(FormatNumber, FollowsThePicture) {
         {2.675, "0.00", "2.68"}, {9.995, "0.00", "10.00"}, {0.1 + 0.2, "0.0000000000000000", "0.3000000000000000"},
         // Literals stay where they stand; odd pictures are safe.
         {12.345, "##0.0 KW", "12.3 KW"}, {1.23, "0.0x0", "1.2x3"}, {-3, "", "-3"}, {12.5, "KW", "KW"},
-        {12.5, ".", "13."}, {1234.5, "0.0,0", "1234.50"},
+        {12.5, ".", "13."}, {1234.5, "0.0,0", "1234.50"},  // not-finite values show as zero
+        {lim::quiet_NaN(), "$##0.00", "$0.00"}, {-lim::infinity(), "$##0.00", "$0.00"}, {1e-300, "0.00", "0.00"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(formatNumber(c.value, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.expected))
@@ -31,13 +32,11 @@ TEST(FormatNumber, FollowsThePicture) {
     }
 }
 
-// Not-finite values show as zero; the output is bounded by the value and the pattern.
-TEST(FormatNumber, ExtremeValues) {
-    for (double v : {lim::quiet_NaN(), -lim::infinity()}) EXPECT_EQ(formatNumber(v, u"$##0.00"), "$0.00") << v;
+// The output is bounded by the value and the pattern.
+TEST(FormatNumber, LargestValue) {
     const QString big = formatNumber(lim::max(), u"#,##0.00");  // 309 digits and 102 commas
     EXPECT_EQ(big.size(), 309 + 102 + 3);
     EXPECT_TRUE(big.startsWith("179,769,313,486,232,000") && big.endsWith(",000.00")) << big.left(40).toStdString();
-    EXPECT_EQ(formatNumber(1e-300, u"0.00"), "0.00");
 }
 
 TEST(FormatDate, FollowsThePicture) {
