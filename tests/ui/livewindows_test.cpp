@@ -3,8 +3,6 @@
 #include "ui/mainwindow.h"
 #include "ui/meterwindow.h"
 #include "ui/waveformpanel.h"
-#include "live/waveforms.h"
-#include "model/datafiles.h"
 #include "support/started.h"
 #include "support/trendrig.h"
 #include "support/widgets.h"

@@ -1,7 +1,6 @@
 #include "ui/mainwindow.h"
 #include "ui/mqttpanel.h"
 
-#include "model/datafiles.h"
 #include "publish/mqttsettings.h"
 #include "support/broker.h"
 #include "support/started.h"
@@ -61,7 +60,6 @@ TEST(MqttPanel, SaveKeepsTheTypedSettingsForTheOwnerAndTestConnectionReports) {
     p.find<QPushButton>("CMD_MQTT_Save")->click();
     const MqttSettings saved = readMqttSettings(p.tmp.dir());
     EXPECT_EQ(saved.password, "hunter2");
-    EXPECT_EQ(saved.topicPrefix, "house");
     EXPECT_FALSE(saved.discovery);
     ASSERT_TRUE(waitUntil([&] { return p.said("mqttStatus").startsWith("Connected"); }, 15000))
         << qPrintable(p.said("mqttStatus"));
