@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::TempDataDir;
 
 namespace {
 
@@ -64,7 +63,7 @@ struct Rig {
         tmp.dir().writeRecords(name, lines);
     }
 
-    TempDataDir tmp;
+    kelvora::testing::TempDataDir tmp;
     ManualClock clock;
     SharedState shared;
     FieldModel fields;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::TempDataDir;
 
 namespace {
 
@@ -32,7 +31,7 @@ struct Recorder {
     QByteArray lastLine(int hours) const { return file(hours).split('\n').rbegin()[1] + '\n'; }
 
     const HistoryQuantity& quantity = kw();
-    TempDataDir tmp;
+    kelvora::testing::TempDataDir tmp;
     DataDir dir{tmp.dir()};
     ManualClock clock;  // 12/5/2026 2:03:00 PM
     SharedState shared;
@@ -122,7 +121,8 @@ TEST(HistoryUpdate, AFailingReloadLeavesNoFileMarkedBusy) {
 TEST(HistoryUpdate, ConsumersRunKwThenPhaseAThenPhaseBThenVoltage) {
     kelvora::testing::StartedApp app;
     // The four histories, then the minute's energy.
-    EXPECT_EQ(app.core.scheduler().minuteConsumerFlags(), (QList<int SharedState::*>{&SharedState::KW_1m_Ready, &SharedState::AAMP_1m_Ready,
-                                                &SharedState::BAMP_1m_Ready, &SharedState::VAC_1m_Ready,
-                                                &SharedState::KWH_1m_Ready}));
+    EXPECT_EQ(app.core.scheduler().minuteConsumerFlags(),
+              (QList<int SharedState::*>{&SharedState::KW_1m_Ready, &SharedState::AAMP_1m_Ready,
+                                         &SharedState::BAMP_1m_Ready, &SharedState::VAC_1m_Ready,
+                                         &SharedState::KWH_1m_Ready}));
 }

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::TempDataDir;
 
 TEST(MeterNeedle, TipsInTwipsOnTheGaugePicture) {
     const struct { double fullScale, value; QPointF tip; } cases[] = {
@@ -23,7 +22,7 @@ TEST(MeterNeedle, TipsInTwipsOnTheGaugePicture) {
 }
 
 TEST(MeterNeedle, MeterFileFieldsBecomeNeedlesAndLabels) {
-    TempDataDir tmp;
+    kelvora::testing::TempDataDir tmp;
     // The average costs come with the dollar sign the Current tab shows them with.
     tmp.dir().writeWhole(files::MeterKWS, "1,12,121,1.49445,12.5,121.46,\"1.23\",\"$0.15\",\"29.6\",\"$3.56\"\r\n");
     const auto m = readMeterKws(tmp.dir());

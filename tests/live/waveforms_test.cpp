@@ -5,10 +5,9 @@
 #include <gtest/gtest.h>
 
 using namespace kelvora;
-using kelvora::testing::TempDataDir;
 
 TEST(Waveforms, AMissingOrShortFileKeepsThePointsNotRead) {
-    TempDataDir tmp;
+    kelvora::testing::TempDataDir tmp;
     const DataDir dir(tmp.path());
     Waveforms w(dir);
     w.Update_WaveForms();
