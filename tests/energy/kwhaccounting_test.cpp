@@ -213,3 +213,20 @@ TEST(YearRollover, AllFiveRollOnceAtMidnightOf31December) {
         EXPECT_EQ(rig.last(files::KWHyear), (Pair{stamp, "0.00"}));
     }
 }
+
+// A short rolling file is filled to 60 with zeros in front; one that cannot be
+// read skips its rollover, and the program goes on.
+TEST(RollKwhFile, ShortFileIsRewrittenWith60AndAnUnreadableOneIsSkipped) {
+    Rig rig(at(2026, 12, 8, 23, 59, 0));
+    rig.tmp.dir().writeWhole(files::KWHhr, "\"12/8/2026  9:00:00 PM\",\"4.00\"\r\n");
+    QFile::remove(rig.tmp.dir().filePath(files::KWHday));
+    ASSERT_TRUE(QDir(rig.tmp.path()).mkdir(files::KWHday));  // exists, cannot be read
+    rig.minute("1");
+    rig.walk(at(2026, 12, 8, 23, 59, 59), at(2026, 12, 9, 0, 0, 1));
+    const auto hourly = rig.records(files::KWHhr);
+    ASSERT_EQ(hourly.size(), 60);
+    EXPECT_EQ(hourly.first(), (Pair{"12/8/2026  9:00:00 PM", "0"}));
+    EXPECT_EQ(rig.last(files::KWHDays).value, "5.00");  // the day (4 + 1) is still logged
+    rig.walk(at(2026, 12, 9, 0, 59, 59), at(2026, 12, 9, 1, 0, 1));
+    EXPECT_EQ(rig.last(files::KWHhr).stamp, "12/9/2026  1:00:00 AM");
+}
