@@ -222,12 +222,9 @@ void KelvoraCore::initializeAllData() {
         windows_.History_File = name;  // the file a history window loads
         windows_.announceRewritten(name);
     }
-    if (windows_.Graph_Period != 0) {
-        const QString& shown = kwhGraph(windows_.Graph_Period).file;
-        LoadKwhFile(dir_, shown, windows_);  // the graph draws what this reads
-        windows_.announceRewritten(shown);
-        if (shown != files::KWHMonth) windows_.announceRewritten(files::KWHMonth);  // the year to date
-    }
+    // The graph draws the records last read; the year to date reads its file.
+    if (windows_.Graph_Period != 0) LoadKwhFile(dir_, kwhGraph(windows_.Graph_Period).file, windows_);
+    for (const KwhGraph& graph : kwhGraphs()) windows_.announceRewritten(graph.file);
 }
 
 bool KelvoraCore::CMD_SaveExit_Click() {

@@ -39,10 +39,6 @@ QString text100(int i) { return arrayName("Text100", i); }
 constexpr auto kKwhMinutePattern = u"##.######";
 constexpr auto kMeanPattern = u"##0.0";
 
-}  // namespace
-
-namespace {
-
 QByteArray kwhLastDataLines(double totalKwh, double totalCost, double costPerKwh) {
     return recordLines({{Field::Text(formatNumber(totalKwh, u"###0.0")),
                          Field::Text(formatNumber(totalCost, u"##0.00")),
