@@ -163,7 +163,9 @@ TEST(PeriodRollover, SumsTheRecordsOfThePeriodThatEnded) {
         // A new month starts its totals afresh (its pair of total and "0.00": ThreeMonthsLeaveThreePairs).
         const bool month = c.log == files::KWHMonths;
         EXPECT_EQ(rig.shared.Total_KWH_Saved, month ? 0 : 321);
-        if (!month) EXPECT_EQ(rig.last(files::KWHweek).value, c.first == Qt::Sunday ? "23.00" : "0");  // no week
+        if (!month) {
+            EXPECT_EQ(rig.last(files::KWHweek).value, c.first == Qt::Sunday ? "23.00" : "0");  // no week
+        }
     }
 }
 

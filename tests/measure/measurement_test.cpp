@@ -170,6 +170,8 @@ TEST(LifetimeKwh, FileHoldsTheTotalExactlyAndKeepsDamageAside) {
     for (const auto& [content, value, aside] : cases) {
         tmp.dir().writeWhole(files::KWH_lifetime, content);
         EXPECT_EQ(readLifetimeKwh(tmp.dir()), value) << content;
-        if (aside) EXPECT_EQ(tmp.contents(files::KWH_lifetime + aside), content);
+        if (aside) {
+            EXPECT_EQ(tmp.contents(files::KWH_lifetime + aside), content);
+        }
     }
 }
