@@ -48,7 +48,9 @@ int initializeOnly(const QString& dataDir) {
 int cannotWrite(const QString& dataDir, const QString& reason, bool withBox) {
     const QString text = QObject::tr("Cannot write to the data directory %1: %2").arg(dataDir, reason);
     std::fprintf(stderr, "kelvora: %s\n", qPrintable(text));
-    if (withBox) QMessageBox::critical(nullptr, QStringLiteral("Kelvora"), text);
+    // A box nobody could see (no screen) would wait for ever.
+    if (withBox && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QMessageBox::critical(nullptr, QStringLiteral("Kelvora"), text);
     return 2;
 }
 
