@@ -39,11 +39,18 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       scheduler_(shared_, fields_, clock_, link_, measurement_),
       tenSecondTrends_(shared_, dir_, clock_),
       waveforms_(dir_),
-      publisher_(dir_, shared_, measurement_) {
+      publisher_(dir_, shared_, measurement_),
+      alarms_(dir_, clock_, std::make_unique<DesktopNotifier>()) {
     scheduler_.addMessageStep([this] { tenSecondTrends_.Current_Trend_Update(); });
     scheduler_.addMessageStep([this] { waveforms_.Update_WaveForms(); });
     shared_.settings = designTimeSettings();
     scheduler_.addMessageStep([this] { publisher_.publishState(); });
+    // The alarms look at every reading as decoded, not at the shown means.
+    scheduler_.addMessageStep(
+        [this] { alarms_.onReadings(shared_.VAC_Reading, shared_.A_AMPS_Reading, shared_.B_AMPS_Reading); });
+    connect(&alarms_.engine(), &AlarmEngine::changed, this, [this](const AlarmEvent& e) {
+        publisher_.publishAlarm(QLatin1String(alarmInfo(e.kind).objectId), e.raised, e.text, e.when);
+    });
     setup_.disableSaveButtons();
     // The minute consumers: the four histories first, in this order.
     for (const HistoryQuantity& q : historyQuantities()) {
@@ -77,6 +84,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     fields_.setText(QStringLiteral("Text1(0)"), QString());          // 12
     fields_.setText(QStringLiteral("Text1(1)"), QString());
     LogRestart();                                                    // 13
+    startAlarms();
     fields_.setText(QStringLiteral("Text100(10)"), QStringLiteral("0"));  // 14
     fields_.setText(QStringLiteral("Text100(11)"), QStringLiteral("0"));
     // The ticks start once every state they read is loaded: none is served
@@ -210,6 +218,13 @@ void KelvoraCore::LogRestart() {
     const QString line = stampDate(now.date()) + QStringLiteral("  ") + stampTime(now.time()) +
                          QStringLiteral("  Restart Program\r\n");
     dir_.append(files::AlarmsLog, line.toUtf8());
+}
+
+void KelvoraCore::startAlarms() {
+    // The hub learns every alarm's state at once, not only the ones that raise.
+    for (const AlarmKindInfo& k : kAlarmKinds)
+        publisher_.publishAlarm(QLatin1String(k.objectId), false, QString(), clock_.now());
+    alarms_.start(shared_.VAC_Option_Loaded);
 }
 
 void KelvoraCore::initializeAllData() {

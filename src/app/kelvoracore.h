@@ -1,4 +1,5 @@
 #pragma once
+#include "alarm/alarmcenter.h"
 #include "model/datafiles.h"
 #include "model/fieldmodel.h"
 #include "app/scheduler.h"
@@ -81,6 +82,7 @@ public:
     // The history of KW, phase A, phase B and voltage, in that order.
     HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
     HomePublisher& publisher() { return publisher_; }
+    AlarmCenter& alarms() { return alarms_; }
 
 
 private:
@@ -92,6 +94,7 @@ private:
     void applyMainsOption();
     void connectToMeter();
     void LogRestart();
+    void startAlarms();
 
     DataDir dir_;
     const Clock& clock_;
@@ -111,6 +114,7 @@ private:
     Waveforms waveforms_;
     std::vector<std::unique_ptr<HistoryUpdate>> histories_;
     HomePublisher publisher_;
+    AlarmCenter alarms_;
 };
 
 }  // namespace kelvora
