@@ -37,6 +37,8 @@ public:
 
     // The per-reading feed: the readings as decoded (V, A, A) and their KW.
     void onReadings(double volts, double ampsA, double ampsB);
+    // Every second: the link alarm, and the day's turn for the daily alarms.
+    void tick(const QDateTime& now);
 
 private:
     void record(const AlarmEvent& event);
@@ -47,6 +49,7 @@ private:
     AlarmEngine engine_;
     QTimer second_;
     QStringList refused_;
+    QDateTime lastTick_;
 };
 
 }  // namespace kelvora

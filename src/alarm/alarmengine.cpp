@@ -147,8 +147,7 @@ void AlarmEngine::powerStep(double kw, const QDateTime& now) {
 
 void AlarmEngine::onDayTotals(double kwh, double cost, const QDateTime& now) {
     // Totals of a new day before its rollover arrived: the day turns here.
-    if (day_.isValid() && now.date() != day_) newDay(now);
-    day_ = now.date();
+    newDay(now);
     dailyStep(AlarmKind::EnergyToday, settings_.dayKwhOn && kwh > settings_.dayKwh,
               QStringLiteral("%1 KWH over %2 KWH").arg(reading(kwh), plain(settings_.dayKwh)), now);
     dailyStep(AlarmKind::CostToday, settings_.dayCostOn && cost > settings_.dayCost,
@@ -162,12 +161,13 @@ void AlarmEngine::dailyStep(AlarmKind kind, bool over, const QString& text, cons
     raise(kind, text, now);
 }
 
-void AlarmEngine::onDayRollover(const QDateTime& now) {
-    newDay(now);
-    day_ = now.date();
-}
+void AlarmEngine::onDayRollover(const QDateTime& now) { newDay(now); }
 
+// Once a day, whoever tells first: a second rollover of the same day must not
+// clear what raised since the first.
 void AlarmEngine::newDay(const QDateTime& now) {
+    if (now.date() == day_) return;
+    day_ = now.date();
     raisedToday_ = {};
     for (AlarmKind kind : {AlarmKind::EnergyToday, AlarmKind::CostToday})
         if (isRaised(kind)) clear(kind, QStringLiteral("new day"), now);

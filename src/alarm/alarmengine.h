@@ -56,9 +56,12 @@ public:
 
     // Every decoded reading set (V, A, A, KW).
     void onReadings(double volts, double ampsA, double ampsB, double kw, const QDateTime& now);
-    // Today's energy (KWH) and booked cost (dollars), after every minute.
+    // Today's energy (KWH) and booked cost (dollars), after every minute,
+    // stamped with the minute they count to (totals of a date after the
+    // last rollover's turn the day first).
     void onDayTotals(double kwh, double cost, const QDateTime& now);
-    // The day has turned: the daily alarms clear and may raise again.
+    // The day has turned: the daily alarms clear and may raise again. Once
+    // per date: later calls of the same day change nothing.
     void onDayRollover(const QDateTime& now);
     // A message was decoded: the meter link lives.
     void onMessageDecoded(const QDateTime& now);

@@ -162,6 +162,8 @@ TEST(AlarmEngine, DailyAlarmsRaiseAtMostOnceADayAndClearAtTheRollover) {
     r.engine.onDayTotals(61, 0.5, midnight.addSecs(3600));
     ASSERT_EQ(r.events.size(), 5) << "the next day it may raise again";
     EXPECT_EQ(r.events[4].kind, AlarmKind::EnergyToday);
+    r.engine.onDayRollover(midnight.addSecs(3601));  // told twice: the raise of today stays
+    EXPECT_EQ(r.events.size(), 5);
 
     // The totals of a new day whose rollover did not come: the day turns all the same.
     const QDateTime nextDay(QDate(2026, 12, 10), QTime(0, 1, 0));

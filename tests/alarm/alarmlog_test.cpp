@@ -83,7 +83,7 @@ TEST(AlarmCenter, EveryEventReachesTheLogAndTheDesktop) {
 
     for (int i = 0; i < 3; ++i) clock.advanceMs(2000), center.onReadings(240, 170, 1);
     clock.advanceMs(30000);
-    center.engine().tick(clock.now());
+    center.tick(clock.now());
     clock.advanceMs(2000);
     center.onReadings(240, 1, 1);
     EXPECT_EQ(tmp.contents(files::AlarmsLog),
@@ -93,7 +93,17 @@ TEST(AlarmCenter, EveryEventReachesTheLogAndTheDesktop) {
     ASSERT_EQ(seen.events.size(), 3);
     EXPECT_EQ(seen.events[1].kind, AlarmKind::Link);
 
+
+    // Midnight clears the daily alarms without a minute's totals.
     AlarmSettings s = center.settings();
+    s.dayKwhOn = true, s.linkOn = false;
+    ASSERT_TRUE(center.apply(s));
+    center.engine().onDayTotals(70, 1, clock.now());
+    clock.set(QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1)));
+    center.tick(clock.now());
+    EXPECT_TRUE(tmp.contents(files::AlarmsLog).endsWith("12/9/2026  12:00:01 AM  CLEAR energy today: new day\r\n"));
+    ASSERT_EQ(seen.events.size(), 5);
+
     s.phaseSeconds = 60;
     ASSERT_TRUE(center.apply(s));
     EXPECT_EQ(readAlarmSettings(tmp.dir(), "240").values.phaseSeconds, 60);
