@@ -9,6 +9,7 @@
 #include <cstdio>
 
 using kelvora::sim::LoadScript;
+using kelvora::sim::ParsedScript;
 using kelvora::sim::MeterServer;
 
 namespace {
