@@ -65,7 +65,8 @@ sim_port="$(sed -n 's/.*listening on .*:\([0-9][0-9]*\)$/\1/p' "$out/sim.txt")"
 xvfb-run -a -s "-screen 0 1280x860x24" bash -c '
   "$0/bin/kelvora" --data-dir "$1" --server "127.0.0.1:$2" --mqtt "mqtt://127.0.0.1:$3" >"$4/app.txt" 2>&1 &
   app=$!
-  shot() { sleep "$1"; command -v import >/dev/null && import -window root "$4/$2.png"; }
+  out="$4"
+  shot() { sleep "$1"; if command -v import >/dev/null; then import -window root "$out/$2.png"; fi; }
   shot 36 strip-phase-a; shot 50 strip-voltage; shot 60 strip-link
   sleep 30
   kill $app; wait $app 2>/dev/null || true

@@ -244,7 +244,8 @@ QVBoxLayout* MainWindow::setupSection(const QString& section) {
     v->addStretch();
     setupSections_.insert(section, v);
     setupPages_->addWidget(scrollable(page));
-    setupList_->addItem(section);
+    auto* item = new QListWidgetItem(section, setupList_);
+    item->setSizeHint(QSize(0, setupList_->fontMetrics().height() + 14));  // rows a finger can hit
     return v;
 }
 
