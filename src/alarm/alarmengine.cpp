@@ -146,6 +146,8 @@ void AlarmEngine::powerStep(double kw, const QDateTime& now) {
 }
 
 void AlarmEngine::onDayTotals(double kwh, double cost, const QDateTime& now) {
+    // A late minute of a day already over says nothing about today.
+    if (day_.isValid() && now.date() < day_) return;
     // Totals of a new day before its rollover arrived: the day turns here.
     newDay(now);
     dailyStep(AlarmKind::EnergyToday, settings_.dayKwhOn && kwh > settings_.dayKwh,
@@ -166,7 +168,8 @@ void AlarmEngine::onDayRollover(const QDateTime& now) { newDay(now); }
 // Once a day, whoever tells first: a second rollover of the same day must not
 // clear what raised since the first.
 void AlarmEngine::newDay(const QDateTime& now) {
-    if (now.date() == day_) return;
+    // A minute of yesterday counted after midnight belongs to no new day.
+    if (day_.isValid() && now.date() <= day_) return;
     day_ = now.date();
     raisedToday_ = {};
     for (AlarmKind kind : {AlarmKind::EnergyToday, AlarmKind::CostToday})

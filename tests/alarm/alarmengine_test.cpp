@@ -157,6 +157,8 @@ TEST(AlarmEngine, DailyAlarmsRaiseAtMostOnceADayAndClearAtTheRollover) {
     const QDateTime midnight(QDate(2026, 12, 9), QTime(0, 0, 0));
     r.engine.onDayRollover(midnight);
     ASSERT_EQ(r.events.size(), 4);
+    r.engine.onDayTotals(80, 20, evening.addSecs(9900));  // yesterday's last minute, counted late
+    EXPECT_EQ(r.events.size(), 4);
     EXPECT_EQ(r.events[2], (AlarmEvent{AlarmKind::EnergyToday, false, "new day", midnight}));
     EXPECT_EQ(r.events[3].kind, AlarmKind::CostToday);
     r.engine.onDayTotals(61, 0.5, midnight.addSecs(3600));
