@@ -1,4 +1,5 @@
 #pragma once
+#include "alarm/alarmcenter.h"
 #include "model/datafiles.h"
 #include "model/fieldmodel.h"
 #include "app/scheduler.h"
@@ -97,6 +98,7 @@ public:
     // The history of KW, phase A, phase B and voltage, in that order.
     HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
     HomePublisher& publisher() { return publisher_; }
+    AlarmCenter& alarms() { return alarms_; }
 
 
 private:
@@ -108,6 +110,7 @@ private:
     void applyMainsOption();
     void connectToMeter();
     void LogRestart();
+    void startAlarms();
     void watchSaving(DiskWriter& writer);
 
     DataDir dir_;
@@ -129,6 +132,7 @@ private:
     Waveforms waveforms_;
     std::vector<std::unique_ptr<HistoryUpdate>> histories_;
     HomePublisher publisher_;
+    AlarmCenter alarms_;
 };
 
 }  // namespace kelvora

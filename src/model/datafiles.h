@@ -17,6 +17,8 @@ inline const QString UserManual = QStringLiteral("Kelvora User Manual.pdf");
 // The home-automation (MQTT) broker settings; readable by the owner only, as
 // they hold the broker password.
 inline const QString MqttSetup = QStringLiteral("MqttSetup.ini");
+// The limits of the alarms; written by the Set-Up frame "Alarms".
+inline const QString AlarmSetup = QStringLiteral("AlarmSetup.ini");
 
 // Waveforms of the last message.
 inline const QString VAC_WAVE = QStringLiteral("VAC_WAVE.dat");

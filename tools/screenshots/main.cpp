@@ -188,6 +188,9 @@ int main(int argc, char** argv) {
         settle(800);
         save(&window, QDir(out).filePath(QString::fromLatin1(tabPictures[i])));
     }
+    window.showSetupSection(MainWindow::kAlarms);
+    settle(800);
+    save(&window, QDir(out).filePath(QStringLiteral("setup-alarms.png")));
     tabs->setCurrentIndex(0);
 
     // Each window as its button opens it; then a period button where the
@@ -198,6 +201,7 @@ int main(int argc, char** argv) {
         {"CMD_Meter", nullptr, "meter.png", false},
         {"CMD_KW_History_Trend", "CMD14Day", "kw-history.png", true},
         {"CMD_BarGraphs", "CMD_Daily", "kwh-graphs.png", true},
+        {"CMD_Alarms", nullptr, "alarms-window.png", false},
     };
     for (const auto& w : windows) {
         QWidget* opened = openWindow(window, QString::fromLatin1(w.button));
