@@ -217,6 +217,11 @@ QPixmap ChartView::picture() {
 
 void ChartView::copyToClipboard() { QApplication::clipboard()->setPixmap(picture()); }
 
+void ChartView::renderChart(QPainter& painter, const QRectF& target) {
+    flush();
+    view_->render(&painter, target, view_->viewport()->rect(), Qt::IgnoreAspectRatio);
+}
+
 void ChartView::flush() {
     if (!loadPending_) return;
     loadPending_ = false;

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QChart;
+class QPainter;
 class QChartView;
 
 namespace kelvora {
@@ -95,6 +96,9 @@ public:
     // The chart's current picture, and the same put on the clipboard.
     QPixmap picture();
     void copyToClipboard();
+    // Draws the chart as it shows now into `target` of a painter, as lines
+    // and text (a printer gets its full resolution, not a screen picture).
+    void renderChart(QPainter& painter, const QRectF& target);
 
     // Draws pending Row/Data edits now (the event loop does it otherwise).
     void flush();
