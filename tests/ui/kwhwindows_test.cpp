@@ -172,3 +172,36 @@ TEST(FileOpener, TerminalEditorsRunInATerminal) {
     for (const auto& c : cases)
         EXPECT_EQ(plainTextCommand(c.app, c.terminal, file), c.command) << c.app.exec.toStdString();
 }
+
+// The export names each bar by its period's stamp in ISO 8601, whatever its
+// caption on the axis; the records a new file was filled with, and the bars a
+// graph does not draw, keep their stamps with an empty value.
+TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData) {
+    Core c;
+    const QString made = "12/5/2026  6:00:00 AM";  // when the data were initialised
+    c.writeRolling(files::KWHhr, [&](int i) { return i < 12 ? made : hourStamp(i); },
+                   [](int i) { return i < 12 ? "0" : i == 20 ? "0.00" : QString::number(i) + ".50"; });
+    c.writeRolling(files::KWHday, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
+                   [](int i) { return i == 59 ? "0.00" : "12.25"; });
+    KwhHistoryTrend w(c.core);
+    const QString out = c.tmp.dir().filePath("kwh.csv");
+    w.actions().setFileChooser([&](QWidget*, const QString&) { return out; });
+    const auto exported = [&] {
+        child<QPushButton>(w, "CMD_Export_CSV")->click();
+        return c.tmp.contents("kwh.csv").split('\n');
+    };
+    QList<QByteArray> lines = exported();
+    ASSERT_EQ(lines.size(), 62);  // header, 60 bars, nothing after the last CR LF
+    EXPECT_EQ(lines[0], "\"Hour ending (local)\",\"Energy (KWH)\"\r");
+    EXPECT_EQ(lines[1], "2026-12-05 06:00:00,\r");   // filled when the file was made
+    EXPECT_EQ(lines[12], "2026-12-05 06:00:00,\r");
+    EXPECT_EQ(lines[13], "2026-12-03 12:00:00,12.5\r");
+    EXPECT_EQ(lines[21], "2026-12-03 20:00:00,0\r");  // an hour of no use is data
+    EXPECT_EQ(lines[60], "2026-12-05 11:00:00,59.5\r");
+
+    child<QPushButton>(w, "CMD_Daily")->click();
+    lines = exported();
+    EXPECT_EQ(lines[0], "\"Day ending (local)\",\"Energy (KWH)\"\r");
+    EXPECT_EQ(lines[1], "2026-10-01 00:00:00,12.25\r");
+    EXPECT_EQ(lines[60], "2026-11-29 00:00:00,\r");  // a zero day is not drawn
+}
