@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
+#include "app/stallwatchdog.h"
 #include "common/heap.h"
 #include "ui/appwindows.h"
 #include "ui/mainwindow.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     // The desktop matches the windows to the menu entry and its icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(KELVORA_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/128x128.png")));
+    StallWatchdog::startIfAsked(cl.stallReport, &app);
 
     SystemClock clock;
     KelvoraCore core(dataDir, clock, [] { QApplication::beep(); });
@@ -90,5 +92,6 @@ int main(int argc, char** argv) {
             QObject::tr("The settings could not be saved in %1; Kelvora stays open.").arg(core.dir().path()));
     });
     window.show();
+    if (cl.openWindows) window.openEveryWindow();
     return app.exec();
 }
