@@ -90,6 +90,10 @@ public:
     // At most this many row labels are written on the category axis, evenly
     // spread, so that long series (a 14-day history) stay legible; 0 shows none.
     void setCategoryLabelLimit(int labels);
+    // On, the labels are spread back from the newest row, which is always
+    // labelled, and the chart keeps room at its right for that label (a bar
+    // graph whose newest bars matter most). Off, they spread from the oldest.
+    void setCategoryLabelsFromNewest(bool on);
     // Turns the category labels (for long time stamps on a history chart).
     void setCategoryLabelAngle(int degrees);
 
@@ -119,6 +123,8 @@ private:
     void loadCategoryLabels();
     void fitValueAxis();
     int labelsThatFit() const;
+    QList<int> labelledRowsToShow(const QList<int>& labelled, int limit) const;
+    void keepRoomForTheNewestLabel(const QList<int>& shown);
     void scheduleLoad();
 
     Style style_;
@@ -136,6 +142,7 @@ private:
     double minimum_ = 0;
     double maximum_ = 1;
     int labelLimit_ = 10;
+    bool labelsFromNewest_ = false;
     // The labels last put on the axis: rebuilding them costs far more than
     // the points, and most loads (a waveform every reading set) keep them.
     QList<std::pair<QString, double>> shownLabels_;

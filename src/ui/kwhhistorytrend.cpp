@@ -40,6 +40,8 @@ KwhHistoryTrend::KwhHistoryTrend(KelvoraCore& core, QWidget* parent)
     chart_->setTitle(QStringLiteral("Kelvora (KWH)"));
     chart_->setValueAxisTitle(QStringLiteral("KWH"));
     chart_->setMinimumSize(640, 360);
+    // The newest bars matter most: the newest is always named.
+    chart_->setCategoryLabelsFromNewest(true);
     actions_ = new ChartActions(*chart_, kWindowName, core_.dir().path(), core_.clock(), this);
     actions_->setCsvRows([this] { return csvRows(); });
 
