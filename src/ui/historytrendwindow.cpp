@@ -39,7 +39,8 @@ const std::array<HistoryWindowConfig, 4>& historyWindowConfigs() {
     const QColor grey(192, 192, 192);
     static const std::array<HistoryWindowConfig, 4> configs = {{
         {&q[0], QStringLiteral("KW HistoryTrend"), QColor(192, 255, 192), buttonNames(QString()),
-         QStringLiteral("Avg KW Usage"), QStringLiteral("Comic Sans MS"), QString(), std::nullopt, QStringLiteral("Average power (KW)")},
+         QStringLiteral("Avg KW Usage"), QStringLiteral("Comic Sans MS"), QString(), std::nullopt,
+         QStringLiteral("Average power (KW)")},
         {&q[1], QStringLiteral("A_AMPS History Trend"), grey, buttonNames(QStringLiteral("A")),
          QStringLiteral("A_AMPS Usage"), QStringLiteral("Arial"), QStringLiteral("AMPS"), std::nullopt,
          QStringLiteral("Phase A current (A)")},

@@ -1,6 +1,6 @@
 #include "ui/printqueue.h"
 
-#include <QDir>
+#include <QFile>
 #include <QLibrary>
 #include <QPrinter>
 #include <QPrinterInfo>
