@@ -2,13 +2,17 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QHBoxLayout>
+#include <QEvent>
 #include <QHeaderView>
+#include <QImage>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <algorithm>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -33,6 +37,9 @@ HelpWindow::HelpWindow(QWidget* parent, const QString& source) : QWidget(parent)
     text_ = new QTextBrowser;
     text_->setObjectName(QStringLiteral("HelpText"));
     text_->setOpenExternalLinks(true);
+    // The manual is always longer than the window; a scroll bar that came
+    // and went would change the width the pictures are fitted to.
+    text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Relative picture names ("images/meter.png") are found beside the source.
     text_->setSource(QUrl(source), QTextDocument::MarkdownResource);
     contents_ = new QTreeWidget;
@@ -40,6 +47,7 @@ HelpWindow::HelpWindow(QWidget* parent, const QString& source) : QWidget(parent)
     contents_->setHeaderHidden(true);
     contents_->setAccessibleName(tr("Chapters of the manual"));
     fillContents();
+    text_->viewport()->installEventFilter(this);
     connect(contents_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { showChapter(item->text(0)); });
 
@@ -90,6 +98,52 @@ bool HelpWindow::showChapter(const QString& heading) {
     QTextCursor cursor(block);
     text_->setTextCursor(cursor);
     return true;
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == text_->viewport() && event->type() == QEvent::Resize) fitPictures();
+    return QWidget::eventFilter(watched, event);
+}
+
+void HelpWindow::fitPictures() {
+    QTextDocument* doc = text_->document();
+    const double room = text_->viewport()->width() - 2 * doc->documentMargin() - 4;
+    if (room <= 0) return;
+    // Collected first: a new format splits and merges the fragments walked.
+    struct Fit {
+        int position, length;
+        QTextImageFormat format;
+    };
+    QList<Fit> fits;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            const QSize size = pictureSize(image.name());
+            if (size.isEmpty()) continue;
+            const double scale = std::min(1.0, room / size.width());
+            if (qFuzzyCompare(image.width(), size.width() * scale)) continue;
+            image.setWidth(size.width() * scale);
+            image.setHeight(size.height() * scale);
+            fits.append({fragment.position(), fragment.length(), image});
+        }
+    }
+    for (const Fit& f : fits) {
+        QTextCursor cursor(doc);
+        cursor.setPosition(f.position);
+        cursor.setPosition(f.position + f.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(f.format);
+    }
+}
+
+QSize HelpWindow::pictureSize(const QString& name) {
+    if (const auto known = pictureSizes_.constFind(name); known != pictureSizes_.cend()) return *known;
+    const QVariant data = text_->loadResource(QTextDocument::ImageResource, QUrl(name));
+    QImage picture = data.value<QImage>();
+    if (picture.isNull()) picture = QImage::fromData(data.toByteArray());
+    pictureSizes_.insert(name, picture.size());
+    return picture.size();
 }
 
 QString HelpWindow::chapterShown() const {

@@ -1,4 +1,6 @@
 #pragma once
+#include <QHash>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -29,11 +31,20 @@ public:
     QTextBrowser& text() { return *text_; }
     QTreeWidget& contents() { return *contents_; }
 
+protected:
+    // The text's viewport is watched: the pictures follow its width.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void fillContents();
+    // Each picture at its own size, or scaled down to the text's width, so
+    // that no picture is cut at the right.
+    void fitPictures();
+    QSize pictureSize(const QString& name);
 
     QTextBrowser* text_ = nullptr;
     QTreeWidget* contents_ = nullptr;
+    QHash<QString, QSize> pictureSizes_;
 };
 
 }  // namespace kelvora

@@ -5,7 +5,10 @@
 #include "support/widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QTextBlock>
+#include <QTextFragment>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QPushButton>
@@ -79,6 +82,18 @@ TEST(HelpWindow, ShowsEveryChapterWithItsPictures) {
         const QVariant image = help.text().loadResource(QTextDocument::ImageResource, QUrl(picture));
         EXPECT_FALSE(image.isNull()) << picture.toStdString();
     }
+    // Every picture fits the text's width: none is cut at the right.
+    QApplication::processEvents();
+    int fitted = 0;
+    for (QTextBlock b = help.text().document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat()) {
+                const double width = it.fragment().charFormat().toImageFormat().width();
+                EXPECT_TRUE(width > 100 && width < help.text().viewport()->width())
+                    << width << " in " << help.text().viewport()->width();
+                ++fitted;
+            }
+    EXPECT_EQ(fitted, pictures.size());
     // A chapter in the middle, clicked in the list, stands at the top of the text.
     const QString middle = chapters[chapters.size() / 2];
     QTreeWidgetItem* item = help.contents().findItems(middle, Qt::MatchExactly).value(0);
