@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
+#include <numeric>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -36,10 +37,12 @@ TEST(StallWatchdog, SeesAnEventLoopHeldUp) {
     QTimer::singleShot(50, [] { QThread::msleep(60); });
     QElapsedTimer run;
     run.start();
-    while (run.elapsed() < 200) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    // A busy machine serves fewer ticks; the held-up one is what counts.
+    while ((run.elapsed() < 200 || w.ticks() < 12) && run.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_GE(w.maxStallNs(), 50'000'000);
     EXPECT_LT(w.maxStallNs(), 1'000'000'000);
-    EXPECT_GT(w.ticks(), 10u);
+    EXPECT_GE(w.ticks(), 12u);
     const auto& h = w.histogram();
-    EXPECT_GE(h[6] + h[7] + h[8], 1u);  // 32 to 256 ms
+    EXPECT_GE(std::accumulate(h.begin() + 6, h.end(), quint64(0)), 1u);  // 32 ms or more
 }
