@@ -78,7 +78,7 @@ void recordMinute(KelvoraCore& core, ManualClock& clock, const QDateTime& begin,
     shared.B_AMPS_Avg = m.ampsB;
     clock.set(begin.addSecs(60 - qint64(sim::MeterStream::kStepSeconds)));
     core.measurement().KW_Update();
-    core.measurement().KW_Minute_Update();
+    core.scheduler().queueMinute(core.measurement().KW_Minute_Update());
     fields.setText(QStringLiteral("Label7"), stampTime(clock.now().time()));
     clock.set(begin.addSecs(60));
     core.scheduler().runMinuteConsumers();
@@ -117,7 +117,7 @@ bool generateDemoHouse(const DemoHouseRun& run, const std::function<void(int)>& 
     {
         // A first start: the data files are created, the settings, totals and
         // period state loaded, and the start logged.
-        KelvoraCore core(work->path(), clock, [] {});
+        KelvoraCore core(work->path(), clock, [] {}, /*diskWriter=*/false);
         core.setServerOverride(QStringLiteral("127.0.0.1"), closedLoopbackPort());
         if (core.Form_Load() != KelvoraCore::LoadResult::Started) return false;
         endPriceEntry(kDemoPrice, core.shared(), core.fields(), core.dir());
@@ -125,8 +125,8 @@ bool generateDemoHouse(const DemoHouseRun& run, const std::function<void(int)>& 
     }
     // Not over a directory a running Kelvora is using.
     if (!QDir().mkpath(run.dataDir)) return false;
-    const auto lock = KelvoraCore::lockDataDir(DataDir(run.dataDir));
-    return lock && copyInto(work->path(), run.dataDir);
+    const auto locked = KelvoraCore::lockDataDir(DataDir(run.dataDir));
+    return locked.lock && copyInto(work->path(), run.dataDir);
 }
 
 }  // namespace kelvora::demo
