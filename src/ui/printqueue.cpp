@@ -52,6 +52,8 @@ PrintResult printThroughCups(const Cups& api, const QString& printerName, const 
         printer.setCreator(QStringLiteral("Kelvora"));
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
+        // A PDF printer starts on the default paper: the page is the printer's.
+        if (!info.isNull()) printer.setPageSize(info.defaultPageSize());
         if (!paint(printer) || failedState(printer)) return refused(QObject::tr("the page could not be drawn"));
     }
     // A printer instance ("office/duplex") is queued under its printer's name.
