@@ -43,6 +43,7 @@ TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
         kelvora::testing::StartedApp app;
         const QString manual = app.core.dir().filePath(QStringLiteral("Kelvora User Manual.pdf"));
         ASSERT_TRUE(c.existing.isEmpty() || app.core.dir().writeWhole("Kelvora User Manual.pdf", c.existing));
+        app.settle();  // the user's copy is on the disk, as one put there by hand
         MainWindow window(app.core);
         QList<QUrl> opened;
         window.setDocumentOpener([&](const QUrl& url) {
