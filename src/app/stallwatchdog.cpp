@@ -1,15 +1,8 @@
 #include "app/stallwatchdog.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <algorithm>
 #include <cstdio>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 namespace kelvora {
 namespace {
@@ -22,36 +15,6 @@ QString bucketName(std::size_t i) {
     if (i == limits.size()) return QStringLiteral(">= %1 ms").arg(limits.back());
     return QStringLiteral("%1-%2 ms").arg(limits[i - 1]).arg(limits[i]);
 }
-
-#ifdef Q_OS_UNIX
-// A signal only writes a byte into a socket pair; the event loop reads it and
-// quits, outside the signal handler.
-int signalPipe[2] = {-1, -1};
-volatile std::sig_atomic_t signalsSeen = 0;
-
-void onSignal(int signal) {
-    // timeout(1) signals the program and then its process group, so two
-    // come at once; a third means the person wants it gone now.
-    signalsSeen = signalsSeen + 1;
-    if (signalsSeen >= 3) ::_exit(128 + signal);
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-void quitOnSignals(QObject* application) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, application);
-    QObject::connect(notifier, &QSocketNotifier::activated, application, [] { QCoreApplication::quit(); });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-#else
-void quitOnSignals(QObject*) {}
-#endif
 
 }  // namespace
 
@@ -106,7 +69,6 @@ StallWatchdog* StallWatchdog::startIfAsked(bool commandLineFlag, QObject* applic
         std::fputs(qPrintable(watchdog->report()), stderr);
         std::fflush(stderr);
     });
-    quitOnSignals(application);
     watchdog->start();
     return watchdog;
 }

@@ -35,9 +35,8 @@ public:
 
     // With --stall-report or KELVORA_STALL_REPORT=1 (and not 0): a watchdog
     // that runs for the life of the application and prints its report to
-    // the standard error stream when the application quits; SIGINT and
-    // SIGTERM then quit the application in order, so the report comes out
-    // (a third signal ends it at once).
+    // the standard error stream when the application quits (main() makes
+    // SIGINT and SIGTERM quit it in order, so the report comes out then too).
     static StallWatchdog* startIfAsked(bool commandLineFlag, QObject* application);
 
 private:
