@@ -3,6 +3,8 @@
 #include "ui/alarmstrip.h"
 #include "ui/fieldbinder.h"
 #include "ui/lamp.h"
+#include "ui/fileopener.h"
+#include "ui/helpwindow.h"
 #include "ui/usermanual.h"
 #include "ui/waveformpanel.h"
 
@@ -424,7 +426,10 @@ void MainWindow::buildMenus() {
     file->addAction(tr("&Save Settings and Exit"), this, [this] { Q_EMIT saveAndExitRequested(); });
     file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QWidget::close);
     QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->addAction(tr("&User Manual"), this, &MainWindow::openUserManual);
+    QAction* contents = help->addAction(tr("Kelvora &Help"), QKeySequence::HelpContents, this, &MainWindow::showHelp);
+    contents->setObjectName(QStringLiteral("actionHelp"));
+    help->addAction(tr("&User Manual"), this, &MainWindow::openUserManual)
+        ->setObjectName(QStringLiteral("actionUserManual"));
     help->addAction(tr("&About Kelvora"), this, [this] {
         QMessageBox::about(this, tr("About Kelvora"),
                            tr("<b>Kelvora</b> %1<br>Household energy monitor for a split-phase supply.")
@@ -487,6 +492,10 @@ void MainWindow::showWindow(const QString& button) {
     window->activateWindow();
 }
 
+void MainWindow::openEveryWindow() {
+    for (auto it = factories_.cbegin(); it != factories_.cend(); ++it) showWindow(it.key());
+}
+
 void MainWindow::toggleMeter() {
     // Whether the meter shows decides, not a count of clicks: a meter closed
     // from its own window opens again with the next click.
@@ -500,11 +509,26 @@ void MainWindow::toggleMeter() {
 
 void MainWindow::openUserManual() {
     const QUrl manual = placeUserManual(core_.dir());
-    const bool opened = !manual.isEmpty() && (openDocument_ ? openDocument_(manual) : QDesktopServices::openUrl(manual));
-    // Nothing visible would happen otherwise: say where the manual should be.
-    if (!opened)
-        statusBar()->showMessage(tr("The user manual \"%1\" could not be opened.")
-                                     .arg(core_.dir().filePath(files::UserManual)));
+    const auto desktopViewer = [](const QUrl& url) {
+        return hasDefaultApplication(QStringLiteral("application/pdf")) && QDesktopServices::openUrl(url);
+    };
+    const bool opened = !manual.isEmpty() && (openDocument_ ? openDocument_(manual) : desktopViewer(manual));
+    if (opened) return;
+    // A bare desktop without a PDF viewer still gets the manual.
+    showHelp();
+    statusBar()->showMessage(tr("No PDF viewer could open \"%1\": the manual is shown in the Help window.")
+                                 .arg(core_.dir().filePath(files::UserManual)));
+}
+
+void MainWindow::showHelp() {
+    if (!help_) {
+        help_ = new HelpWindow(this);
+        help_->setWindowFlag(Qt::Window);
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 }  // namespace kelvora

@@ -50,10 +50,19 @@ public:
     // Shows a section of the "Set-Up" tab (false when there is none of that name).
     bool showSetupSection(const QString& section);
 
-    // Opens a document with the desktop's viewer (QDesktopServices by
-    // default; tests put their own). True when the viewer was started.
+    // Opens a document with the desktop's viewer (QDesktopServices, when the
+    // desktop has a viewer for its type; tests put their own). True when the
+    // viewer was started.
     using DocumentOpener = std::function<bool(const QUrl&)>;
     void setDocumentOpener(DocumentOpener opener) { openDocument_ = std::move(opener); }
+
+    // Opens every window that has a button, the meter included (for
+    // measuring the program with all of its windows at work).
+    void openEveryWindow();
+
+    // The Help window (F1, Help > Kelvora Help): the manual inside the
+    // program; made on first use, then brought to the front.
+    void showHelp();
 
 Q_SIGNALS:
     void saveAndExitRequested();
@@ -90,6 +99,7 @@ private:
     QHash<QString, WindowFactory> factories_;
     QHash<QString, QPointer<QWidget>> windows_;
     DocumentOpener openDocument_;
+    QPointer<QWidget> help_;
 };
 
 }  // namespace kelvora

@@ -58,3 +58,21 @@ TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
     for (const char* frame : {"frameMqtt", "Frame_DateRange", "Frame_DataFiles", "frameAlarms"})
         EXPECT_NE(window.findChild<QGroupBox*>(frame), nullptr) << frame;
 }
+
+// --open-windows: every window that has a button is open at once, the one
+// graphs window behind its two buttons once.
+TEST(AppWindows, OpenEveryWindowOpensEachOnce) {
+    kelvora::testing::StartedApp app;
+    MainWindow window(app.core);
+    addAppWindows(window, app.core);
+    window.show();
+    window.openEveryWindow();
+    QStringList titles;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w != &window) titles << w->windowTitle();
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{"A_AMPS History Trend", "B_AMPS_History Trend", "Current Trend",
+                                   "KW HistoryTrend", "KWH History Trend", "RT Meters", "VAC History Trend"}));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != &window) w->close();
+}
