@@ -296,3 +296,27 @@ TEST_F(ArchiveReader, RangesAreWholeLocalCalendarPeriods) {
 }
 
 }  // namespace
+
+#include "history/archivecsv.h"
+
+namespace {
+
+TEST_F(ArchiveReader, TheCsvHoldsWhatIsShownWithIsoStampsAndThePreviousPeriodOnItsOwnDates) {
+    record(at(2026, 12, 1, 17, 0), at(2026, 12, 1, 17, 2), flat);
+    record(at(2026, 12, 8, 17, 0), at(2026, 12, 8, 17, 2), [](const QDateTime&) { return 2.25; });
+    ArchiveStore store(dir);
+    ExploreRequest line{1, ArchiveQuantity::Kw, timeRange(at(2026, 12, 8, 0, 0), at(2026, 12, 9, 0, 0)), 1000,
+                        ComparePeriod::Week};
+    EXPECT_EQ(exploreCsv(explore(store, line)),
+              "series,time,min,mean,max\r\n"
+              "shown,2026-12-08T17:00:00-05:00,2.3,2.3,2.3\r\n"
+              "shown,2026-12-08T17:01:00-05:00,2.3,2.3,2.3\r\n"
+              "previous,2026-12-01T17:00:00-05:00,1.2,1.2,1.2\r\n"
+              "previous,2026-12-01T17:01:00-05:00,1.2,1.2,1.2\r\n");
+    ExploreRequest bars{2, ArchiveQuantity::KwhPerDay, line.range, 1000, ComparePeriod::None};
+    EXPECT_EQ(exploreCsv(explore(store, bars)),
+              "series,start,end,value\r\n"
+              "shown,2026-12-08T00:00:00-05:00,2026-12-09T00:00:00-05:00,0.075\r\n");
+}
+
+}  // namespace
