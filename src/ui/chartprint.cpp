@@ -85,13 +85,11 @@ QString printFileName(const QString& windowName, const QDateTime& when) {
     return QStringLiteral("%1 %2.pdf").arg(windowName, formatDate(when, u"yyyy-mm-dd hhnnss"));
 }
 
-PrintOutcome printChart(ChartView& chart, const PrintJob& job) {
-    PrintOutcome out;
-    chart.copyToClipboard();                                             // 1
-    QPixmap picture = QApplication::clipboard()->pixmap();               // 4, from the clipboard
-    if (picture.isNull()) picture = chart.picture();  // a platform without a clipboard
-    const double screenDpi = chart.logicalDpiX();
+namespace {
 
+// Steps 2 to 5: the page to the default printer, or else to a PDF.
+PrintOutcome printPicture(const QPixmap& picture, double screenDpi, const QString& title, const PrintJob& job) {
+    PrintOutcome out;
     const QPrinterInfo printer = job.usePrinter ? QPrinterInfo::defaultPrinter() : QPrinterInfo();
     if (!printer.isNull()) {
         if (printOn(printer, picture, screenDpi)) {
@@ -105,7 +103,7 @@ PrintOutcome printChart(ChartView& chart, const PrintJob& job) {
     const DataDir dir(job.pdfDirectory);
     const QString name = freeName(dir, job.windowName, job.when);
     out.pdfPath = QDir::toNativeSeparators(dir.filePath(name));
-    const auto pdf = pdfOf(picture, screenDpi, chart.title());
+    const auto pdf = pdfOf(picture, screenDpi, title);
     out.ok = pdf && dir.writeWhole(name, *pdf);
     if (!out.ok) {
         qWarning("The chart could not be saved as %s", qPrintable(out.pdfPath));
@@ -115,6 +113,23 @@ PrintOutcome printChart(ChartView& chart, const PrintJob& job) {
     out.status = printer.isNull() ? QObject::tr("No printer: the chart is saved as %1").arg(out.pdfPath)
                                   : QObject::tr("The printer did not take the page: saved as %1").arg(out.pdfPath);
     return out;
+}
+
+}  // namespace
+
+PrintOutcome printChart(ChartView& chart, const PrintJob& job) {
+    chart.copyToClipboard();                                             // 1
+    QPixmap picture = QApplication::clipboard()->pixmap();               // 4, from the clipboard
+    if (picture.isNull()) picture = chart.picture();  // a platform without a clipboard
+    return printPicture(picture, chart.logicalDpiX(), chart.title(), job);
+}
+
+PrintOutcome printWidget(QWidget& widget, const QString& title, const PrintJob& job) {
+    const QPixmap grabbed = widget.grab();
+    QApplication::clipboard()->setPixmap(grabbed);
+    QPixmap picture = QApplication::clipboard()->pixmap();
+    if (picture.isNull()) picture = grabbed;
+    return printPicture(picture, widget.logicalDpiX(), title, job);
 }
 
 namespace {

@@ -38,6 +38,10 @@ struct PrintOutcome {
 // user always gets a page. Nothing is reported in a modal box.
 PrintOutcome printChart(ChartView& chart, const PrintJob& job);
 
+// The same sequence for a picture drawn by a widget of its own (the
+// explorer's plot): its picture to the clipboard, then printed as above.
+PrintOutcome printWidget(QWidget& widget, const QString& title, const PrintJob& job);
+
 // The PDF's file name (no directory) for a window and a time.
 QString printFileName(const QString& windowName, const QDateTime& when);
 

@@ -19,22 +19,11 @@ constexpr qint64 kMinute = 60'000;
 
 class ArchiveReader : public NewYorkTime {
 protected:
-    // Minutes from `from` (inclusive) to `to` (exclusive), KW from `kw`.
     void record(const QDateTime& from, const QDateTime& to, const std::function<double(const QDateTime&)>& kw) {
-        MinuteArchive archive(dir);
-        archive.start(from);
-        for (QDateTime t = from; t < to; t = t.addSecs(60)) archive.append(minute(t, kw(t)));
-        archive.closeHour(to.addSecs(3600));
+        NewYorkTime::record(dir, from, to, kw);
     }
     static double flat(const QDateTime&) { return 1.2; }
 
-    // The archive files unsynced: the tests record days of minutes.
-    static QSet<QString> archiveFiles() {
-        QSet<QString> names;
-        for (int y = 2025; y <= 2027; ++y)
-            for (int m = 1; m <= 12; ++m) names << files::archiveMinutes(y, m) << files::archiveHours(y, m);
-        return names;
-    }
     kelvora::testing::TempDataDir tmp;
     DataDir dir{tmp.path(), archiveFiles()};
 };
