@@ -26,8 +26,9 @@ float minuteValue(const MinutePoint& p, ArchiveQuantity q) {
 
 // Calls f(point) for every archived minute in the range, in time order.
 template <typename F>
-void forEachMinute(ArchiveStore& store, TimeRange range, F f) {
+void forEachMinute(ArchiveStore& store, TimeRange range, F f, const std::function<bool()>& stop = {}) {
     for (const YearMonth m : monthsOf(range)) {
+        if (stop && stop()) return;
         const auto month = store.minutes(m);
         if (!month) continue;
         const auto& pts = month->points;
@@ -199,7 +200,7 @@ PlotSeries archiveSeries(ArchiveStore& store, ArchiveQuantity q, TimeRange range
     return s;
 }
 
-ArchiveStats archiveStats(ArchiveStore& store, TimeRange range) {
+ArchiveStats archiveStats(ArchiveStore& store, TimeRange range, const std::function<bool()>& stop) {
     ArchiveStats st;
     double voltsSum = 0;
     st.voltsMin = std::numeric_limits<double>::infinity();
@@ -216,7 +217,7 @@ ArchiveStats archiveStats(ArchiveStore& store, TimeRange range) {
         voltsSum += p.volts;
         st.voltsMin = std::min(st.voltsMin, double(p.volts));
         st.voltsMax = std::max(st.voltsMax, double(p.volts));
-    });
+    }, stop);
     if (st.minutes == 0) return ArchiveStats();
     st.voltsMean = voltsSum / double(st.minutes);
     return st;

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace kelvora {
@@ -71,7 +72,9 @@ struct ArchiveStats {
     qint64 peakMs = 0;
     double voltsMean = 0, voltsMin = 0, voltsMax = 0;
 };
-ArchiveStats archiveStats(ArchiveStore& store, TimeRange range);
+// `stop`, asked before each month is read, ends the work early (the answer
+// is then of no use).
+ArchiveStats archiveStats(ArchiveStore& store, TimeRange range, const std::function<bool()>& stop = {});
 
 // The damaged lines in the months of a range and the months refused.
 struct ArchiveDamage {

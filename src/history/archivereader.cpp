@@ -25,7 +25,9 @@ public:
         if (request.serial != latest_->load()) return;  // overtaken
         Q_EMIT reader_.seriesReady(explore(store_, request));
         if (request.serial != latest_->load()) return;
-        Q_EMIT reader_.statsReady(request.serial, archiveStats(store_, request.range));
+        const auto overtaken = [&] { return request.serial != latest_->load(); };
+        const ArchiveStats stats = archiveStats(store_, request.range, overtaken);
+        if (!overtaken()) Q_EMIT reader_.statsReady(request.serial, stats);
     }
     void listMonths() { Q_EMIT reader_.monthsFound(store_.months()); }
 

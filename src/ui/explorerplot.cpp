@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRubberBand>
+#include <QVarLengthArray>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -204,21 +205,49 @@ void ExplorerPlot::paintEvent(QPaintEvent*) {
                               QPointF(x1 - w * inset, yOf(std::min(0.0, b.value)))));
         }
     };
+    // The band as one vertical stroke per pixel column, from the lowest to
+    // the highest value there (between points, the straight line between
+    // their extremes): a filled polygon of thousands of corners draws a
+    // hundred times slower.
+    const auto drawBand = [&](QPainter& painter, const PlotSeries& s, size_t begin, size_t end, const QColor& colour) {
+        QVarLengthArray<QLineF, 2048> strokes;
+        const auto column = [&](double x, double top, double bottom) {
+            if (x >= a.left() - 1 && x <= a.right() + 1) strokes.append(QLineF(x, yOf(top), x, yOf(bottom)));
+        };
+        double lastX = -1e9;
+        for (size_t i = begin; i < end; ++i) {
+            const PlotPoint& q = s.points[i];
+            const double x = std::round(xOf(q.ms));
+            if (i > begin) {
+                const PlotPoint& o = s.points[i - 1];
+                const double x0 = lastX;
+                // Only the columns on the plot: a view zoomed far into old
+                // data has neighbours millions of pixels apart.
+                const double stop = std::min(x, double(a.right() + 2));
+                for (double c = std::max(x0 + 1, double(a.left() - 1)); c < stop; ++c) {
+                    const double f = (c - x0) / (x - x0);
+                    column(c, o.max + (q.max - o.max) * f, o.min + (q.min - o.min) * f);
+                }
+            }
+            column(x, q.max, q.min);
+            lastX = x;
+        }
+        QPen pen(colour, 1);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.drawLines(strokes.constData(), int(strokes.size()));
+        painter.setRenderHint(QPainter::Antialiasing, true);
+    };
     const auto drawLine = [&](const PlotSeries& s, const QColor& line, const QColor& bandColour) {
         forEachRun(s.points, s.joinMs, [&](size_t begin, size_t end) {
-            if (s.banded) {
-                QPolygonF band;
-                band.reserve(int(2 * (end - begin)));
-                for (size_t i = begin; i < end; ++i) band << QPointF(xOf(s.points[i].ms), yOf(s.points[i].max));
-                for (size_t i = end; i-- > begin;) band << QPointF(xOf(s.points[i].ms), yOf(s.points[i].min));
-                p.setPen(end - begin == 1 ? QPen(bandColour, 2) : Qt::NoPen);
-                p.setBrush(bandColour);
-                p.drawPolygon(band);
-            }
+            if (s.banded) drawBand(p, s, begin, end, bandColour);
             QPolygonF mean;
             mean.reserve(int(end - begin));
             for (size_t i = begin; i < end; ++i) mean << QPointF(xOf(s.points[i].ms), yOf(s.points[i].mean));
-            p.setPen(QPen(line, 1.5));
+            QPen pen(line, 1);
+            pen.setCosmetic(true);
+            p.setPen(pen);
             if (mean.size() == 1)
                 p.drawEllipse(mean[0], 1.5, 1.5);
             else
