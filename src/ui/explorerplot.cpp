@@ -188,7 +188,10 @@ void ExplorerPlot::paintEvent(QPaintEvent*) {
         p.setPen(kGrid);
         p.drawLine(QPointF(x, a.top()), QPointF(x, a.bottom()));
         p.setPen(Qt::black);
-        p.drawText(QRectF(x - 60, a.bottom() + 4, 120, fm.height()), Qt::AlignHCenter | Qt::AlignTop, t.label);
+        // Kept whole inside the widget at both ends.
+        const double w = fm.horizontalAdvance(t.label) + 4;
+        const double left = std::clamp(x - w / 2, 0.0, width() - w);
+        p.drawText(QRectF(left, a.bottom() + 4, w, fm.height()), Qt::AlignHCenter | Qt::AlignTop, t.label);
     }
     p.setPen(Qt::gray);
     p.drawRect(a);

@@ -158,7 +158,8 @@ void ExplorerWindow::showResult(const ExploreResult& result) {
     shownSerial_ = result.request.serial;
     ++answers_;
     const ArchiveQuantity q = result.request.quantity;
-    plot_->setResult(result, QStringLiteral("%1 (%2)").arg(quantityName(q), quantityUnit(q)),
+    const QString name = quantityName(q), unit = quantityUnit(q);
+    plot_->setResult(result, name == unit ? name : QStringLiteral("%1 (%2)").arg(name, unit),
                      compareName(result.request.compare));
     QStringList notes;
     const int damaged = result.damage.damagedLines;
