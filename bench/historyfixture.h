@@ -32,11 +32,10 @@ inline QByteArray fullHistoryFile(const HistoryQuantity& q, int records, const Q
     return content;
 }
 
-// All eight files of every quantity, full, and a one-minute file for each.
+// All eight files of every quantity, full.
 inline void fillFullHistories(const DataDir& dir, const QDateTime& last) {
     for (const HistoryQuantity& q : historyQuantities()) {
         for (const HistorySpan& span : kHistorySpans) dir.writeWhole(q.file(span), fullHistoryFile(q, span.capacity, last));
-        dir.writeWhole(q.minuteFile, '"' + formatNumber(typicalValue(q, 1), u"##0.0").toLatin1() + "\"\r\n");
     }
 }
 

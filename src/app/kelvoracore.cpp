@@ -1,12 +1,10 @@
 #include "app/kelvoracore.h"
 
 #include "common/format.h"
-#include "common/numeric.h"
 #include "common/timestamp.h"
 #include "energy/initdata.h"
-#include "energy/kwhgraph.h"
-#include "energy/kwhrolling.h"
 #include "model/datafiles.h"
+#include "model/savedtotals.h"
 
 namespace kelvora {
 namespace {
@@ -26,7 +24,7 @@ Settings designTimeSettings() {
 
 }  // namespace
 
-KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::function<void()> beep,
+KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::function<void()> beep, bool diskWriter,
                          QObject* parent)
     : QObject(parent),
       dir_(dataDir, files::displayOnly()),
@@ -40,19 +38,45 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       tenSecondTrends_(shared_, dir_, clock_),
       waveforms_(dir_),
       publisher_(dir_, shared_, measurement_) {
+    if (diskWriter) {
+        auto writer = std::make_shared<DiskWriter>(std::make_unique<DirectorySink>(dataDir));
+        watchSaving(*writer);
+        dir_.attachWriter(std::move(writer));
+    }
+    // An open window that shows a file reloads it once it is saved.
+    dir_.setSavedListener([this](const QString& name) { windows_.announceRewritten(name); });
     scheduler_.addMessageStep([this] { tenSecondTrends_.Current_Trend_Update(); });
     scheduler_.addMessageStep([this] { waveforms_.Update_WaveForms(); });
     shared_.settings = designTimeSettings();
     scheduler_.addMessageStep([this] { publisher_.publishState(); });
     setup_.disableSaveButtons();
-    // The minute consumers: the four histories first, in this order.
+    // The minute consumers, in this order: the four histories, the KWH
+    // periods, publishing.
     for (const HistoryQuantity& q : historyQuantities()) {
-        histories_.push_back(std::make_unique<HistoryUpdate>(q, shared_, windows_, dir_, clock_));
-        scheduler_.addMinuteConsumer(q.ready, [h = histories_.back().get()] { h->History_Update(); });
+        histories_.push_back(std::make_unique<HistoryUpdate>(q, windows_, dir_));
+        scheduler_.addMinuteConsumer(q.name + QStringLiteral(" history"),
+                                     [h = histories_.back().get()](const MinuteRecord& m) { h->History_Update(m); });
     }
     scheduler_.addBoundaryCheck([this] { kwhAccounting_.CheckKwhBoundaries(); });
-    // After the history consumers: the minute's energy goes in last.
-    scheduler_.addMinuteConsumer(&SharedState::KWH_1m_Ready, [this] { kwhAccounting_.KwhMinuteStep(); });
+    scheduler_.addMinuteConsumer(QStringLiteral("KWH periods"),
+                                 [this](const MinuteRecord& m) { kwhAccounting_.KwhMinuteStep(m); });
+    scheduler_.addMinuteConsumer(QStringLiteral("publishing"), [this](const MinuteRecord&) { publisher_.publishState(); });
+}
+
+// Saving that starts to fail is told once, on the standard error stream and
+// in the status line, and once more when everything held has been saved.
+void KelvoraCore::watchSaving(DiskWriter& writer) {
+    connect(&writer, &DiskWriter::savingFailed, this, [this](const QString& reason, int held) {
+        qWarning("Cannot save data in %s: %s; retrying (%d writes held)", qPrintable(dir_.path()), qPrintable(reason),
+                 held);
+        shared_.Saving_Problem = reason;
+        fields_.setText(QStringLiteral("savingStatus"), tr("Cannot save data: %1; retrying").arg(reason));
+    });
+    connect(&writer, &DiskWriter::savingRecovered, this, [this](int held) {
+        qWarning("Saving data in %s again; %d held writes saved", qPrintable(dir_.path()), held);
+        shared_.Saving_Problem.clear();
+        fields_.setText(QStringLiteral("savingStatus"), QString());
+    });
 }
 
 KelvoraCore::~KelvoraCore() = default;
@@ -62,7 +86,7 @@ void KelvoraCore::setServerOverride(const QString& host, quint16 port) {
 }
 
 KelvoraCore::LoadResult KelvoraCore::Form_Load() {
-    if (!acquireInstanceLock()) return LoadResult::AlreadyRunning;  // 1
+    if (const LoadResult locked = acquireInstanceLock(); locked != LoadResult::Started) return locked;  // 1
     checkFirstRun();                                                 // 2
     loadAverages();                                                  // 3
     setup_.armIgnoreChange();                                        // 4
@@ -86,26 +110,39 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     return LoadResult::Started;
 }
 
-std::unique_ptr<QLockFile> KelvoraCore::lockDataDir(const DataDir& dir) {
+KelvoraCore::InstanceLock KelvoraCore::lockDataDir(const DataDir& dir) {
+    InstanceLock result;
     auto lock = std::make_unique<QLockFile>(dir.filePath(files::InstanceLock));
     // An instance runs for months, so its lock never goes stale by age; a lock
     // left by a run that crashed is stale because its process is gone.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) return nullptr;
-    return lock;
+    if (lock->tryLock(0)) {
+        result.lock = std::move(lock);
+        return result;
+    }
+    // Only a lock that another process holds means another instance; a lock
+    // that cannot be made at all is a directory that refuses writes.
+    result.heldByAnother = lock->error() == QLockFile::LockFailedError;
+    result.error = lock->error() == QLockFile::PermissionError
+                       ? QStringLiteral("permission denied")
+                       : QStringLiteral("the lock file %1 cannot be made").arg(dir.filePath(files::InstanceLock));
+    return result;
 }
 
-bool KelvoraCore::acquireInstanceLock() {
-    lock_ = lockDataDir(dir_);
-    return lock_ != nullptr;
+KelvoraCore::LoadResult KelvoraCore::acquireInstanceLock() {
+    InstanceLock locked = lockDataDir(dir_);
+    lock_ = std::move(locked.lock);
+    if (lock_) return LoadResult::Started;
+    lockError_ = locked.error;
+    return locked.heldByAnother ? LoadResult::AlreadyRunning : LoadResult::NoLock;
 }
 
 KelvoraCore::InitializeResult KelvoraCore::InitializeOnly(const QString& dataDir, const Clock& clock) {
     const DataDir dir(dataDir, files::displayOnly());
     // Never under a running instance: it would rewrite every file the
     // instance is writing.
-    const auto lock = lockDataDir(dir);
-    if (!lock) return InitializeResult::AlreadyRunning;
+    const InstanceLock lock = lockDataDir(dir);
+    if (!lock.lock) return lock.heldByAnother ? InitializeResult::AlreadyRunning : InitializeResult::NoLock;
     SharedState shared;
     FieldModel fields;
     return InitAllData(dir, clock, shared, fields) ? InitializeResult::Done : InitializeResult::Failed;
@@ -121,34 +158,23 @@ void KelvoraCore::checkFirstRun() {
 }
 
 void KelvoraCore::loadAverages() {
-    const auto data = dir_.read(files::Avg_KWHhr);
-    if (!data) return;
-    RecordReader reader(*data);
+    const QList<double> values = readKwhAverages(dir_);
     const struct { int field; const char16_t* pattern; } shown[] = {
         {8, u"#0.0"}, {12, u"$#0.0"}, {13, u"#0.0"}, {14, u"$0.0"}};
-    for (const auto& s : shown) {
-        if (reader.atEnd()) return;
-        // The rollovers write the cost averages as shown, with their dollar
-        // sign ("$8.5"); the number follows the sign.
-        fields_.setText(arrayName("Text100", s.field), formatNumber(moneyValue(reader.next()), s.pattern));
-    }
+    for (qsizetype i = 0; i < values.size(); ++i)
+        fields_.setText(arrayName("Text100", shown[i].field), formatNumber(values[i], shown[i].pattern));
 }
 
 void KelvoraCore::loadSavedTotals() {
-    shared_.Total_KWH_Saved = 0;
-    shared_.Total_Cost_Saved = 0;
-    const auto data = dir_.read(files::KWH_last_data);
-    if (!data) return;
-    RecordReader reader(*data);
-    if (reader.atEnd()) return;
-    shared_.Total_KWH_Saved = reader.nextNumber();
-    fields_.setText(QStringLiteral("Text100(6)"), formatNumber(shared_.Total_KWH_Saved, u"###0.0"));
-    if (reader.atEnd()) return;
-    shared_.Total_Cost_Saved = reader.nextNumber();
-    fields_.setText(QStringLiteral("Text100(5)"), formatNumber(shared_.Total_Cost_Saved, u"$##0.00"));
-    if (reader.atEnd()) return;
-    shared_.Cost_per_KWH = reader.nextNumber();
-    fields_.setText(QStringLiteral("Text100(7)"), formatNumber(shared_.Cost_per_KWH, u"0.###0"));
+    const KwhLastData saved = readKwhLastData(dir_);
+    shared_.Total_KWH_Saved = saved.totalKwh.value_or(0);
+    shared_.Total_Cost_Saved = saved.totalCost.value_or(0);
+    if (saved.totalKwh) fields_.setText(QStringLiteral("Text100(6)"), formatNumber(*saved.totalKwh, u"###0.0"));
+    if (saved.totalCost) fields_.setText(QStringLiteral("Text100(5)"), formatNumber(*saved.totalCost, u"$##0.00"));
+    if (saved.costPerKwh) {
+        shared_.Cost_per_KWH = *saved.costPerKwh;
+        fields_.setText(QStringLiteral("Text100(7)"), formatNumber(*saved.costPerKwh, u"0.###0"));
+    }
 }
 
 void KelvoraCore::loadSettings() {
@@ -217,14 +243,7 @@ void KelvoraCore::initializeAllData() {
         qWarning("Not every data file could be created afresh in %s", qPrintable(dir_.path()));
     kwhAccounting_.startAfresh();
     tenSecondTrends_.reset();
-    // Open chart windows show the erased files, not what they held.
-    for (const QString& name : files::historyFiles()) {
-        windows_.History_File = name;  // the file a history window loads
-        windows_.announceRewritten(name);
-    }
-    // The graph draws the records last read; the year to date reads its file.
-    if (windows_.Graph_Period != 0) LoadKwhFile(dir_, kwhGraph(windows_.Graph_Period).file, windows_);
-    for (const KwhGraph& graph : kwhGraphs()) windows_.announceRewritten(graph.file);
+    // Open chart windows reload the erased files as each is saved.
 }
 
 bool KelvoraCore::CMD_SaveExit_Click() {

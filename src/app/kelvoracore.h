@@ -7,6 +7,7 @@
 #include "model/windowstate.h"
 #include "common/clock.h"
 #include "common/datadir.h"
+#include "common/diskwriter.h"
 #include "energy/kwhaccounting.h"
 #include "energy/kwhperiods.h"
 #include "history/historyupdate.h"
@@ -33,7 +34,10 @@ namespace kelvora {
 class KelvoraCore : public QObject {
     Q_OBJECT
 public:
-    KelvoraCore(const QString& dataDir, const Clock& clock, std::function<void()> beep,
+    // With `diskWriter`, the files a user would lose are written by the disk
+    // writer's thread (the app); without it, directly (tools that run the
+    // steps on a simulated clock and want every file on disk at once).
+    KelvoraCore(const QString& dataDir, const Clock& clock, std::function<void()> beep, bool diskWriter = true,
                 QObject* parent = nullptr);
     ~KelvoraCore() override;
 
@@ -43,15 +47,21 @@ public:
     // Publish to this MQTT broker (mqtt://...) instead of the saved one, for this run.
     void setMqttOverride(const QString& url) { publisher_.setBrokerOverride(url); }
 
-    // The data directory's instance lock, or null while another instance holds it.
-    static std::unique_ptr<QLockFile> lockDataDir(const DataDir& dir);
+    // The data directory's instance lock. Without it, `error` says why:
+    // another instance holds it (AlreadyRunning), or it could not be made.
+    struct InstanceLock {
+        std::unique_ptr<QLockFile> lock;
+        bool heldByAnother = false;
+        QString error;
+    };
+    static InstanceLock lockDataDir(const DataDir& dir);
 
     // "--initialize": fresh data files and default settings, unless another
     // instance runs in the directory (then nothing is touched).
-    enum class InitializeResult { Done, Failed, AlreadyRunning };
+    enum class InitializeResult { Done, Failed, AlreadyRunning, NoLock };
     static InitializeResult InitializeOnly(const QString& dataDir, const Clock& clock);
 
-    enum class LoadResult { Started, AlreadyRunning };
+    enum class LoadResult { Started, AlreadyRunning, NoLock };
     // The start-up sequence. Any step that fails is skipped and the next runs.
     LoadResult Form_Load();
 
@@ -73,6 +83,8 @@ public:
     MeterDecoder& decoder() { return *decoder_; }
     Measurement& measurement() { return measurement_; }
     KwhPeriods& kwhPeriods() { return kwhPeriods_; }
+    // Why the lock could not be made, when Form_Load said NoLock.
+    const QString& lockError() const { return lockError_; }
     KwhAccounting& kwhAccounting() { return kwhAccounting_; }
     MeterLink& link() { return link_; }
     Scheduler& scheduler() { return scheduler_; }
@@ -84,7 +96,7 @@ public:
 
 
 private:
-    bool acquireInstanceLock();
+    LoadResult acquireInstanceLock();
     void checkFirstRun();
     void loadAverages();
     void loadSavedTotals();
@@ -92,10 +104,12 @@ private:
     void applyMainsOption();
     void connectToMeter();
     void LogRestart();
+    void watchSaving(DiskWriter& writer);
 
     DataDir dir_;
     const Clock& clock_;
     std::unique_ptr<QLockFile> lock_;
+    QString lockError_;
     std::optional<std::pair<QString, quint16>> serverOverride_;
     FieldModel fields_;
     SharedState shared_;

@@ -50,7 +50,6 @@ void Scheduler::Timer1_Timer() {
 void Scheduler::runSecondTick() {
     try {
         showDateAndTime();
-        countHour();
         runMinuteConsumers();
         link_.superviseConnection();
     } catch (const std::exception& e) {
@@ -71,8 +70,19 @@ void Scheduler::runBoundaryChecks() {
 }
 
 void Scheduler::runMinuteConsumers() {
-    for (const MinuteConsumer& c : minuteConsumers_)
-        if (shared_.*c.readyFlag == 1) c.step();
+    while (!pendingMinutes_.empty()) {
+        const MinuteRecord minute = pendingMinutes_.front();
+        pendingMinutes_.pop_front();
+        for (const NamedConsumer& c : minuteConsumers_) {
+            try {
+                c.step(minute);
+            } catch (const std::exception& e) {
+                qWarning("The minute step of %s failed: %s", qPrintable(c.name), e.what());
+            } catch (...) {
+                qWarning("The minute step of %s failed: unknown exception", qPrintable(c.name));
+            }
+        }
+    }
 }
 
 void Scheduler::showDateAndTime() {
@@ -81,12 +91,6 @@ void Scheduler::showDateAndTime() {
                     QLocale(QLocale::English).dayName(now.date().dayOfWeek()) + QStringLiteral(",  ") +
                         formatDate(now, u"mmm dd, yyyy"));
     fields_.setText(QStringLiteral("Label15"), stampTime(now.time()));
-}
-
-void Scheduler::countHour() {
-    // Once an hour the window had one housekeeping operation; nothing else
-    // depends on it, so the count only wraps.
-    if (++Hour_Seconds >= kHourTicks) Hour_Seconds = 0;
 }
 
 void Scheduler::Timer2_Timer() {
@@ -117,7 +121,7 @@ void Scheduler::processMessage() {
     measurement_.Process_B_AMPS_Reading(shared_.B_AMPS_Reading);
     measurement_.KW_Update();
     if (shared_.Minute_Flag == 1) {
-        measurement_.KW_Minute_Update();
+        queueMinute(measurement_.KW_Minute_Update());
         fields_.setText(QStringLiteral("Label7"), stampTime(clock_.now().time()));
         shared_.Minute_Flag = 0;
     }

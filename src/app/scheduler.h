@@ -2,10 +2,12 @@
 #include "model/fieldmodel.h"
 #include "model/sharedstate.h"
 #include "common/clock.h"
+#include "model/minuterecord.h"
 
 #include <QList>
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
 
 namespace kelvora {
@@ -14,7 +16,8 @@ class Measurement;
 class MeterLink;
 
 // The three timers of the main window that drive all periodic work:
-//   Timer1 (1 s)   just after each whole second: date and time, hourly count, the minute consumers, connection supervision
+//   Timer1 (1 s)   just after each whole second: date and time, the minute
+//                  consumers, connection supervision
 //   Timer2 (1 ms)  the processing chain of each decoded message, after the
 //                  period boundary check
 //   Timer3 (10 ms) hands the receive slots to the decoder
@@ -43,26 +46,28 @@ public:
     void addBoundaryCheck(std::function<void()> step) { boundaryChecks_ << std::move(step); }
     // Steps after the power step of each message (trend, waveforms), in order.
     void addMessageStep(std::function<void()> step) { messageSteps_ << std::move(step); }
-    // A Timer1 step that runs while its one-minute ready flag is 1, in the
-    // order added; the step clears the flag.
-    void addMinuteConsumer(int SharedState::*readyFlag, std::function<void()> step) {
-        minuteConsumers_ << MinuteConsumer{readyFlag, std::move(step)};
+    // A Timer1 step that takes each minute record of the minute step, in the
+    // order added.
+    using MinuteConsumer = std::function<void(const MinuteRecord&)>;
+    void addMinuteConsumer(QString name, MinuteConsumer step) {
+        minuteConsumers_ << NamedConsumer{std::move(name), std::move(step)};
     }
 
-    // The minute consumers whose ready flag is 1, in the order added: the
-    // part of every Timer1 tick that records the minute.
+    // The part of every Timer1 tick that records the minute: each minute
+    // made since the last tick goes to every consumer, in the order added.
+    // A consumer that fails does not keep the minute from the others.
     void runMinuteConsumers();
+    // The minute step's record, held for the next Timer1 tick.
+    void queueMinute(const MinuteRecord& minute) { pendingMinutes_.push_back(minute); }
+    qsizetype minutesPending() const { return qsizetype(pendingMinutes_.size()); }
     // The boundary checks that open every Timer2 tick.
     void runBoundaryChecks();
-    // The ready flags of the minute consumers, in the order they run.
-    QList<int SharedState::*> minuteConsumerFlags() const {
-        QList<int SharedState::*> flags;
-        for (const MinuteConsumer& c : minuteConsumers_) flags << c.readyFlag;
-        return flags;
+    // The minute consumers, by name, in the order they run.
+    QStringList minuteConsumerNames() const {
+        QStringList names;
+        for (const NamedConsumer& c : minuteConsumers_) names << c.name;
+        return names;
     }
-
-    int hourSeconds() const { return Hour_Seconds; }
-    static constexpr int kHourTicks = 3600;
     // Timer1 fires this long after each whole second of the clock, so the
     // time shown never lags and no second is skipped or shown twice.
     static constexpr int kSecondTickLagMs = 5;
@@ -70,15 +75,14 @@ public:
     int timer1IntervalMs() const { return timer1_.interval(); }
 
 private:
-    struct MinuteConsumer {
-        int SharedState::*readyFlag;
-        std::function<void()> step;
+    struct NamedConsumer {
+        QString name;
+        MinuteConsumer step;
     };
     void runSecondTick();
     void secondTickFailed(const char* why);
     void armTimer1();
     void showDateAndTime();
-    void countHour();
     void processMessage();
     void armTimer2();
 
@@ -90,10 +94,10 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     QTimer timer3_;
-    int Hour_Seconds = 0;
     QList<std::function<void()>> boundaryChecks_;
     QList<std::function<void()>> messageSteps_;
-    QList<MinuteConsumer> minuteConsumers_;
+    QList<NamedConsumer> minuteConsumers_;
+    std::deque<MinuteRecord> pendingMinutes_;
 };
 
 }  // namespace kelvora

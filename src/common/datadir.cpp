@@ -1,34 +1,67 @@
 #include "common/datadir.h"
 
+#include "common/diskwriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTemporaryFile>
 #include <QtGlobal>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace kelvora {
 
 DataDir::DataDir(QString path, QSet<QString> displayOnly)
-    : path_(std::move(path)), displayOnly_(std::move(displayOnly)) {}
+    : path_(std::move(path)), displayOnly_(std::move(displayOnly)), shared_(std::make_shared<Shared>()) {}
 
 QString DataDir::filePath(const QString& name) const { return QDir(path_).filePath(name); }
 
-bool DataDir::exists(const QString& name) const { return QFileInfo::exists(filePath(name)); }
+bool DataDir::exists(const QString& name) const {
+    if (const DiskWriter* w = writer(); w && w->holds(name)) return true;
+    return QFileInfo::exists(filePath(name));
+}
+
+void DataDir::attachWriter(std::shared_ptr<DiskWriter> writer) const {
+    shared_->writer = std::move(writer);
+    const std::weak_ptr<Shared> shared = shared_;
+    QObject::connect(shared_->writer.get(), &DiskWriter::saved, shared_->writer.get(), [shared](const QString& name) {
+        if (const auto s = shared.lock(); s && s->savedListener) s->savedListener(name);
+    });
+}
+
+void DataDir::setSavedListener(std::function<void(const QString&)> listener) const {
+    shared_->savedListener = std::move(listener);
+}
+
+void DataDir::announceSaved(const QString& name) const {
+    if (isSynced(name) && shared_->savedListener) shared_->savedListener(name);
+}
+
+DiskWriter* DataDir::writer() const { return shared_->writer.get(); }
+
+DiskWriter* DataDir::writerFor(const QString& name) const { return isSynced(name) ? writer() : nullptr; }
+
+bool DataDir::flush(int timeoutMs) const { return !writer() || writer()->waitUntilSaved(timeoutMs); }
 
 bool DataDir::writeWhole(const QString& name, const QByteArray& content) const {
-    return isSynced(name) ? writeSynced(name, content) : writeUnsynced(name, content);
+    if (DiskWriter* w = writerFor(name)) {
+        w->replace(name, content);
+        return true;
+    }
+    return writeBatch({WholeFile{name, content}}).value(0);
 }
 
 bool DataDir::writePrivate(const QString& name, const QByteArray& content) const {
     return writeSynced(name, content, true);
 }
 
+bool DataDir::writeNow(const QString& name, const QByteArray& content) const {
+    return writeSynced(name, content, false);
+}
+
 bool DataDir::writeSynced(const QString& name, const QByteArray& content, bool ownerOnly) const {
+    // Done here and now: an older queued content must not land after it.
+    if (DiskWriter* w = writer()) w->drop(name);
     // QSaveFile syncs the new file before it renames it over the old one.
     QSaveFile file(filePath(name));
     if (!file.open(QIODevice::WriteOnly) ||
@@ -41,45 +74,36 @@ bool DataDir::writeSynced(const QString& name, const QByteArray& content, bool o
         file.cancelWriting();
         return false;
     }
-    // Without it a power cut could bring the old file back, and with it a
-    // total already counted.
-    syncDirectory();
-    return true;
-}
-
-bool DataDir::writeUnsynced(const QString& name, const QByteArray& content) const {
-    const QString target = filePath(name);
-    QTemporaryFile file(target + QStringLiteral(".XXXXXX"));
-    if (!file.open() || file.write(content) != content.size() || !file.flush()) {
-        qWarning("Cannot write %s: %s", qPrintable(target), qPrintable(file.errorString()));
-        return false;
-    }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
-    file.close();
-    // rename(2) replaces the old file in one step; QFile::rename would refuse.
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(target).constData()) != 0) {
-        qWarning("Cannot replace %s: %s", qPrintable(target), std::strerror(errno));
-        return false;
-    }
-    file.setAutoRemove(false);
+    // Without it a power cut could bring the old file back.
+    DirectorySink::syncDirectory(path_);
+    announceSaved(name);
     return true;
 }
 
 bool DataDir::append(const QString& name, const QByteArray& content) const {
-    QFile file(filePath(name));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        qWarning("Cannot append to %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
-        return false;
+    if (DiskWriter* w = writerFor(name)) {
+        w->append(name, content);
+        return true;
     }
-    bool ok = file.write(content) == content.size() && file.flush();
+    return appendNow(name, content);
+}
+
+bool DataDir::appendNow(const QString& name, const QByteArray& content) const {
+    DirectorySink sink(path_);
+    int err = sink.appendUnsynced(name, content);
     // A log a user would lose is on the disk when the append returns.
-    if (ok && isSynced(name)) ok = ::fsync(file.handle()) == 0;
-    if (!ok) qWarning("Cannot append to %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
-    return ok;
+    if (!err && isSynced(name)) err = sink.sync(name);
+    if (err) qWarning("Cannot append to %s: %s", qPrintable(filePath(name)), std::strerror(err));
+    else announceSaved(name);
+    return !err;
 }
 
 std::optional<QByteArray> DataDir::read(const QString& name) const {
+    if (const DiskWriter* w = writerFor(name)) return w->readThrough(name, [&] { return readDisk(name); });
+    return readDisk(name);
+}
+
+std::optional<QByteArray> DataDir::readDisk(const QString& name) const {
     QFile file(filePath(name));
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     if (file.size() > kMaxReadBytes) {
@@ -94,6 +118,33 @@ std::optional<QByteArray> DataDir::read(const QString& name) const {
         return std::nullopt;
     }
     return data;
+}
+
+QList<bool> DataDir::writeBatch(const QList<WholeFile>& batch) const {
+    QList<bool> replaced(batch.size(), true);
+    QList<WholeFile> direct;
+    QList<bool> synced;
+    QList<qsizetype> directIndex;
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        if (DiskWriter* w = writerFor(batch[i].name)) {
+            w->replace(batch[i].name, batch[i].content);
+            continue;
+        }
+        direct << batch[i];
+        synced << isSynced(batch[i].name);
+        directIndex << i;
+    }
+    if (direct.isEmpty()) return replaced;
+    const QList<int> errors = DirectorySink::replaceFiles(path_, direct, synced);
+    for (qsizetype j = 0; j < direct.size(); ++j) {
+        if (!errors[j]) {
+            announceSaved(direct[j].name);
+            continue;
+        }
+        replaced[directIndex[j]] = false;
+        qWarning("Cannot write %s: %s", qPrintable(filePath(direct[j].name)), std::strerror(errors[j]));
+    }
+    return replaced;
 }
 
 bool DataDir::writeRecords(const QString& name, const QList<Record>& records) const {

@@ -1,32 +1,56 @@
 #pragma once
+#include "common/filesink.h"
 #include "common/records.h"
 
 #include <QByteArray>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace kelvora {
 
+class DiskWriter;
+
 // The directory that holds every data file. All reads and writes of data
 // files go through here: a whole-file write replaces the file atomically (a
 // crash leaves the old or the new file, never half of one), an append adds to
-// the end. Failures are reported on the standard error stream and returned.
-// A file a user would lose is synced to disk before it replaces the old one;
-// the files named as display-only are replaced atomically without the sync.
+// the end. A file a user would lose is synced to disk before it replaces the
+// old one; the files named as display-only are replaced atomically without
+// the sync.
+//
+// Once a disk writer is attached (the running app), the synced writes go to
+// it and return at once: it writes them on its own thread and keeps and
+// retries what fails, and reads see the newest content whether or not it is
+// on the disk yet. Without one (tools, tests, the first-run set-up) every
+// write is done before it returns, failures are reported on the standard
+// error stream and returned. Copies of a DataDir share the writer.
 class DataDir {
 public:
+    using WholeFile = ::kelvora::WholeFile;
     explicit DataDir(QString path, QSet<QString> displayOnly = {});
 
     const QString& path() const { return path_; }
     QString filePath(const QString& name) const;
     bool exists(const QString& name) const;
 
+    void attachWriter(std::shared_ptr<DiskWriter> writer) const;
+    // Told the name of each synced file once it is on the disk: at once for a
+    // direct write, from the writer's thread's report otherwise.
+    void setSavedListener(std::function<void(const QString&)> listener) const;
+    DiskWriter* writer() const;
+    // Waits until the writer holds nothing (true), or the time is up.
+    bool flush(int timeoutMs) const;
+
     bool writeWhole(const QString& name, const QByteArray& content) const;
-    // As writeWhole, synced, for a file that holds a secret: the new file is
-    // readable and writable by the owner only before it replaces the old one.
+    // Synced and done before it returns, for a file that holds a secret: the
+    // new file is readable and writable by the owner only before it replaces
+    // the old one.
     bool writePrivate(const QString& name, const QByteArray& content) const;
+    // Synced and done before it returns, so that its caller can tell the user.
+    bool writeNow(const QString& name, const QByteArray& content) const;
     bool isSynced(const QString& name) const { return !displayOnly_.contains(name); }
     bool append(const QString& name, const QByteArray& content) const;
     // Files larger than this are not data files of ours and are not read.
@@ -34,14 +58,10 @@ public:
     std::optional<QByteArray> read(const QString& name) const;
 
     // Several whole files replaced together, each atomically as writeWhole
-    // does: all are written to temporary files first, the synced ones are
-    // synced as one batch (the disk flushes them together instead of file by
-    // file), then each replaces its file and the directory is synced once.
-    // When it returns, every file that it reports replaced is on disk.
-    struct WholeFile {
-        QString name;
-        QByteArray content;
-    };
+    // does; the synced ones go to the writer when there is one. Written
+    // directly, the synced ones are synced as one batch (the disk flushes
+    // them together instead of file by file), then each replaces its file
+    // and the directory is synced once.
     QList<bool> writeBatch(const QList<WholeFile>& batch) const;
 
     bool writeRecords(const QString& name, const QList<Record>& records) const;
@@ -49,13 +69,20 @@ public:
     std::optional<QStringList> readRecords(const QString& name) const;
 
 private:
-    bool writeSynced(const QString& name, const QByteArray& content, bool ownerOnly = false) const;
-    bool writeUnsynced(const QString& name, const QByteArray& content) const;
-    // A file renamed into place is on disk only once its directory is.
-    void syncDirectory() const;
+    bool writeSynced(const QString& name, const QByteArray& content, bool ownerOnly) const;
+    bool appendNow(const QString& name, const QByteArray& content) const;
+    std::optional<QByteArray> readDisk(const QString& name) const;
+    DiskWriter* writerFor(const QString& name) const;
 
+    void announceSaved(const QString& name) const;
+
+    struct Shared {
+        std::shared_ptr<DiskWriter> writer;
+        std::function<void(const QString&)> savedListener;
+    };
     QString path_;
     QSet<QString> displayOnly_;
+    std::shared_ptr<Shared> shared_;
 };
 
 }  // namespace kelvora

@@ -2,7 +2,7 @@
 
 #include "common/format.h"
 #include "common/timestamp.h"
-#include "measure/measurement.h"
+#include "model/savedtotals.h"
 
 #include <functional>
 

@@ -1,15 +1,12 @@
 #include "energy/kwhaccounting.h"
 
 #include "common/format.h"
-#include "common/numeric.h"
-#include "common/records.h"
 #include "common/timestamp.h"
 #include "energy/kwhrolling.h"
-#include "measure/measurement.h"
 #include "model/datafiles.h"
 #include "model/fieldmodel.h"
+#include "model/savedtotals.h"
 #include "model/sharedstate.h"
-#include "model/windowstate.h"
 
 #include <QLocale>
 
@@ -17,6 +14,20 @@ namespace kelvora {
 namespace {
 
 QString text100(int index) { return arrayName("Text100", index); }
+
+// The sum of the values of a rolling file's records whose stamps lie within
+// (after, until]: the records a period rolled before the program counted
+// minutes in the periods above the hour.
+double sumOfRecordsBetween(const DataDir& dir, const QString& name, const QDateTime& after, const QDateTime& until) {
+    const auto records = readRollingFile(dir, name, QString());
+    if (!records) return 0;
+    double sum = 0;
+    for (qsizetype i = 0; i < records->stamps.size(); ++i) {
+        const auto when = parseStamp(records->stamps[i]);
+        if (when && *when > after && *when <= until) sum += records->values[i].value();
+    }
+    return sum;
+}
 
 }  // namespace
 
@@ -26,145 +37,100 @@ KwhAccounting::KwhAccounting(SharedState& shared, FieldModel& fields, const Data
       firstDay_(QLocale::system().firstDayOfWeek()) {}
 
 void KwhAccounting::LoadKwhPeriodTotals() {
-    periods_.LoadKwhPeriodTotals(dir_);
+    if (periods_.LoadKwhPeriodTotals(dir_)) seedFromOldForm();
     loaded_ = true;
 }
 
-void KwhAccounting::KwhMinuteStep() {
-    if (!loaded_ || shared_.KWH_1m_Ready != 1) return;
-    shared_.KWH_1m_Ready = 2;
-    const auto data = dir_.read(files::KWH_1m);
-    if (!data) {
-        qWarning("Cannot read %s; this minute is not counted", qPrintable(dir_.filePath(files::KWH_1m)));
-        return;
-    }
-    const QString minute = RecordReader(*data).next().trimmed();
-    if (minute.isEmpty()) return;
-    // The value in full: rounding each minute first would lose up to half a
-    // thousandth of a KWH sixty times an hour.
-    periods_.Hour_KWH = Variant::Number(periods_.Hour_KWH.value() + numericValue(minute));
+// State files of the old form kept a running total for the hour only; the
+// day, week, month and year summed the records of the periods below them at
+// their rollovers. Their totals so far are made up once from those records
+// and the month-to-date total, so that the first rollovers after an update
+// still record whole periods.
+void KwhAccounting::seedFromOldForm() {
+    const QDateTime now = clock_.now();
+    const double price = shared_.Cost_per_KWH;
+    const auto seed = [&](KwhPeriod period, double kwh) {
+        KwhPeriodState& state = periods_[period];
+        state.kwh = kwh;
+        state.cost = kwh * price;
+        state.start = kwhPeriodStart(period, now, firstDay_);
+    };
+    const auto startOf = [&](KwhPeriod period) { return kwhPeriodStart(period, now, firstDay_); };
+    const double hour = periods_[KwhPeriod::Hour].kwh;
+    const double day = hour + sumOfRecordsBetween(dir_, files::KWHhr, startOf(KwhPeriod::Day), now);
+    const double week =
+        day + sumOfRecordsBetween(dir_, files::KWHday, startOf(KwhPeriod::Week), startOf(KwhPeriod::Day));
+    const double month = shared_.Total_KWH_Saved;
+    const double year =
+        month + sumOfRecordsBetween(dir_, files::KWHMonth, startOf(KwhPeriod::Year), startOf(KwhPeriod::Month));
+    seed(KwhPeriod::Hour, hour);
+    seed(KwhPeriod::Day, day);
+    seed(KwhPeriod::Week, week);
+    seed(KwhPeriod::Month, month);
+    periods_[KwhPeriod::Month].cost = shared_.Total_Cost_Saved;
+    seed(KwhPeriod::Year, year);
+}
+
+void KwhAccounting::KwhMinuteStep(const MinuteRecord& minute) {
+    if (!loaded_) return;
+    periods_.add(minute);
     SaveKwhPeriodTotals();
 }
 
 void KwhAccounting::CheckKwhBoundaries() {
-    now_ = clock_.now();
-    std::array<qint64, 5> keys{};
-    for (KwhPeriod period : kKwhPeriods) {
-        const size_t i = size_t(period);
-        keys[i] = kwhPeriodKey(period, now_, firstDay_);
-        // The first tick arms each period; one that falls in a boundary
-        // second rolls it, as any tick in that second would.
-        if (!handled_[i]) handled_[i] = inBoundarySecond(period, now_, firstDay_) ? keys[i] - kwhPeriodStep(period) : keys[i];
-    }
-    // A boundary passed before the saved state is back rolls at the first tick after.
     if (!loaded_) return;
-    for (KwhPeriod period : kKwhPeriods) {
-        const size_t i = size_t(period);
-        qint64& handled = *handled_[i];
-        if (keys[i] > handled) {
-            handled = keys[i];
-            rollOver(period);
-        } else if (keys[i] < handled - kwhPeriodStep(period)) {
-            // Put back by more than a whole period: no longer a correction of a
-            // few seconds but a clock that was wrong; count from here.
-            handled = keys[i];
+    const QDateTime now = clock_.now();
+    bool changed = false;
+    for (const KwhPeriodRow& row : kwhPeriodTable()) {
+        KwhPeriodState& state = periods_[row.period];
+        const qint64 key = kwhPeriodKey(row.period, now, firstDay_);
+        if (!state.start.isValid()) {
+            state.start = kwhPeriodStart(row.period, now, firstDay_);
+            changed = true;
+            continue;
+        }
+        const qint64 counted = kwhPeriodKey(row.period, state.start, firstDay_);
+        if (key > counted) {
+            rollOver(row, kwhNextPeriodStart(row.period, state.start, firstDay_));
+            state.start = kwhPeriodStart(row.period, now, firstDay_);
+            changed = true;
+        } else if (key < counted - kwhPeriodStep(row.period)) {
+            // Put back by more than a whole period: no longer a correction of
+            // a few seconds but a clock that was wrong. What was counted stays
+            // and goes into the period of the corrected clock.
+            state.start = kwhPeriodStart(row.period, now, firstDay_);
+            changed = true;
         }
     }
+    if (changed) SaveKwhPeriodTotals();
 }
 
-void KwhAccounting::rollOver(KwhPeriod period) {
-    if (period == KwhPeriod::Hour) {
-        KWH_Stamp_ = stamp(QDateTime(now_.date(), QTime(now_.time().hour(), 0, 0)));
-        HourRollover();
-    } else {
-        KWH_Stamp_ = midnightStamp(now_.date());
-        PeriodRollover(period);
+void KwhAccounting::rollOver(const KwhPeriodRow& row, const QDateTime& boundary) {
+    KwhPeriodState& state = periods_[row.period];
+    const QString stamp = row.midnightStamp ? midnightStamp(boundary.date()) : kelvora::stamp(boundary);
+    if (row.averages) {
+        showAverages(*row.averages, state);
+        writeAverages();
     }
+    const QString logStamp = row.logStampPattern ? formatDate(boundary, row.logStampPattern) : stamp;
+    appendKwhLog(dir_, row.logFile, logStamp, formatNumber(state.kwh, row.logPattern));
+    RollKwhFile(dir_, row.rollingFile, stamp, state.kwh, windows_);
+    if (row.zeroRecordAfter) RollKwhFile(dir_, row.rollingFile, stamp, 0, windows_);
+    state.kwh = 0;
+    state.cost = 0;
+    if (row.leadResets) state.lead = Variant::Number(0);
+    if (row.period == KwhPeriod::Month) ResetKwData();
 }
 
-void KwhAccounting::showAverage(int kwhField, const char16_t* kwhPattern, int costField, const char16_t* costPattern,
-                                double kwh) {
-    fields_.setText(text100(kwhField), formatNumber(kwh, kwhPattern));
-    fields_.setText(text100(costField), formatNumber(shared_.Cost_per_KWH * kwh, costPattern));
+void KwhAccounting::showAverages(const KwhAverageFields& f, const KwhPeriodState& state) {
+    fields_.setText(text100(f.kwhField), formatNumber(state.kwh, f.kwhPattern));
+    fields_.setText(text100(f.costField), formatNumber(state.cost, f.costPattern));
 }
 
 void KwhAccounting::writeAverages() {
-    Record r;
-    for (int field : {8, 12, 13, 14}) r << Field::Text(fields_.text(text100(field)));
-    dir_.writeRecords(files::Avg_KWHhr, {r});
-}
-
-void KwhAccounting::HourRollover() {
-    const double kwh = periods_.Hour_KWH.value();
-    showAverage(13, u"#0.0", 14, u"$0.0", kwh);
-    const auto when = parseStamp(KWH_Stamp_);
-    const QString logStamp = when ? formatDate(*when, u"mm/dd/yy h:nn:ss AM/PM") : KWH_Stamp_;
-    appendKwhLog(dir_, files::KWHHours, logStamp, formatNumber(kwh, u"0.00"));
-    writeAverages();
-    RollKwhFile(dir_, files::KWHhr, KWH_Stamp_, kwh, windows_);
-    periods_.Hour_Lead = Variant::Number(0);
-    periods_.Hour_KWH = Variant::Number(0);
-    // Saved at once: a restart before the next minute must not count the
-    // hour just recorded a second time.
-    SaveKwhPeriodTotals();
-}
-
-void KwhAccounting::PeriodRollover(KwhPeriod period) {
-    switch (period) {
-    case KwhPeriod::Day: rollDay(); break;
-    case KwhPeriod::Week: rollWeek(); break;
-    case KwhPeriod::Month: rollMonth(); break;
-    case KwhPeriod::Year: rollYear(); break;
-    case KwhPeriod::Hour: break;
-    }
-    SaveKwhPeriodTotals();
-}
-
-std::optional<double> KwhAccounting::periodSum(const QString& source, int records, const char* period) {
-    const auto sum = sumOfLastValues(dir_, source, records);
-    if (!sum) qWarning("The %s total is not recorded: %s cannot be read", period, qPrintable(source));
-    return sum;
-}
-
-void KwhAccounting::rollDay() {
-    if (const auto sum = periodSum(files::KWHhr, 24, "daily")) {
-        showAverage(8, u"#0.0", 12, u"$#0.0", *sum);
-        writeAverages();
-        appendKwhLog(dir_, files::KWHDays, KWH_Stamp_, formatNumber(*sum, u"0.00"));
-        RollKwhFile(dir_, files::KWHday, KWH_Stamp_, *sum, windows_);
-    }
-    periods_.Day_Lead = Variant::Number(0);
-    periods_.Day_KWH = Variant::Number(0);
-}
-
-void KwhAccounting::rollWeek() {
-    if (const auto sum = periodSum(files::KWHday, 7, "weekly")) {
-        appendKwhLog(dir_, files::KWHWeeks, KWH_Stamp_, formatNumber(*sum, u"####.##"));
-        RollKwhFile(dir_, files::KWHweek, KWH_Stamp_, *sum, windows_);
-    }
-}
-
-void KwhAccounting::rollMonth() {
-    // The days of the month that has just ended, not of the one beginning.
-    const int days = FirstOfMonth(now_.date()).addDays(-1).daysInMonth();
-    if (const auto sum = periodSum(files::KWHday, days, "monthly")) {
-        appendKwhLog(dir_, files::KWHMonths, KWH_Stamp_, formatNumber(*sum, u"####.##"));
-        // Each month adds its total and a zero record with the same stamp.
-        RollKwhFile(dir_, files::KWHMonth, KWH_Stamp_, *sum, windows_);
-        RollKwhFile(dir_, files::KWHMonth, KWH_Stamp_, 0, windows_);
-    }
-    ResetKwData();
-    periods_.Month_Lead = Variant::Number(0);
-    periods_.Month_KWH = Variant::Number(0);
-}
-
-void KwhAccounting::rollYear() {
-    // Twelve monthly totals, each followed by its zero record.
-    if (const auto sum = periodSum(files::KWHMonth, 24, "yearly")) {
-        appendKwhLog(dir_, files::KWHyears, KWH_Stamp_, formatNumber(*sum, u"######"));
-        RollKwhFile(dir_, files::KWHyear, KWH_Stamp_, *sum, windows_);
-        RollKwhFile(dir_, files::KWHyear, KWH_Stamp_, 0, windows_);
-    }
+    QStringList shown;
+    for (int field : {8, 12, 13, 14}) shown << fields_.text(text100(field));
+    writeKwhAverages(dir_, shown);
 }
 
 bool KwhAccounting::SaveKwhPeriodTotals() { return periods_.SaveKwhPeriodTotals(dir_); }

@@ -16,10 +16,20 @@ QDate LastOfMonth(QDate today) { return QDate(today.year(), today.month(), today
 
 QDate FirstOfYear(QDate today) { return QDate(today.year(), 1, 1); }
 
+namespace {
+
+// The part of the zone's offset that is not whole hours (India's half hour):
+// local hours begin that far from a whole UTC hour.
+qint64 subHourOffset(const QDateTime& when) { return ((when.offsetFromUtc() % 3600) + 3600) % 3600; }
+
+qint64 floorDiv(qint64 a, qint64 b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+
+}  // namespace
+
 qint64 kwhPeriodKey(KwhPeriod period, const QDateTime& when, Qt::DayOfWeek firstDay) {
     const QDate date = when.date();
     switch (period) {
-    case KwhPeriod::Hour: return date.toJulianDay() * 24 + when.time().hour();
+    case KwhPeriod::Hour: return floorDiv(when.toSecsSinceEpoch() + subHourOffset(when), 3600);
     case KwhPeriod::Day: return date.toJulianDay();
     case KwhPeriod::Week: return FirstOfWeek(date, firstDay).toJulianDay();
     case KwhPeriod::Month: return qint64(date.year()) * 12 + date.month() - 1;
@@ -28,14 +38,31 @@ qint64 kwhPeriodKey(KwhPeriod period, const QDateTime& when, Qt::DayOfWeek first
     return 0;
 }
 
-bool inBoundarySecond(KwhPeriod period, const QDateTime& when, Qt::DayOfWeek firstDay) {
-    // One second earlier on the wall clock (not through the time zone, so a
-    // change of summer time does not move it).
-    const QTime t = when.time();
-    const QDateTime before = t.hour() == 0 && t.minute() == 0 && t.second() == 0
-                                 ? QDateTime(when.date().addDays(-1), QTime(23, 59, 59))
-                                 : QDateTime(when.date(), QTime(t.hour(), t.minute(), t.second()).addSecs(-1));
-    return kwhPeriodKey(period, when, firstDay) != kwhPeriodKey(period, before, firstDay);
+QDateTime kwhPeriodStart(KwhPeriod period, const QDateTime& when, Qt::DayOfWeek firstDay) {
+    const QDate date = when.date();
+    switch (period) {
+    case KwhPeriod::Hour:
+        // Back in real time to the hour's first second: within an hour the
+        // offset does not change, and the fall-back 1 AM hours stay apart.
+        return QDateTime::fromSecsSinceEpoch(kwhPeriodKey(period, when, firstDay) * 3600 - subHourOffset(when));
+    case KwhPeriod::Day: return date.startOfDay();
+    case KwhPeriod::Week: return FirstOfWeek(date, firstDay).startOfDay();
+    case KwhPeriod::Month: return FirstOfMonth(date).startOfDay();
+    case KwhPeriod::Year: return FirstOfYear(date).startOfDay();
+    }
+    return when;
+}
+
+QDateTime kwhNextPeriodStart(KwhPeriod period, const QDateTime& when, Qt::DayOfWeek firstDay) {
+    const QDateTime start = kwhPeriodStart(period, when, firstDay);
+    switch (period) {
+    case KwhPeriod::Hour: return start.addSecs(3600);
+    case KwhPeriod::Day: return start.date().addDays(1).startOfDay();
+    case KwhPeriod::Week: return start.date().addDays(7).startOfDay();
+    case KwhPeriod::Month: return start.date().addMonths(1).startOfDay();
+    case KwhPeriod::Year: return start.date().addYears(1).startOfDay();
+    }
+    return start;
 }
 
 QString midnightStamp(QDate date) { return stampDate(date) + QStringLiteral("  12:00:00 AM"); }

@@ -2,40 +2,78 @@
 
 #include "model/datafiles.h"
 
-namespace kelvora {
+#include <cmath>
 
-const std::array<KwhPeriods::File, 5>& KwhPeriods::stateFiles() {
-    static const std::array<File, 5> list = {{
-        {files::KWH_Hr, &KwhPeriods::Hour_Lead, &KwhPeriods::Hour_KWH},
-        {files::KWH_Day, &KwhPeriods::Day_Lead, &KwhPeriods::Day_KWH},
-        {files::KWH_Week, &KwhPeriods::Week_Lead, &KwhPeriods::Week_KWH},
-        {files::KWH_Month, &KwhPeriods::Month_Lead, &KwhPeriods::Month_KWH},
-        {files::KWH_Year, &KwhPeriods::Year_Lead, &KwhPeriods::Year_KWH},
-    }};
-    return list;
+namespace kelvora {
+namespace {
+
+KwhPeriodState readState(const QByteArray& data, KwhPeriodState state, bool& oldForm) {
+    RecordReader reader(data);
+    if (reader.atEnd()) return state;
+    const QString lead = reader.next();
+    state.lead = Variant::FromField(lead, reader.lastWasQuoted());
+    if (reader.atEnd()) return state;
+    const double kwh = reader.nextNumber();
+    if (std::isfinite(kwh)) state.kwh = kwh;
+    if (reader.atEnd()) {
+        oldForm = true;
+        return state;
+    }
+    const double cost = reader.nextNumber();
+    if (std::isfinite(cost)) state.cost = cost;
+    if (!reader.atEnd()) {
+        const QDateTime start = QDateTime::fromString(reader.next(), Qt::ISODate);
+        if (start.isValid()) state.start = start.toLocalTime();
+    }
+    return state;
 }
 
-void KwhPeriods::LoadKwhPeriodTotals(const DataDir& dir) {
-    for (const File& file : stateFiles()) {
-        const auto data = dir.read(file.name);
-        if (!data) continue;
-        RecordReader reader(*data);
-        for (Variant KwhPeriods::*member : {file.lead, file.total}) {
-            if (reader.atEnd()) break;
-            const QString field = reader.next();
-            this->*member = Variant::FromField(field, reader.lastWasQuoted());
-        }
+QString isoStamp(const QDateTime& when) {
+    return when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate);
+}
+
+}  // namespace
+
+const std::array<KwhPeriodRow, 5>& kwhPeriodTable() {
+    static const std::array<KwhPeriodRow, 5> table = {{
+        {KwhPeriod::Hour, "hourly", files::KWH_Hr, files::KWHhr, files::KWHHours, u"0.00",
+         u"mm/dd/yy h:nn:ss AM/PM", false, false, true, KwhAverageFields{13, u"#0.0", 14, u"$0.0"}},
+        {KwhPeriod::Day, "daily", files::KWH_Day, files::KWHday, files::KWHDays, u"0.00", nullptr, true, false, true,
+         KwhAverageFields{8, u"#0.0", 12, u"$#0.0"}},
+        {KwhPeriod::Week, "weekly", files::KWH_Week, files::KWHweek, files::KWHWeeks, u"####.##", nullptr, true, false,
+         false, std::nullopt},
+        {KwhPeriod::Month, "monthly", files::KWH_Month, files::KWHMonth, files::KWHMonths, u"####.##", nullptr, true,
+         true, true, std::nullopt},
+        {KwhPeriod::Year, "yearly", files::KWH_Year, files::KWHyear, files::KWHyears, u"######", nullptr, true, true,
+         false, std::nullopt},
+    }};
+    return table;
+}
+
+void KwhPeriods::add(const MinuteRecord& minute) {
+    for (KwhPeriodState& state : states_) {
+        state.kwh += minute.kwh;
+        state.cost += minute.cost;
     }
+}
+
+bool KwhPeriods::LoadKwhPeriodTotals(const DataDir& dir) {
+    bool oldForm = false;
+    for (const KwhPeriodRow& row : kwhPeriodTable())
+        if (const auto data = dir.read(row.stateFile)) (*this)[row.period] = readState(*data, (*this)[row.period], oldForm);
+    return oldForm;
 }
 
 bool KwhPeriods::SaveKwhPeriodTotals(const DataDir& dir) const {
     // Saved every minute: the five files go to the disk together, one wait.
-    QList<DataDir::WholeFile> batch;
-    for (const File& file : stateFiles())
-        batch << DataDir::WholeFile{file.name,
-                                    recordLines({Record{(this->*file.lead).toField(), (this->*file.total).toField()}})};
-    const QList<bool> written = dir.writeBatch(batch);
-    return !written.contains(false);
+    QList<WholeFile> batch;
+    for (const KwhPeriodRow& row : kwhPeriodTable()) {
+        const KwhPeriodState& s = (*this)[row.period];
+        Record record{s.lead.toField(), Field::Number(s.kwh), Field::Number(s.cost)};
+        if (s.start.isValid()) record << Field::Text(isoStamp(s.start));
+        batch << WholeFile{row.stateFile, recordLines({record})};
+    }
+    return !dir.writeBatch(batch).contains(false);
 }
 
 }  // namespace kelvora

@@ -1,37 +1,72 @@
 #pragma once
 #include "common/datadir.h"
 #include "common/variant.h"
+#include "energy/kwhdates.h"
+#include "model/minuterecord.h"
 
+#include <QDateTime>
 #include <array>
+#include <optional>
 
 namespace kelvora {
 
-// The running state of the hourly, daily, weekly, monthly and yearly KWH
-// totals, as the period state files keep it between runs: two values per
-// period (its lead value and its running total).
-struct KwhPeriods {
-    // All 0 until the files are read.
-    Variant Hour_Lead = Variant::Number(0), Hour_KWH = Variant::Number(0);
-    Variant Day_Lead = Variant::Number(0), Day_KWH = Variant::Number(0);
-    Variant Week_Lead = Variant::Number(0), Week_KWH = Variant::Number(0);
-    Variant Month_Lead = Variant::Number(0), Month_KWH = Variant::Number(0);
-    Variant Year_Lead = Variant::Number(0), Year_KWH = Variant::Number(0);
+// The "Current" tab fields that a period's rollover fills: its energy and cost.
+struct KwhAverageFields {
+    int kwhField;
+    const char16_t* kwhPattern;
+    int costField;
+    const char16_t* costPattern;
+};
 
-    struct File {
-        QString name;
-        Variant KwhPeriods::*lead;
-        Variant KwhPeriods::*total;
-    };
-    static const std::array<File, 5>& stateFiles();
+// What sets one KWH period apart from the others: its files and how its
+// records are written. The hour, day, week, month and year are the rows.
+struct KwhPeriodRow {
+    KwhPeriod period;
+    const char* name;               // "hourly", ...: for messages
+    QString stateFile;              // the running total between runs
+    QString rollingFile;            // the last 60 periods
+    QString logFile;                // every period, appended
+    const char16_t* logPattern;     // the value in the log
+    const char16_t* logStampPattern;  // the stamp re-formatted for the log; null: as it is
+    bool midnightStamp;             // records carry the date and "12:00:00 AM"
+    bool zeroRecordAfter;           // the rolling file gets a zero record after each total
+    bool leadResets;                // the rollover sets the lead value to 0
+    std::optional<KwhAverageFields> averages;
+};
+const std::array<KwhPeriodRow, 5>& kwhPeriodTable();
+inline const KwhPeriodRow& kwhPeriodRow(KwhPeriod period) { return kwhPeriodTable()[size_t(period)]; }
 
-    // Reads KWH_Hr.dat, KWH_Day.dat, KWH_Week.dat, KWH_Month.dat and
-    // KWH_Year.dat in that order; a file that is missing or short leaves its
-    // values as they were.
-    void LoadKwhPeriodTotals(const DataDir& dir);
-    // Rewrites the five files, one record of two fields each: a number bare,
-    // a value that was read as quoted text quoted again. False when any of
-    // them could not be written.
+// The running state of one period, as its state file keeps it between runs:
+// the lead value (kept as read), the energy and the cost of the minutes
+// counted in it, and the start of the period they were counted in.
+struct KwhPeriodState {
+    Variant lead = Variant::Number(0);
+    double kwh = 0;
+    double cost = 0;
+    QDateTime start;  // invalid until known (a file of the old, two-field form)
+};
+
+// The five periods' states. Every minute's energy and cost go into each of
+// them, so a rollover records exactly what its period counted, however long
+// the day was or whatever the clock did.
+class KwhPeriods {
+public:
+    KwhPeriodState& operator[](KwhPeriod period) { return states_[size_t(period)]; }
+    const KwhPeriodState& operator[](KwhPeriod period) const { return states_[size_t(period)]; }
+
+    void add(const MinuteRecord& minute);
+
+    // Reads the five state files: lead, energy and, where the file has them,
+    // cost and period start. A file that is missing or short leaves its
+    // values as they were. True when a file of the old form was read (only a
+    // lead and a total: the periods above the hour never counted minutes).
+    bool LoadKwhPeriodTotals(const DataDir& dir);
+    // Rewrites the five files: the lead as read (a quoted text quoted again),
+    // the energy and cost bare, the period start as an ISO 8601 text.
     bool SaveKwhPeriodTotals(const DataDir& dir) const;
+
+private:
+    std::array<KwhPeriodState, 5> states_;
 };
 
 }  // namespace kelvora

@@ -76,7 +76,6 @@ bool RollKwhFile(const DataDir& dir, const QString& name, const QString& stamp, 
         return false;
     }
     setRollArrays(windows, *records);
-    windows.announceRewritten(name);
     return true;
 }
 

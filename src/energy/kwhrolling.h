@@ -31,8 +31,7 @@ bool LoadKwhFile(const DataDir& dir, const QString& name, WindowState& windows);
 
 // Drops the oldest record of a rolling file and appends (stamp, value "0.00");
 // the kept records are written back as they were read. Roll_Stamp and
-// Roll_Value then hold the new contents, and the rewrite is announced so that
-// an open window showing the file redraws. A file that exists but cannot be
+// Roll_Value then hold the new contents. A file that exists but cannot be
 // read is left alone (false).
 bool RollKwhFile(const DataDir& dir, const QString& name, const QString& stamp, double value, WindowState& windows);
 

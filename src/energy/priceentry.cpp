@@ -2,7 +2,7 @@
 
 #include "common/format.h"
 #include "common/numeric.h"
-#include "measure/measurement.h"
+#include "model/savedtotals.h"
 #include "model/fieldmodel.h"
 #include "model/sharedstate.h"
 

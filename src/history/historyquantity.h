@@ -1,6 +1,6 @@
 #pragma once
 #include "model/datafiles.h"
-#include "model/sharedstate.h"
+#include "model/minuterecord.h"
 #include "model/windowstate.h"
 
 #include <QString>
@@ -21,8 +21,7 @@ inline constexpr std::array<HistorySpan, WindowState::kHistorySpans> kHistorySpa
 struct HistoryQuantity {
     QString name;            // "KW", "A_AMPS", ...: the prefix of its variables
     QString fileQuantity;    // "KW" in "4KWhr.dat"
-    QString minuteFile;      // the one-minute file it records
-    int SharedState::*ready; // the ready flag of that file
+    double MinuteRecord::*value;  // the minute mean it records
     QString window;          // the window that shows it
     std::optional<int> WindowState::*period;
     WindowState::HistoryBusy WindowState::*busy;
@@ -30,16 +29,16 @@ struct HistoryQuantity {
     QString file(const HistorySpan& span) const { return files::history(span.hours, fileQuantity); }
 };
 
-// KW, phase A, phase B and voltage, in the order the one-second tick runs them.
+// KW, phase A, phase B and voltage, in the order the minute reaches them.
 inline const std::array<HistoryQuantity, 4>& historyQuantities() {
     static const std::array<HistoryQuantity, 4> all = {{
-        {QStringLiteral("KW"), QStringLiteral("KW"), files::KW_1m, &SharedState::KW_1m_Ready,
+        {QStringLiteral("KW"), QStringLiteral("KW"), &MinuteRecord::kw,
          QStringLiteral("KW_HistoryTrend"), &WindowState::KW_Hist_Period, &WindowState::KW_Hist_Busy},
-        {QStringLiteral("A_AMPS"), QStringLiteral("A"), files::AAMP_1m, &SharedState::AAMP_1m_Ready,
+        {QStringLiteral("A_AMPS"), QStringLiteral("A"), &MinuteRecord::ampsA,
          QStringLiteral("A_AMPS_HistoryTrend"), &WindowState::A_AMPS_Hist_Period, &WindowState::A_AMPS_Hist_Busy},
-        {QStringLiteral("B_AMPS"), QStringLiteral("B"), files::BAMP_1m, &SharedState::BAMP_1m_Ready,
+        {QStringLiteral("B_AMPS"), QStringLiteral("B"), &MinuteRecord::ampsB,
          QStringLiteral("B_AMPS_HistoryTrend"), &WindowState::B_AMPS_Hist_Period, &WindowState::B_AMPS_Hist_Busy},
-        {QStringLiteral("VAC"), QStringLiteral("V"), files::VAC_1m, &SharedState::VAC_1m_Ready,
+        {QStringLiteral("VAC"), QStringLiteral("V"), &MinuteRecord::volts,
          QStringLiteral("VAC_HistoryTrend"), &WindowState::VAC_Hist_Period, &WindowState::VAC_Hist_Busy},
     }};
     return all;

@@ -4,7 +4,6 @@
 #include "model/datafiles.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
 namespace kelvora {
@@ -90,9 +89,13 @@ void MinuteArchive::writeSummary() {
 
 bool MinuteArchive::appendLine(const QString& name, std::string_view header, const QByteArray& line) {
     QByteArray content = withLineEnd(line);
+    // Cheap, and no append then waits in vain for a folder erased meanwhile.
+    ensureFolder();
     if (!headed_.contains(name)) {
-        ensureFolder();
-        if (QFileInfo(dir_.filePath(name)).size() == 0)
+        // Read, not asked of the disk: a cut of a torn line may still be on
+        // its way there.
+        const bool empty = !dir_.exists(name) || dir_.read(name).value_or(QByteArray("?")).isEmpty();
+        if (empty)
             content.prepend(withLineEnd(QByteArray(header.data(), qsizetype(header.size()))));
         headed_.insert(name);
     }
@@ -106,6 +109,9 @@ bool MinuteArchive::erase() {
 }
 
 bool eraseArchive(const DataDir& dir) {
+    // Appends still on their way to the disk first, or they would bring
+    // the files back.
+    dir.flush(10'000);
     QDir folder(dir.filePath(files::ArchiveFolder));
     return !folder.exists() || folder.removeRecursively();
 }

@@ -12,9 +12,9 @@ namespace kelvora {
 // Keeps every minute record without a horizon: each one is appended to the
 // archive file of its month, and each hour, once over, leaves one summary
 // line in the hours file of the month it started in. Lines are only ever
-// appended, through the data directory's append (synced: a kill loses at
-// most the minute being written); the only rewrite is start()'s cut of a
-// line torn by a crash.
+// appended, through the data directory's append, which the disk writer
+// syncs in batches (a kill loses at most the lines of the last minute); the
+// only rewrite is start()'s cut of a line torn by a crash.
 //
 // The hour is closed by the first minute of another hour (the stamps decide,
 // whatever the clock did) or by closeHour() once the hour is over and no

@@ -1,6 +1,7 @@
 #include "measure/measurement.h"
 
 #include "model/fieldmodel.h"
+#include "model/savedtotals.h"
 #include "model/sharedstate.h"
 #include "common/clock.h"
 #include "common/format.h"
@@ -8,14 +9,10 @@
 #include "common/records.h"
 #include "common/timestamp.h"
 
-#include <QFile>
 #include <QtGlobal>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <iterator>
-#include <optional>
-#include <utility>
 
 namespace kelvora {
 namespace {
@@ -39,63 +36,7 @@ QString text100(int i) { return arrayName("Text100", i); }
 constexpr auto kKwhMinutePattern = u"##.######";
 constexpr auto kMeanPattern = u"##0.0";
 
-QByteArray kwhLastDataLines(double totalKwh, double totalCost, double costPerKwh) {
-    return recordLines({{Field::Text(formatNumber(totalKwh, u"###0.0")),
-                         Field::Text(formatNumber(totalCost, u"##0.00")),
-                         Field::Text(formatNumber(costPerKwh, u"0.###0"))}});
-}
-
-// The shortest fixed form that reads back as the same double; the record
-// writer's 15 significant digits could round the total down.
-std::optional<QByteArray> lifetimeKwhLine(double totalKwh) {
-    char text[400];
-    const auto result = std::to_chars(text, text + sizeof text, totalKwh, std::chars_format::fixed);
-    if (result.ec != std::errc()) return std::nullopt;
-    return QByteArray(text, result.ptr - text) + "\r\n";
-}
-
-// Digits with at most one point, as the total is written: no sign, no exponent.
-bool isPlainDecimal(QStringView text) {
-    int digits = 0, points = 0;
-    for (QChar c : text) {
-        if (c >= u'0' && c <= u'9') ++digits;
-        else if (c == u'.') ++points;
-        else return false;
-    }
-    return digits > 0 && points <= 1;
-}
-
 }  // namespace
-
-bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, double costPerKwh) {
-    return dir.writeWhole(files::KWH_last_data, kwhLastDataLines(totalKwh, totalCost, costPerKwh));
-}
-
-bool writeLifetimeKwh(const DataDir& dir, double totalKwh) {
-    const auto line = lifetimeKwhLine(totalKwh);
-    return line && dir.writeWhole(files::KWH_lifetime, *line);
-}
-
-double readLifetimeKwh(const DataDir& dir) {
-    if (!dir.exists(files::KWH_lifetime)) return 0;
-    const auto data = dir.read(files::KWH_lifetime);
-    const QString text = data ? RecordReader(*data).next().trimmed() : QString();
-    const double total = numericValue(text);
-    if (isPlainDecimal(text) && std::isfinite(total)) return total;
-    // The next minute would write over the damaged total: keep it aside, so
-    // that a user can still put the right figure back. An earlier damaged
-    // copy is kept too.
-    const QString path = dir.filePath(files::KWH_lifetime);
-    QString aside = path + QStringLiteral(".damaged");
-    for (int n = 1; QFile::exists(aside); ++n) aside = path + QStringLiteral(".damaged.%1").arg(n);
-    if (QFile::rename(path, aside))
-        qWarning("%s holds no valid total; it is kept as %s and the lifetime energy starts from 0", qPrintable(path),
-                 qPrintable(aside));
-    else
-        qWarning("%s holds no valid total and cannot be kept aside; the lifetime energy starts from 0",
-                 qPrintable(path));
-    return 0;
-}
 
 Measurement::Measurement(SharedState& state, FieldModel& fields, const DataDir& dir, const Clock& clock)
     : state_(state), fields_(fields), dir_(dir), clock_(clock) {}
@@ -232,75 +173,62 @@ void Measurement::KW_Update() {
     sums_.Minute_KW_Sum = finiteOrZero(sums_.Minute_KW_Sum + state_.Cur_KW, "Minute_KW_Sum");
 }
 
-void Measurement::KW_Minute_Update() {
+MinuteRecord Measurement::KW_Minute_Update() {
+    MinuteRecord minute;
+    minute.stamp = clock_.now();
     // Energy of the minute from the 30-reading cycle averages (volt-amps to
     // KW is /1000, one minute of an hour /60).
-    const double KWH_Minute =
-        finiteOrZero(state_.VAC_Avg * (state_.A_AMPS_Avg + state_.B_AMPS_Avg) / 60000, "KWH_Minute");
+    minute.kwh = finiteOrZero(state_.VAC_Avg * (state_.A_AMPS_Avg + state_.B_AMPS_Avg) / 60000, "KWH_Minute");
     state_.Cost_per_KWH = numericValue(fields_.text(text100(7)));
-    const double cost = finiteOrZero(KWH_Minute * state_.Cost_per_KWH, "the minute's cost");
-
-    // The totals move in memory whether or not the files below can be
-    // written; the next minute that can write them writes the advanced totals.
-    const double kwh = state_.Total_KWH_Saved + KWH_Minute;
-    if (std::isfinite(kwh)) state_.Total_KWH_Saved = kwh;
-    else qWarning("Total_KWH_Saved is out of range; left as it was");
-    const double dollars = state_.Total_Cost_Saved + cost;
-    if (std::isfinite(dollars)) state_.Total_Cost_Saved = dollars;
-    else qWarning("Total_Cost_Saved is out of range; left as it was");
-
-    // The lifetime total only grows: a minute that reads as negative energy
-    // (a miswired channel) adds nothing.
-    const double lifetime = state_.Lifetime_KWH + std::max(KWH_Minute, 0.0);
-    if (std::isfinite(lifetime)) state_.Lifetime_KWH = lifetime;
-
-    fields_.setText(text100(5), formatNumber(state_.Total_Cost_Saved, u"$##0.00"));
-    fields_.setText(text100(6), formatNumber(state_.Total_KWH_Saved, u"###0.0"));
-
-    lastKwhMinute_ = KWH_Minute;
-    // The minute's seven files go to the disk together: one wait instead of
-    // seven on the thread that draws the window. A ready flag is raised only
-    // for a file that was really rewritten: its reader would otherwise take
-    // the previous minute's value a second time.
-    QList<DataDir::WholeFile> batch;
-    QList<int*> readyFlags;
-    const auto add = [&](const QString& name, QByteArray content, int* ready) {
-        batch << DataDir::WholeFile{name, std::move(content)};
-        readyFlags << ready;
-    };
-    add(files::KWH_1m, recordLines({{Field::Text(formatNumber(KWH_Minute, kKwhMinutePattern))}}),
-        &state_.KWH_1m_Ready);
+    minute.cost = finiteOrZero(minute.kwh * state_.Cost_per_KWH, "the minute's cost");
+    addToTotals(minute);
 
     // Minute_Count is at least 1 here, as KW_Update runs earlier in the same
     // tick; should the step run without one, the means are 0, not a division by 0.
     const int n = sums_.Minute_Count;
-    const double kwMean = n > 0 ? sums_.Minute_KW_Sum / n : 0.0;
-    const double aMean = n > 0 ? sums_.Minute_A_Sum / n : 0.0;
-    const double bMean = n > 0 ? sums_.Minute_B_Sum / n : 0.0;
-    const double vacMean = n > 0 ? sums_.Minute_VAC_Sum / n : 0.0;
-    sums_.Minute_Count = 0;
-
-    const struct {
-        const QString& file;
-        double mean;
-        int& ready;
-    } minuteFiles[] = {
-        {files::KW_1m, kwMean, state_.KW_1m_Ready},
-        {files::AAMP_1m, aMean, state_.AAMP_1m_Ready},
-        {files::BAMP_1m, bMean, state_.BAMP_1m_Ready},
-        {files::VAC_1m, vacMean, state_.VAC_1m_Ready},
-    };
-    for (const auto& f : minuteFiles)
-        add(f.file, recordLines({{Field::Text(formatNumber(f.mean, kMeanPattern))}}), &f.ready);
-    add(files::KWH_last_data, kwhLastDataLines(state_.Total_KWH_Saved, state_.Total_Cost_Saved, state_.Cost_per_KWH),
-        nullptr);
-    if (auto line = lifetimeKwhLine(state_.Lifetime_KWH)) add(files::KWH_lifetime, std::move(*line), nullptr);
-
-    const QList<bool> written = dir_.writeBatch(batch);
-    for (qsizetype i = 0; i < written.size(); ++i)
-        if (written[i] && readyFlags[i]) *readyFlags[i] = 1;
-
+    minute.kw = n > 0 ? sums_.Minute_KW_Sum / n : 0.0;
+    minute.ampsA = n > 0 ? sums_.Minute_A_Sum / n : 0.0;
+    minute.ampsB = n > 0 ? sums_.Minute_B_Sum / n : 0.0;
+    minute.volts = n > 0 ? sums_.Minute_VAC_Sum / n : 0.0;
+    writeMinuteFiles(minute);
     resetMinuteSums();
+    return minute;
+}
+
+void Measurement::addToTotals(const MinuteRecord& minute) {
+    // The totals move in memory whether or not the files can be written; the
+    // writer keeps what it could not save and saves it when the disk allows.
+    const double kwh = state_.Total_KWH_Saved + minute.kwh;
+    if (std::isfinite(kwh)) state_.Total_KWH_Saved = kwh;
+    else qWarning("Total_KWH_Saved is out of range; left as it was");
+    const double dollars = state_.Total_Cost_Saved + minute.cost;
+    if (std::isfinite(dollars)) state_.Total_Cost_Saved = dollars;
+    else qWarning("Total_Cost_Saved is out of range; left as it was");
+    // The lifetime total only grows: a minute that reads as negative energy
+    // (a miswired channel) adds nothing.
+    const double lifetime = state_.Lifetime_KWH + std::max(minute.kwh, 0.0);
+    if (std::isfinite(lifetime)) state_.Lifetime_KWH = lifetime;
+    fields_.setText(text100(5), formatNumber(state_.Total_Cost_Saved, u"$##0.00"));
+    fields_.setText(text100(6), formatNumber(state_.Total_KWH_Saved, u"###0.0"));
+}
+
+// The one-minute files are written for whoever reads them; no step of this
+// program reads them back. They and the totals go to the disk as one batch.
+void Measurement::writeMinuteFiles(const MinuteRecord& minute) {
+    const auto quoted = [](double value, const char16_t* pattern) {
+        return recordLines({{Field::Text(formatNumber(value, pattern))}});
+    };
+    QList<WholeFile> batch = {
+        {files::KWH_1m, quoted(minute.kwh, kKwhMinutePattern)},
+        {files::KW_1m, quoted(minute.kw, kMeanPattern)},
+        {files::AAMP_1m, quoted(minute.ampsA, kMeanPattern)},
+        {files::BAMP_1m, quoted(minute.ampsB, kMeanPattern)},
+        {files::VAC_1m, quoted(minute.volts, kMeanPattern)},
+        {files::KWH_last_data,
+         kwhLastDataContent(state_.Total_KWH_Saved, state_.Total_Cost_Saved, state_.Cost_per_KWH)},
+    };
+    if (auto lifetime = lifetimeKwhContent(state_.Lifetime_KWH)) batch << WholeFile{files::KWH_lifetime, *lifetime};
+    dir_.writeBatch(batch);
 }
 
 void Measurement::resetMinuteSums() { sums_ = MinuteSums{}; }

@@ -1,6 +1,7 @@
 #pragma once
 #include "common/datadir.h"
 #include "model/datafiles.h"
+#include "model/minuterecord.h"
 #include "measure/channelaverager.h"
 
 #include <QString>
@@ -42,20 +43,6 @@ struct MinuteSums {
     double Minute_KW_Sum = 0;
 };
 
-// Rewrites KWH_last_data.dat with the month-to-date totals and the price:
-// three quoted texts "###0.0", "##0.00" and "0.###0". The price change of the
-// usage calculator writes the same file the same way. False when it could not
-// be written (the old file is then left as it was).
-bool writeKwhLastData(const DataDir& dir, double totalKwh, double totalCost, double costPerKwh);
-
-// The lifetime energy total in KWH_lifetime.dat: one bare number written with
-// as many digits as it takes to read back the same double, so the total never
-// steps back across a restart. Reading gives 0 for a missing file, and for a
-// file that is not one plain decimal number, which it keeps aside as
-// KWH_lifetime.dat.damaged (.damaged.1, ... when that is taken) with a warning.
-bool writeLifetimeKwh(const DataDir& dir, double totalKwh);
-double readLifetimeKwh(const DataDir& dir);
-
 // Channel averaging, power calculation, current KW and the per-minute values.
 // Runs on every decoded reading set (the Timer2 chain):
 //   Process_VAC_Reading, Process_A_AMPS_Reading, Process_B_AMPS_Reading,
@@ -81,9 +68,10 @@ public:
 
     // Current amps and KW from Text100(2..4), MeterKWS.dat, minute sums.
     void KW_Update();
-    // Energy and cost of the minute, totals, the one-minute files and
-    // KWH_last_data.dat; then the minute sums start over.
-    void KW_Minute_Update();
+    // Energy and cost of the minute, totals, the one-minute files,
+    // KWH_last_data.dat and the lifetime total; then the minute sums start
+    // over. The minute goes on, in memory, as the record returned.
+    MinuteRecord KW_Minute_Update();
     // Start-up: the minute sums and their count start over.
     void resetMinuteSums();
 
@@ -92,11 +80,11 @@ public:
     const ChannelAverager& vacAverager() const { return vac_; }
     const ChannelAverager& aAverager() const { return a_; }
     const ChannelAverager& bAverager() const { return b_; }
-    // The energy of the last minute step, in KWH.
-    double lastKwhMinute() const { return lastKwhMinute_; }
 
 private:
     void showGroupMean(const AveragerStep& step, int textIndex);
+    void addToTotals(const MinuteRecord& minute);
+    void writeMinuteFiles(const MinuteRecord& minute);
 
     SharedState& state_;
     FieldModel& fields_;
@@ -108,7 +96,6 @@ private:
     ChannelAverager b_;
     PowerWindow power_;
     MinuteSums sums_;
-    double lastKwhMinute_ = 0;
 };
 
 }  // namespace kelvora

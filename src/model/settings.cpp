@@ -52,7 +52,8 @@ QByteArray settingsFileContent(const Settings& s) {
 }
 
 bool saveSettings(const DataDir& dir, const Settings& s) {
-    return dir.writeWhole(files::Settings, settingsFileContent(s));
+    // Done before it returns: "Save and Exit" ends the program right after.
+    return dir.writeNow(files::Settings, settingsFileContent(s));
 }
 
 LoadedSettings readSettings(const QByteArray& content, const Settings& before) {

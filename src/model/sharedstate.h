@@ -7,7 +7,7 @@ namespace kelvora {
 // settings and calibration requests the set-up tab (the decoder sets the
 // constants and clears the requests), readings and New_Message the decoder,
 // cycle averages and Minute_Flag the channel averaging, the current values,
-// totals and ready flags the power and minute steps.
+// totals the power and minute steps.
 struct SharedState {
     Settings settings = Settings::defaults();
     QString VAC_Option_Loaded;
@@ -38,12 +38,8 @@ struct SharedState {
     // Every minute's energy since the data was initialised, in full precision;
     // only grows (the month-to-date total falls to zero every month).
     double Lifetime_KWH = 0;
-
-    int KW_1m_Ready = 0;
-    int AAMP_1m_Ready = 0;
-    int BAMP_1m_Ready = 0;
-    int VAC_1m_Ready = 0;
-    int KWH_1m_Ready = 0;
+    // Why saving data fails, in the system's words, while it does; else empty.
+    QString Saving_Problem;
 };
 
 }  // namespace kelvora

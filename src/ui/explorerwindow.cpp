@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kelvora {
@@ -82,8 +83,18 @@ ExplorerWindow::ExplorerWindow(const DataDir& dir, const Clock& clock, QWidget* 
     connect(&reader_, &ArchiveReader::statsReady, this, &ExplorerWindow::showStats);
     connect(&reader_, &ArchiveReader::monthsFound, this, &ExplorerWindow::monthsFound);
     connect(plot_, &ExplorerPlot::viewChanged, this, &ExplorerWindow::requestData);
+    // A view that reaches the present takes in each new minute.
+    follow_ = new QTimer(this);
+    follow_->setInterval(60'000);
+    connect(follow_, &QTimer::timeout, this, &ExplorerWindow::followNow);
+    follow_->start();
     reader_.listMonths();
     applyRange();
+}
+
+void ExplorerWindow::followNow() {
+    const qint64 now = clock_.now().toMSecsSinceEpoch();
+    if (plot_->view().contains(now) || plot_->view().contains(now - 60'000)) requestData();
 }
 
 ExplorerWindow::~ExplorerWindow() = default;

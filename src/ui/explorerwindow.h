@@ -11,6 +11,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QStatusBar;
+class QTimer;
 
 namespace kelvora {
 
@@ -60,6 +61,7 @@ private:
     ArchiveQuantity quantity() const;
     ComparePeriod compare() const;
     void say(const QString& message);
+    void followNow();
 
     const DataDir& dir_;
     const Clock& clock_;
@@ -81,6 +83,7 @@ private:
     int requestedColumns_ = 0;
     FileChooser chooseFile_;
     bool printerEnabled_ = true;
+    QTimer* follow_ = nullptr;
 };
 
 }  // namespace kelvora

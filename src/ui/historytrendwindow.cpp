@@ -177,7 +177,9 @@ void HistoryTrendWindow::EnablePButtons() {
 }
 
 void HistoryTrendWindow::onFileRewritten(const QString& file) {
-    if (file == fileShown_) Load_History_Chart();
+    if (file != fileShown_) return;
+    windows_.History_File = file;
+    Load_History_Chart();
 }
 
 void HistoryTrendWindow::Load_History_Chart() {

@@ -1,3 +1,4 @@
+#include "model/savedtotals.h"
 #include "app/kelvoracore.h"
 #include "common/records.h"
 #include "energy/initdata.h"

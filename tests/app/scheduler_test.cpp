@@ -53,22 +53,26 @@ TEST_F(SchedulerTest, TwoMessagesInOneScanGiveOneRunWithTheLaterReadings) {
     EXPECT_EQ(link.messageProcessed(), 1);
 }
 
-// The one-second tick runs the ready consumers in order, each once, and fires
-// just after each whole second of the clock.
-TEST_F(SchedulerTest, OneSecondTickRunsReadyConsumersInOrderJustAfterEachWholeSecond) {
+// The one-second tick hands each queued minute to every consumer in order,
+// each minute once, and fires just after each whole second of the clock.
+TEST_F(SchedulerTest, OneSecondTickHandsEachMinuteToEveryConsumerInOrderJustAfterEachWholeSecond) {
     QStringList order;
-    const std::pair<int SharedState::*, const char*> consumers[] = {
-        {&SharedState::KW_1m_Ready, "KW"}, {&SharedState::VAC_1m_Ready, "VAC"}, {&SharedState::KWH_1m_Ready, "KWH"}};
     bool armedDuringTick = false;  // a tick that waits must not hold back the next second
-    for (const auto& [flag, name] : consumers)
-        scheduler.addMinuteConsumer(
-            flag, [&, f = flag, n = name] { order << n, shared.*f = 0, armedDuringTick = scheduler.isRunning(); });
-    shared.KWH_1m_Ready = shared.KW_1m_Ready = 1;
+    for (const char* name : {"KW", "VAC", "KWH"})
+        scheduler.addMinuteConsumer(name, [&, name](const MinuteRecord& m) {
+            order << QStringLiteral("%1 %2").arg(name).arg(m.kwh);
+            armedDuringTick = scheduler.isRunning();
+        });
+    for (double kwh : {1.0, 2.0}) {
+        MinuteRecord m;
+        m.kwh = kwh;
+        scheduler.queueMinute(m);
+    }
     scheduler.Timer1_Timer();
-    EXPECT_EQ(order, QStringList({"KW", "KWH"}));
+    EXPECT_EQ(order, QStringList({"KW 1", "VAC 1", "KWH 1", "KW 2", "VAC 2", "KWH 2"}));
     EXPECT_TRUE(armedDuringTick);
     scheduler.Timer1_Timer();
-    EXPECT_EQ(order.size(), 2);  // flags cleared: nothing runs twice
+    EXPECT_EQ(order.size(), 6);  // nothing runs twice
     EXPECT_EQ(fields.text("Label15"), "2:03:00 PM");
     EXPECT_EQ(Scheduler::msUntilNextSecondTick(QTime(14, 3, 0, 999)), 6);  // not the second that is ending
     clock.advanceMs(300);
@@ -88,10 +92,13 @@ TEST_F(SchedulerTest, AThrowingStepDoesNotStopTheChain) {
     EXPECT_TRUE(warnings.contains("Processing tick failed: unknown exception"));  // logged, not swallowed
     receive(meterMessage(911, 767, 639));
     EXPECT_EQ(runs, 1);  // the second message ran the chain
-    scheduler.addMinuteConsumer(&SharedState::KW_1m_Ready, [] { throw std::runtime_error("disk gone"); });
-    shared.KW_1m_Ready = 1;
-    scheduler.Timer1_Timer();  // the one-second tick is guarded too
-    EXPECT_TRUE(warnings.contains("One-second tick failed: disk gone"));
+    int counted = 0;
+    scheduler.addMinuteConsumer("history", [](const MinuteRecord&) { throw std::runtime_error("disk gone"); });
+    scheduler.addMinuteConsumer("energy", [&](const MinuteRecord&) { ++counted; });
+    scheduler.queueMinute(MinuteRecord{});
+    scheduler.Timer1_Timer();  // one failing consumer keeps the minute from no other
+    EXPECT_TRUE(warnings.contains("The minute step of history failed: disk gone"));
+    EXPECT_EQ(counted, 1);
     scheduler.Timer2_Timer();
     EXPECT_TRUE(scheduler.isRunning());
 }

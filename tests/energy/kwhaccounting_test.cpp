@@ -1,8 +1,10 @@
 #include "energy/initdata.h"
 #include "energy/kwhaccounting.h"
+#include "common/format.h"
 #include "model/datafiles.h"
 #include "model/windowstate.h"
 #include "support/fakes.h"
+#include "support/zone.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +25,9 @@ struct Rig {
     explicit Rig(const QDateTime& start, Qt::DayOfWeek firstDay = Qt::Monday) : clock(start) {
         EXPECT_TRUE(InitAllData(tmp.dir(), clock, shared, fields));
         shared.Cost_per_KWH = 0.1;
-        QObject::connect(&windows, &WindowState::fileRewritten, [this](const QString& f) { rewritten << f; });
+        tmp.dir().setSavedListener([this](const QString& f) {
+            if (f.startsWith("KWH") && !f.startsWith("KWH_") && !f.endsWith("s.dat")) rewritten << f;
+        });
         restart(firstDay);
     }
     // A new run of the program on the same files.
@@ -33,10 +37,14 @@ struct Rig {
         acc->setFirstDayOfWeek(firstDay);
         acc->LoadKwhPeriodTotals();
     }
-    void minute(const QString& kwhText) {
-        tmp.dir().writeRecords(files::KWH_1m, {{Field::Text(kwhText)}});
-        shared.KWH_1m_Ready = 1;
-        acc->KwhMinuteStep();
+    // A minute of `kwh` at the price of 0.1, stamped now.
+    void minute(double kwh) {
+        MinuteRecord m;
+        m.stamp = clock.now();
+        m.kwh = kwh;
+        m.cost = kwh * 0.1;
+        minutes += kwh;
+        acc->KwhMinuteStep(m);
     }
     void tick(const QDateTime& when) {
         clock.set(when);
@@ -70,139 +78,132 @@ struct Rig {
     KwhPeriods periods;
     WindowState windows;
     std::unique_ptr<KwhAccounting> acc;
-    QStringList rewritten;  // the files announced as rewritten, in order
+    QStringList rewritten;  // the rolling files announced as saved, in order
+    double minutes = 0;     // the energy of every minute counted
 };
 
 }  // namespace
 
-// A minute is added in full and the hour saved with it; "." is a zero minute, "" nothing to count. A minute that
-// arrives in the boundary second after the rollover counts for the new hour.
-TEST(HourRollover, OrdinaryHourRollsOnceAndAMinuteInTheBoundarySecondCountsForTheNewHour) {
+// Each minute goes into the hour in full, with its cost, and the state file
+// keeps both and the hour they were counted in (the old two fields first).
+TEST(HourRollover, OrdinaryHourRecordsWhatItCountedOnce) {
+    kelvora::testing::ZoneScope zone("America/New_York");
     Rig rig(at(2026, 12, 7, 13, 59, 0));
-    for (const char* m : {".5", ".2500001", ".", ""}) rig.minute(m);
-    EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("\"0\",0.7500001\r\n"));
-    rig.tmp.dir().writeRecords(files::KWH_1m, {{Field::Text("9")}});
-    rig.acc->KwhMinuteStep();  // no new minute flagged: not counted
+    rig.tick(rig.clock.now());
+    for (double m : {.5, .2500001, 0.}) rig.minute(m);
+    EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("\"0\",0.7500001,0.07500001,\"2026-12-07T13:00:00-05:00\"\r\n"));
     rig.walk(at(2026, 12, 7, 13, 59, 59), at(2026, 12, 7, 14, 0, 2));
     EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  2:00:00 PM", "0.75"}));
     EXPECT_EQ(rig.last(files::KWHHours), (Pair{"12/07/26 2:00:00 PM", "0.75"}));
     EXPECT_EQ(rig.fields.text("Text100(13)") + " " + rig.fields.text("Text100(14)"), "0.8 $0.1");
-    EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("0,0\r\n"));  // saved with the rollover
-    EXPECT_EQ(rig.windows.Roll_Value.last().display(), "0.75");          // what the graph draws from
+    EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("0,0,0,\"2026-12-07T14:00:00-05:00\"\r\n"));
+    EXPECT_EQ(rig.windows.Roll_Value.last().display(), "0.75");  // what the graph draws from
     EXPECT_EQ(rig.rewritten, QStringList{files::KWHhr});
-
-    rig.minute(".5");
-    rig.tick(at(2026, 12, 7, 15, 0, 0, 10));  // rolls
-    rig.clock.set(at(2026, 12, 7, 15, 0, 0, 600));
-    rig.minute(".3");
-    rig.walk(at(2026, 12, 7, 15, 0, 0, 700), at(2026, 12, 7, 16, 0, 0, 700), 1000);
-    EXPECT_EQ(rig.last(files::KWHhr, 1).value, "0.50");
-    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  4:00:00 PM", "0.30"}));
 }
 
-// Busy across a boundary second, then ticking again: the hour rolls once; and a clock put back five seconds by a
-// time-sync correction across midnight rolls nothing twice.
-TEST(KwhBoundaries, MissedBoundarySecondRollsOnceAndClockSteppedBackOverMidnightDoesNotRollTwice) {
-    Rig rig(at(2026, 12, 8, 22, 59, 50));
-    rig.minute("1");
-    rig.tick(at(2026, 12, 8, 22, 59, 59, 500));
-    rig.walk(at(2026, 12, 8, 23, 0, 1, 200), at(2026, 12, 8, 23, 0, 4, 200));
-    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/8/2026  11:00:00 PM", "1.00"}));
-    EXPECT_NE(rig.last(files::KWHhr, 1).stamp, "12/8/2026  11:00:00 PM");
-    rig.walk(at(2026, 12, 8, 23, 59, 59), at(2026, 12, 9, 0, 0, 3), 250);
-    const auto counts = [&] { return std::pair(rig.records(files::KWHDays).size(),
-                                               rig.records(files::KWHHours).size()); };
-    const auto before = counts();
-    rig.walk(at(2026, 12, 8, 23, 59, 58), at(2026, 12, 9, 0, 0, 3), 250);
-    EXPECT_EQ(counts(), before);
-    rig.walk(at(2026, 12, 9, 0, 59, 59), at(2026, 12, 9, 1, 0, 1), 250);  // the next boundary rolls as usual
-    EXPECT_EQ(counts().second, before.second + 1);
-}
-
-TEST(KwhBoundaries, RestartKeepsTheHourButRecordsNoMissedBoundary) {
-    Rig rig(at(2026, 12, 7, 13, 20, 0));
-    rig.minute(".4");
-    rig.clock.set(at(2026, 12, 7, 13, 30, 0));
-    rig.restart();  // in the middle of the hour
-    rig.minute(".1");
-    rig.walk(at(2026, 12, 7, 13, 59, 59), at(2026, 12, 7, 14, 0, 1), 500);
-    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  2:00:00 PM", "0.50"}));
-
-    rig.minute(".2");
-    rig.clock.set(at(2026, 12, 7, 16, 30, 0));
-    rig.restart();  // not running at 3 PM and 4 PM
-    rig.walk(at(2026, 12, 7, 16, 30, 0), at(2026, 12, 7, 17, 0, 1), 60000);
-    EXPECT_EQ(rig.last(files::KWHhr, 1).stamp, "12/7/2026  2:00:00 PM");
-    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  5:00:00 PM", "0.20"}));
-}
-
-// At midnight the records of the period that ended are summed into its log.
-// Older records of 5 or 100 show a sum over too many records; one over too
-// few falls short. The minute of 2 KWH ends the period.
-TEST(PeriodRollover, SumsTheRecordsOfThePeriodThatEnded) {
-    const struct { const char* what; QDateTime midnight; Qt::DayOfWeek first; QString file, older; QStringList newest;
-                   QString log, logged; } cases[] = {
-        {"day", at(2026, 12, 9, 0, 0, 0), Qt::Monday, files::KWHhr, "5", QStringList(23, "1"), files::KWHDays, "25.00"},
-        {"Sunday week", at(2026, 12, 13, 0, 0, 0), Qt::Sunday, files::KWHday, "100", {"1", "2", "3", "4", "5", "6"},
-         files::KWHWeeks, "23."},
-        {"January", at(2027, 2, 1, 0, 0, 0), Qt::Monday, files::KWHday, "100", QStringList(30, "1"), files::KWHMonths,
-         "32."},
-        {"leap February", at(2028, 3, 1, 0, 0, 0), Qt::Monday, files::KWHday, "100", QStringList(28, "1"),
-         files::KWHMonths, "30."},
-        {"common February", at(2027, 3, 1, 0, 0, 0), Qt::Monday, files::KWHday, "100", QStringList(27, "1"),
-         files::KWHMonths, "29."},
-    };
+// Summer time ends on 1 November 2026 and begins on 8 March 2026 in New York:
+// every real hour gets its own record (two 1 AM hours, no 2 AM), and the day
+// and its week (beginning that Sunday) record exactly their minutes.
+TEST(KwhBoundaries, DaylightSavingDaysCountEveryRealHourOnce) {
+    kelvora::testing::ZoneScope zone("America/New_York");
+    const struct { QDate day; int hours; } cases[] = {{QDate(2026, 11, 1), 25}, {QDate(2026, 3, 8), 23}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Rig rig(c.midnight.addSecs(-10), c.first);
-        rig.writeRolling(c.file, c.older, c.newest);
-        rig.minute("2");
-        rig.shared.Total_KWH_Saved = 321;
-        rig.walk(c.midnight.addMSecs(-500), c.midnight.addSecs(1));
-        EXPECT_EQ(rig.last(c.log), (Pair{midnightStamp(c.midnight.date()), c.logged}));
-        // A new month starts its totals afresh (its pair of total and "0.00": ThreeMonthsLeaveThreePairs).
-        const bool month = c.log == files::KWHMonths;
-        EXPECT_EQ(rig.shared.Total_KWH_Saved, month ? 0 : 321);
-        if (!month) {
-            EXPECT_EQ(rig.last(files::KWHweek).value, c.first == Qt::Sunday ? "23.00" : "0");  // no week
+        SCOPED_TRACE(c.day.toString(Qt::ISODate).toStdString());
+        Rig rig(c.day.startOfDay().addSecs(-25 * 60), Qt::Sunday);
+        rig.tick(rig.clock.now());
+        double day = 0, week = 0;
+        const QDateTime dayEnd = c.day.addDays(1).startOfDay(), weekEnd = c.day.addDays(7).startOfDay();
+        for (int i = 1; rig.clock.now() < weekEnd.addSecs(30 * 60); ++i) {
+            rig.clock.advanceMs(20 * 60'000);
+            rig.tick(rig.clock.now());
+            const double kwh = 0.1 + (i % 7) * 0.013;
+            const QDateTime now = rig.clock.now();
+            if (now >= c.day.startOfDay() && now < dayEnd) day += kwh;
+            if (now >= c.day.startOfDay() && now < weekEnd) week += kwh;
+            rig.minute(kwh);
         }
+        const QString shortDay = c.day.toString("MM/dd/yy "), nextMidnight = dayEnd.date().toString("MM/dd/yy ") + "12:00:00 AM";
+        int hourly = 0;
+        for (const Pair& p : rig.records(files::KWHHours))
+            hourly += (p.stamp.startsWith(shortDay) && !p.stamp.endsWith(" 12:00:00 AM")) || p.stamp == nextMidnight;
+        EXPECT_EQ(hourly, c.hours);
+        const auto days = rig.records(files::KWHDays);
+        EXPECT_EQ(days[days.size() - 7], (Pair{midnightStamp(dayEnd.date()), formatNumber(day, u"0.00")}));
+        EXPECT_EQ(rig.last(files::KWHWeeks), (Pair{midnightStamp(weekEnd.date()), formatNumber(week, u"####.##")}));
     }
+}
+
+// A clock put back ten minutes and then forward three hours inside an hour:
+// one record for the hour, with every minute, and nothing counted twice; a
+// clock put back across midnight after the day rolled does not roll it again.
+TEST(KwhBoundaries, ClockSteppedBackAndForwardCountsEveryMinuteOnce) {
+    Rig rig(at(2026, 12, 8, 14, 0, 30));
+    rig.tick(rig.clock.now());
+    const QDateTime steps[] = {at(2026, 12, 8, 14, 20, 0), at(2026, 12, 8, 14, 10, 0), at(2026, 12, 8, 14, 15, 0),
+                               at(2026, 12, 8, 17, 15, 0), at(2026, 12, 8, 17, 40, 0), at(2026, 12, 8, 18, 0, 1)};
+    for (const QDateTime& t : steps) {
+        rig.tick(t);
+        rig.minute(0.25);
+    }
+    const auto hourly = rig.records(files::KWHhr);
+    EXPECT_EQ(hourly.mid(58), (QList<Pair>{{"12/8/2026  3:00:00 PM", "1.00"}, {"12/8/2026  6:00:00 PM", "0.25"}}));
+    EXPECT_DOUBLE_EQ(rig.periods[KwhPeriod::Hour].kwh + 1.25, rig.minutes);
+    EXPECT_DOUBLE_EQ(rig.periods[KwhPeriod::Day].kwh, rig.minutes);
+
+    const qsizetype days = rig.records(files::KWHDays).size();
+    rig.walk(at(2026, 12, 8, 23, 59, 59), at(2026, 12, 9, 0, 0, 2), 500);
+    rig.walk(at(2026, 12, 8, 23, 59, 57), at(2026, 12, 9, 0, 0, 3), 500);  // a time-sync correction
+    EXPECT_EQ(rig.records(files::KWHDays).size(), days + 1);
+}
+
+// A period that ended while the program was not running is recorded at the
+// next start, under the stamp of its own end, with what it had counted.
+TEST(KwhBoundaries, RestartRecordsThePeriodsThatEndedWhileStopped) {
+    Rig rig(at(2026, 12, 7, 14, 10, 0));
+    rig.tick(rig.clock.now());
+    rig.minute(.2);
+    rig.clock.set(at(2026, 12, 8, 16, 30, 0));
+    rig.restart();  // not running at 3 PM, 4 PM and midnight
+    rig.tick(rig.clock.now());
+    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  3:00:00 PM", "0.20"}));
+    EXPECT_EQ(rig.last(files::KWHday), (Pair{"12/8/2026  12:00:00 AM", "0.20"}));
+    rig.minute(.3);
+    rig.walk(at(2026, 12, 8, 16, 59, 59), at(2026, 12, 8, 17, 0, 1), 500);
+    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/8/2026  5:00:00 PM", "0.30"}));
 }
 
 TEST(MonthRollover, ThreeMonthsLeaveThreePairs) {
     Rig rig(at(2027, 1, 31, 23, 0, 0));
+    rig.tick(rig.clock.now());
     const QDateTime firsts[] = {at(2027, 2, 1, 0, 0, 0), at(2027, 3, 1, 0, 0, 0), at(2027, 4, 1, 0, 0, 0)};
+    rig.shared.Total_KWH_Saved = 321;
     for (const QDateTime& first : firsts) {
-        rig.minute("3");
+        rig.minute(3);
         rig.walk(first.addSecs(-1), first.addSecs(1), 250);
     }
+    EXPECT_EQ(rig.shared.Total_KWH_Saved, 0);  // a new month starts its totals afresh
     const auto month = rig.records(files::KWHMonth);
-    const auto logged = rig.records(files::KWHMonths);
     for (int i = 0; i < 3; ++i) {
         const QString stamp = midnightStamp(firsts[i].date());
-        EXPECT_EQ(month[54 + 2 * i], (Pair{stamp, logged[logged.size() - 3 + i].value + "00"}));
+        EXPECT_EQ(month[54 + 2 * i], (Pair{stamp, "3.00"}));
         EXPECT_EQ(month[55 + 2 * i], (Pair{stamp, "0.00"}));
+        EXPECT_EQ(rig.records(files::KWHMonths)[60 + i], (Pair{stamp, "3."}));
     }
 }
 
-// 1 January 2029 is a Monday, the first day of the week: all five periods roll in one tick, each once.
+// 1 January 2029 is a Monday, the first day of the week: all five periods roll
+// in one tick, each once, with the log patterns of each.
 TEST(YearRollover, AllFiveRollOnceAtMidnightOf31December) {
-    QStringList months;  // eleven earlier months of 10 KWH, each with its zero record
-    for (int i = 0; i < 11; ++i) months << "10" << "0";
     const QStringList logs = {files::KWHHours, files::KWHDays, files::KWHWeeks, files::KWHMonths, files::KWHyears};
     const QString stamp = "1/1/2029  12:00:00 AM";
-    const struct { QString dayOlder, dayNewest, monthOlder; QStringList monthNewest; const char* minute;
-                   QStringList logged; } cases[] = {
-        // Weeks: six days of 1 and the last day's 2; months: 30 days of 1 and 2; years: 11 months of 10 and December.
-        {"1", "1", "1000", months, "2", {"2.00", "2.00", "8.", "32.", "142"}},
-        {"0", "1234.567", "0", {}, "0", {"0.00", "0.00", "1234.57", "1234.57", "1235"}},
-        {"0", "0", "0", {}, "0", {"0.00", "0.00", ".", ".", ""}},  // zero totals
+    const struct { double minute; QStringList logged; } cases[] = {
+        {1234.567, {"1234.57", "1234.57", "1234.57", "1234.57", "1235"}},
+        {0, {"0.00", "0.00", ".", ".", ""}},  // zero totals
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.dayNewest.toStdString());
+        SCOPED_TRACE(c.minute);
         Rig rig(at(2028, 12, 31, 23, 59, 0));
-        rig.writeRolling(files::KWHday, c.dayOlder, {c.dayNewest});
-        rig.writeRolling(files::KWHMonth, c.monthOlder, c.monthNewest);
+        rig.tick(rig.clock.now());
         rig.minute(c.minute);
         QList<qsizetype> counts;
         for (const QString& log : logs) counts << rig.records(log).size() + 1;
@@ -216,19 +217,44 @@ TEST(YearRollover, AllFiveRollOnceAtMidnightOf31December) {
     }
 }
 
+// State files of the old form held the hour's total only: the day, week and
+// year take what their rolling files recorded since they began, the month the
+// month-to-date total.
+TEST(KwhPeriods, OldFormStateIsSeededFromTheRecordsOfThePeriod) {
+    Rig rig(at(2026, 12, 9, 10, 30, 0));  // a Wednesday
+    rig.tmp.dir().writeWhole(files::KWH_Hr, "\"0\",1.5\r\n");
+    rig.tmp.dir().writeRecords(files::KWHhr, {{Field::Text("12/9/2026  12:00:00 AM"), Field::Text("100")},
+                                              {Field::Text("12/9/2026  1:00:00 AM"), Field::Text("2")},
+                                              {Field::Text("12/9/2026  10:00:00 AM"), Field::Text("3")}});
+    rig.tmp.dir().writeRecords(files::KWHday, {{Field::Text("12/7/2026  12:00:00 AM"), Field::Text("100")},
+                                               {Field::Text("12/8/2026  12:00:00 AM"), Field::Text("10")},
+                                               {Field::Text("12/9/2026  12:00:00 AM"), Field::Text("20")}});
+    rig.tmp.dir().writeRecords(files::KWHMonth, {{Field::Text("1/1/2026  12:00:00 AM"), Field::Text("999")},
+                                                 {Field::Text("2/1/2026  12:00:00 AM"), Field::Text("300")},
+                                                 {Field::Text("12/1/2026  12:00:00 AM"), Field::Text("400")}});
+    rig.shared.Total_KWH_Saved = 50;
+    rig.restart();
+    const auto kwh = [&](KwhPeriod p) { return rig.periods[p].kwh; };
+    EXPECT_EQ((std::array{kwh(KwhPeriod::Hour), kwh(KwhPeriod::Day), kwh(KwhPeriod::Week), kwh(KwhPeriod::Month),
+                          kwh(KwhPeriod::Year)}),
+              (std::array{1.5, 6.5, 36.5, 50.0, 750.0}));
+    EXPECT_EQ(rig.periods[KwhPeriod::Day].start, at(2026, 12, 9, 0, 0, 0));
+}
+
 // A short rolling file is filled to 60 with zeros in front; one that cannot be
 // read skips its rollover, and the program goes on.
 TEST(RollKwhFile, ShortFileIsRewrittenWith60AndAnUnreadableOneIsSkipped) {
     Rig rig(at(2026, 12, 8, 23, 59, 0));
+    rig.tick(rig.clock.now());
     rig.tmp.dir().writeWhole(files::KWHhr, "\"12/8/2026  9:00:00 PM\",\"4.00\"\r\n");
     QFile::remove(rig.tmp.dir().filePath(files::KWHday));
     ASSERT_TRUE(QDir(rig.tmp.path()).mkdir(files::KWHday));  // exists, cannot be read
-    rig.minute("1");
+    rig.minute(1);
     rig.walk(at(2026, 12, 8, 23, 59, 59), at(2026, 12, 9, 0, 0, 1));
     const auto hourly = rig.records(files::KWHhr);
     ASSERT_EQ(hourly.size(), 60);
     EXPECT_EQ(hourly.first(), (Pair{"12/8/2026  9:00:00 PM", "0"}));
-    EXPECT_EQ(rig.last(files::KWHDays).value, "5.00");  // the day (4 + 1) is still logged
+    EXPECT_EQ(rig.last(files::KWHDays).value, "1.00");  // the day is still logged
     rig.walk(at(2026, 12, 9, 0, 59, 59), at(2026, 12, 9, 1, 0, 1));
     EXPECT_EQ(rig.last(files::KWHhr).stamp, "12/9/2026  1:00:00 AM");
 }

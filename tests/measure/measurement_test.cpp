@@ -1,4 +1,5 @@
 #include "measure/measurement.h"
+#include "model/savedtotals.h"
 
 #include "model/fieldmodel.h"
 #include "model/sharedstate.h"
@@ -135,9 +136,12 @@ TEST_F(MeasurementTest, MinuteMeansOfTheCurrentValues) {
     EXPECT_EQ(file(files::KW_1m), quoted("0.0"));
     show("100", "10", "0"), m.KW_Update();  // 1.0 KW
     show("100", "15", "5"), m.KW_Update();  // 2.0 KW
-    m.KW_Minute_Update();
+    const MinuteRecord minute1 = m.KW_Minute_Update();
     EXPECT_EQ(file(files::KW_1m), quoted("1.5"));
     EXPECT_EQ(file(files::AAMP_1m), quoted("12.5"));
+    // The record carries the means in full and the time of the step.
+    EXPECT_EQ(std::tuple(minute1.kw, minute1.ampsA, minute1.ampsB, minute1.volts), std::tuple(1.5, 12.5, 2.5, 100.0));
+    EXPECT_EQ(minute1.stamp, clock.now());
     show("121.43", "0", "0"), minute();  // the next minute starts from empty sums
     EXPECT_EQ(file(files::VAC_1m), quoted("121.4"));
     EXPECT_EQ(file(files::KW_1m), quoted("0.0"));
@@ -147,11 +151,10 @@ TEST_F(MeasurementTest, AFileThatCannotBeWrittenLeavesTheOthersAndTheTotals) {
     ASSERT_TRUE(QDir(tmp.path()).mkdir(files::KWH_1m));  // a directory where the file should be
     averages(120, 5, 5), show("120", "10", "0"), minute();
     EXPECT_NEAR(state.Total_KWH_Saved, 0.02, 1e-12);
-    EXPECT_EQ(state.KWH_1m_Ready, 0);
-    const struct { QString file; int flag; QByteArray content; } outputs[] = {  // KWH_last_data.dat has no flag
-        {files::KW_1m, state.KW_1m_Ready, quoted("1.2")}, {files::VAC_1m, state.VAC_1m_Ready, quoted("120.0")},
-        {files::KWH_last_data, 1, "\"0.0\",\"0.00\",\"0.0585\"\r\n"}};
-    for (const auto& o : outputs) EXPECT_TRUE(o.flag == 1 && file(o.file) == o.content) << o.file.toStdString();
+    const struct { QString file; QByteArray content; } outputs[] = {
+        {files::KW_1m, quoted("1.2")}, {files::VAC_1m, quoted("120.0")},
+        {files::KWH_last_data, "\"0.0\",\"0.00\",\"0.0585\"\r\n"}};
+    for (const auto& o : outputs) EXPECT_EQ(file(o.file), o.content) << o.file.toStdString();
 }
 
 }  // namespace

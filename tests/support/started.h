@@ -5,6 +5,8 @@
 #include "support/fakes.h"
 #include "support/server.h"
 
+#include <QCoreApplication>
+
 namespace kelvora::testing {
 
 struct StartedCore {
@@ -16,6 +18,12 @@ struct StartedCore {
     KelvoraCore core;
     KelvoraCore::LoadResult result;
     FieldModel& fields() { return core.fields(); }
+    // Everything the disk writer holds is on the disk, and whoever waits for
+    // a saved file has been told.
+    void settle() {
+        EXPECT_TRUE(core.dir().flush(5000));
+        QCoreApplication::processEvents();
+    }
 };
 
 // A fresh data directory, the test clock (12/5/2026 2:03:00 PM) and a core
@@ -26,6 +34,7 @@ struct StartedApp {
     ManualClock clock;
     StartedCore started;
     KelvoraCore& core = started.core;
+    void settle() { started.settle(); }
 };
 
 }  // namespace kelvora::testing

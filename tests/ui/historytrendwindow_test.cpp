@@ -29,7 +29,6 @@ QByteArray historyFile(int count) {
 struct Rig {
     explicit Rig(int quantity = 0) : config(historyWindowConfigs()[quantity]), q(*config.quantity) {
         for (const HistorySpan& s : kHistorySpans) dir.writeWhole(q.file(s), historyFile(std::min(s.capacity, 300)));
-        dir.writeWhole(q.minuteFile, "\"0.5\"\r\n");
         open();
     }
     void open() {
@@ -37,10 +36,12 @@ struct Rig {
         w = std::make_unique<HistoryTrendWindow>(config, windows, dir, clock);
         w->actions().setPrinterEnabled(false);
     }
-    void minute() {
+    void minute(double value = 0.5) {
         clock.advanceMs(60'000);
-        shared.*q.ready = 1;
-        update.History_Update();
+        MinuteRecord m;
+        m.stamp = clock.now();
+        m.*q.value = value;
+        update.History_Update(m);
     }
     void click(const QString& button) { child<QPushButton>(*w, button)->click(); }
     QString label2() const { return child<QLabel>(*w, "Label2")->text(); }
@@ -50,9 +51,8 @@ struct Rig {
     kelvora::testing::TempDataDir tmp;
     DataDir dir{tmp.dir()};
     ManualClock clock;
-    SharedState shared;
     WindowState windows;
-    HistoryUpdate update{q, shared, windows, dir, clock};
+    HistoryUpdate update{q, windows, dir};
     std::unique_ptr<HistoryTrendWindow> w;
 };
 

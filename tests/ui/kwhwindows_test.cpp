@@ -79,13 +79,14 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
 TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnly) {
     Core c;
     auto* w = new KwhHistoryTrend(c.core);
-    c.core.kwhPeriods().Hour_KWH = Variant::Number(1.25);
+    c.core.kwhPeriods()[KwhPeriod::Hour].kwh = 1.25;
     const auto tickAt = [&](QTime t) {
         c.clock.set(QDateTime(QDate(2026, 12, 5), t));
         c.core.kwhAccounting().CheckKwhBoundaries();
     };
     tickAt(QTime(14, 59, 59));
     tickAt(QTime(15, 0, 0));
+    c.settle();
     EXPECT_EQ(w->chart().value(60), 1.25);
     child<QPushButton>(*w, "CMDExit")->click();
     EXPECT_FALSE(w->isVisible());
@@ -143,7 +144,7 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     child<QPushButton>(panel, "CMDVIEWData")->click();
     EXPECT_EQ(folders, QList<QUrl>{QUrl::fromLocalFile(c.tmp.path())});
 
-    c.core.kwhPeriods().Hour_KWH = Variant::Number(0.75);
+    c.core.kwhPeriods()[KwhPeriod::Hour].kwh = 0.75;
     c.writeRolling(files::KWHhr, hourStamp, [](int) { return "2.50"; });
     const QByteArray kept = c.tmp.contents(files::KWHhr);
     KwhHistoryTrend graphs(c.core);  // open on the hourly graph
@@ -153,7 +154,8 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     child<QPushButton>(panel, "CMD_Init_All_Data")->click();
     EXPECT_EQ(beeps, 1);  // on Yes only
     EXPECT_EQ(keepAsked, 1);
-    EXPECT_EQ(c.core.kwhPeriods().Hour_KWH.value(), 0);  // the erased hour is not written back
+    EXPECT_EQ(c.core.kwhPeriods()[KwhPeriod::Hour].kwh, 0);  // the erased hour is not written back
+    c.settle();
     EXPECT_EQ(graphs.chart().value(60), 0);  // the open graph shows the erased hours
 
     c.core.shared().Total_KWH_Saved = 12;
@@ -172,6 +174,7 @@ TEST(DataFilesPanel, InitializeKeepsTheArchiveUnlessToldNot) {
         DataFilesPanel panel(c.core, DataFilesPanel::Desktop{FileOpener{}, [](QWidget*) { return true; }, [] {},
                                                              [keep](QWidget*) { return keep; }});
         child<QPushButton>(panel, "CMD_Init_All_Data")->click();
+        c.settle();
         EXPECT_EQ(c.tmp.dir().exists(month), keep);
         EXPECT_EQ(c.tmp.contents(files::InitMarker), "\"init done\"\r\n");
     }

@@ -6,6 +6,7 @@
 #include "common/format.h"
 #include "common/timestamp.h"
 #include "energy/priceentry.h"
+#include "history/minutearchive.h"
 #include "meterstream.h"
 
 #include <QDir>
@@ -78,7 +79,7 @@ void recordMinute(KelvoraCore& core, ManualClock& clock, const QDateTime& begin,
     shared.B_AMPS_Avg = m.ampsB;
     clock.set(begin.addSecs(60 - qint64(sim::MeterStream::kStepSeconds)));
     core.measurement().KW_Update();
-    core.measurement().KW_Minute_Update();
+    core.scheduler().queueMinute(core.measurement().KW_Minute_Update());
     fields.setText(QStringLiteral("Label7"), stampTime(clock.now().time()));
     clock.set(begin.addSecs(60));
     core.scheduler().runMinuteConsumers();
@@ -99,9 +100,14 @@ void runHousehold(KelvoraCore& core, ManualClock& clock, const DemoHouseRun& run
 bool copyInto(const QString& from, const QString& to) {
     const DataDir source(from);
     const DataDir target(to, files::displayOnly());
-    bool ok = true;
-    for (const QString& name : QDir(from).entryList(QDir::Files)) {
-        if (name == files::InstanceLock) continue;
+    QStringList names;
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        if (name != files::InstanceLock) names << name;
+    // The minute archive's folder with its month files.
+    for (const QString& name : QDir(source.filePath(files::ArchiveFolder)).entryList(QDir::Files))
+        names << files::ArchiveFolder + u'/' + name;
+    bool ok = !QDir(source.filePath(files::ArchiveFolder)).exists() || QDir().mkpath(target.filePath(files::ArchiveFolder));
+    for (const QString& name : names) {
         const auto content = source.read(name);
         ok = content && target.writeWhole(name, *content) && ok;
     }
@@ -117,16 +123,24 @@ bool generateDemoHouse(const DemoHouseRun& run, const std::function<void(int)>& 
     {
         // A first start: the data files are created, the settings, totals and
         // period state loaded, and the start logged.
-        KelvoraCore core(work->path(), clock, [] {});
+        KelvoraCore core(work->path(), clock, [] {}, /*diskWriter=*/false);
         core.setServerOverride(QStringLiteral("127.0.0.1"), closedLoopbackPort());
         if (core.Form_Load() != KelvoraCore::LoadResult::Started) return false;
         endPriceEntry(kDemoPrice, core.shared(), core.fields(), core.dir());
+        // The minute archive as a consumer of its own, where the core has none.
+        std::unique_ptr<MinuteArchive> archive;
+        if (!core.scheduler().minuteConsumerNames().contains(QStringLiteral("archive"))) {
+            archive = std::make_unique<MinuteArchive>(core.dir());
+            archive->start(clock.now());
+            core.scheduler().addMinuteConsumer(QStringLiteral("archive"),
+                                               [a = archive.get()](const MinuteRecord& m) { a->append(m); });
+        }
         runHousehold(core, clock, run, progress);
     }
     // Not over a directory a running Kelvora is using.
     if (!QDir().mkpath(run.dataDir)) return false;
-    const auto lock = KelvoraCore::lockDataDir(DataDir(run.dataDir));
-    return lock && copyInto(work->path(), run.dataDir);
+    const auto locked = KelvoraCore::lockDataDir(DataDir(run.dataDir));
+    return locked.lock && copyInto(work->path(), run.dataDir);
 }
 
 }  // namespace kelvora::demo

@@ -1,0 +1,153 @@
+// Writing data files with POSIX calls, so that each failure has its errno.
+#include "common/filesink.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvora {
+namespace {
+
+int writeAll(int fd, const QByteArray& content) {
+    const char* p = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return EIO;
+        p += n;
+        left -= n;
+    }
+    return 0;
+}
+
+int syncData(int fd) {
+#ifdef Q_OS_LINUX
+    return ::fdatasync(fd) == 0 ? 0 : errno;
+#else
+    return ::fsync(fd) == 0 ? 0 : errno;
+#endif
+}
+
+// One file of a batch on its way: its temporary file, open until synced.
+struct Pending {
+    QByteArray target;
+    QByteArray temp;
+    int fd = -1;
+    bool synced = false;
+    int error = 0;
+
+    void fail(int err) {
+        error = err ? err : EIO;
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        if (!temp.isEmpty()) ::unlink(temp.constData());
+        temp.clear();
+    }
+};
+
+void writeTemp(Pending& p, const QByteArray& content) {
+    p.temp = p.target + ".XXXXXX";
+    p.fd = ::mkostemp(p.temp.data(), O_CLOEXEC);
+    if (p.fd < 0) {
+        const int err = errno;
+        p.temp.clear();
+        p.fail(err);
+        return;
+    }
+    ::fchmod(p.fd, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+    if (const int err = writeAll(p.fd, content)) p.fail(err);
+}
+
+void syncAll(QList<Pending>& pending) {
+#ifdef Q_OS_LINUX
+    // Start the write-back of every file before waiting for the first, so
+    // that the disk takes them in one go.
+    for (Pending& p : pending)
+        if (!p.error && p.synced) ::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    for (Pending& p : pending)
+        if (!p.error && p.synced)
+            if (const int err = syncData(p.fd)) p.fail(err);
+}
+
+QByteArray pathOf(const QString& dir, const QString& name) { return QFile::encodeName(QDir(dir).filePath(name)); }
+
+}  // namespace
+
+int DirectorySink::syncDirectory(const QString& dir) {
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+QList<int> DirectorySink::replaceFiles(const QString& dir, const QList<WholeFile>& files, const QList<bool>& synced) {
+    QList<Pending> pending(files.size());
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        pending[i].target = pathOf(dir, files[i].name);
+        pending[i].synced = synced.value(i, true);
+        writeTemp(pending[i], files[i].content);
+    }
+    syncAll(pending);
+    bool renamedSynced = false;
+    for (Pending& p : pending) {
+        if (p.error) continue;
+        const int closed = ::close(p.fd);
+        p.fd = -1;
+        if (closed != 0) {
+            p.fail(errno);
+            continue;
+        }
+        // rename(2) replaces the old file in one step.
+        if (std::rename(p.temp.constData(), p.target.constData()) != 0) {
+            p.fail(errno);
+            continue;
+        }
+        renamedSynced = renamedSynced || p.synced;
+    }
+    QList<int> errors;
+    for (const Pending& p : pending) errors << p.error;
+    // The new names are on the disk only once the directory is; a directory
+    // that cannot be synced leaves every synced file of the batch unsure.
+    if (renamedSynced)
+        if (const int err = syncDirectory(dir))
+            for (qsizetype i = 0; i < pending.size(); ++i)
+                if (!errors[i] && pending[i].synced) errors[i] = err;
+    return errors;
+}
+
+QList<int> DirectorySink::replace(const QList<WholeFile>& files) { return replaceFiles(path_, files, {}); }
+
+int DirectorySink::appendUnsynced(const QString& name, const QByteArray& content) {
+    const QByteArray path = pathOf(path_, name);
+    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return errno;
+    struct stat before {};
+    int err = ::fstat(fd, &before) == 0 ? 0 : errno;
+    if (!err) err = writeAll(fd, content);
+    // A line written half way would be followed by the whole line when the
+    // append is tried again: cut it off.
+    if (err && before.st_size >= 0) (void)::ftruncate(fd, before.st_size);
+    ::close(fd);
+    return err;
+}
+
+int DirectorySink::sync(const QString& name) {
+    const int fd = ::open(pathOf(path_, name).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    // A file that the append created is found again only once its directory is on the disk.
+    if (!err) err = syncDirectory(path_);
+    return err;
+}
+
+}  // namespace kelvora
