@@ -38,11 +38,7 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       tenSecondTrends_(shared_, dir_, clock_),
       waveforms_(dir_),
       publisher_(dir_, shared_, measurement_) {
-    if (diskWriter) {
-        auto writer = std::make_shared<DiskWriter>(std::make_unique<DirectorySink>(dataDir));
-        watchSaving(*writer);
-        dir_.attachWriter(std::move(writer));
-    }
+    if (diskWriter) writeThrough(std::make_unique<DirectorySink>(dataDir));
     // An open window that shows a file reloads it once it is saved.
     dir_.setSavedListener([this](const QString& name) { windows_.announceRewritten(name); });
     scheduler_.addMessageStep([this] { tenSecondTrends_.Current_Trend_Update(); });
@@ -61,6 +57,12 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
     scheduler_.addMinuteConsumer(QStringLiteral("KWH periods"),
                                  [this](const MinuteRecord& m) { kwhAccounting_.KwhMinuteStep(m); });
     scheduler_.addMinuteConsumer(QStringLiteral("publishing"), [this](const MinuteRecord&) { publisher_.publishState(); });
+}
+
+void KelvoraCore::writeThrough(std::unique_ptr<FileSink> sink) {
+    auto writer = std::make_shared<DiskWriter>(std::move(sink));
+    watchSaving(*writer);
+    dir_.attachWriter(std::move(writer));
 }
 
 // Saving that starts to fail is told once, on the standard error stream and
@@ -153,7 +155,8 @@ void KelvoraCore::checkFirstRun() {
     if (marker && RecordReader(*marker).next() == kInitMarkerText) return;
     // The marker is written last, by the initialisation itself: one that
     // stops half way is tried again at the next start.
-    if (!InitAllData(dir_, clock_, shared_, fields_))
+    // Written directly: whether every file was created decides the marker.
+    if (!InitAllData(dir_.withoutWriter(), clock_, shared_, fields_))
         qWarning("The data files could not all be created in %s", qPrintable(dir_.path()));
 }
 
@@ -239,7 +242,8 @@ void KelvoraCore::LogRestart() {
 }
 
 void KelvoraCore::initializeAllData() {
-    if (!InitAllData(dir_, clock_, shared_, fields_))
+    // Written directly, past whatever the writer still holds of the old data.
+    if (!InitAllData(dir_.withoutWriter(), clock_, shared_, fields_))
         qWarning("Not every data file could be created afresh in %s", qPrintable(dir_.path()));
     kwhAccounting_.startAfresh();
     tenSecondTrends_.reset();

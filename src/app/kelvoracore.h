@@ -41,6 +41,10 @@ public:
                 QObject* parent = nullptr);
     ~KelvoraCore() override;
 
+    // The disk writer writes into this sink instead of the data directory's
+    // files (a test's disk with faults); before Form_Load.
+    void writeThrough(std::unique_ptr<FileSink> sink);
+
     // Connect to this server instead of the one in the settings (for this run
     // only; the settings file is not changed).
     void setServerOverride(const QString& host, quint16 port);

@@ -39,6 +39,17 @@ void DataDir::announceSaved(const QString& name) const {
 
 DiskWriter* DataDir::writer() const { return shared_->writer.get(); }
 
+DataDir DataDir::withoutWriter() const {
+    DataDir direct(path_, displayOnly_);
+    direct.shared_->overtaken = shared_->writer ? shared_->writer : shared_->overtaken;
+    direct.shared_->savedListener = shared_->savedListener;
+    return direct;
+}
+
+void DataDir::dropQueued(const QString& name) const {
+    if (DiskWriter* w = shared_->writer ? shared_->writer.get() : shared_->overtaken.get()) w->drop(name);
+}
+
 DiskWriter* DataDir::writerFor(const QString& name) const { return isSynced(name) ? writer() : nullptr; }
 
 bool DataDir::flush(int timeoutMs) const { return !writer() || writer()->waitUntilSaved(timeoutMs); }
@@ -61,7 +72,7 @@ bool DataDir::writeNow(const QString& name, const QByteArray& content) const {
 
 bool DataDir::writeSynced(const QString& name, const QByteArray& content, bool ownerOnly) const {
     // Done here and now: an older queued content must not land after it.
-    if (DiskWriter* w = writer()) w->drop(name);
+    dropQueued(name);
     // QSaveFile syncs the new file before it renames it over the old one.
     QSaveFile file(filePath(name));
     if (!file.open(QIODevice::WriteOnly) ||
@@ -89,6 +100,7 @@ bool DataDir::append(const QString& name, const QByteArray& content) const {
 }
 
 bool DataDir::appendNow(const QString& name, const QByteArray& content) const {
+    dropQueued(name);
     DirectorySink sink(path_);
     int err = sink.appendUnsynced(name, content);
     // A log a user would lose is on the disk when the append returns.
@@ -130,6 +142,7 @@ QList<bool> DataDir::writeBatch(const QList<WholeFile>& batch) const {
             w->replace(batch[i].name, batch[i].content);
             continue;
         }
+        dropQueued(batch[i].name);
         direct << batch[i];
         synced << isSynced(batch[i].name);
         directIndex << i;

@@ -41,6 +41,10 @@ public:
     // direct write, from the writer's thread's report otherwise.
     void setSavedListener(std::function<void(const QString&)> listener) const;
     DiskWriter* writer() const;
+    // The same directory written directly, each write done before it
+    // returns (the data initialisation, which must know what it created);
+    // what the writer still holds for a file written so is dropped.
+    DataDir withoutWriter() const;
     // Waits until the writer holds nothing (true), or the time is up.
     bool flush(int timeoutMs) const;
 
@@ -76,8 +80,11 @@ private:
 
     void announceSaved(const QString& name) const;
 
+    void dropQueued(const QString& name) const;
+
     struct Shared {
         std::shared_ptr<DiskWriter> writer;
+        std::shared_ptr<DiskWriter> overtaken;  // the writer a direct view writes past
         std::function<void(const QString&)> savedListener;
     };
     QString path_;

@@ -124,6 +124,14 @@ QList<int> DirectorySink::replaceFiles(const QString& dir, const QList<WholeFile
     return errors;
 }
 
+int DirectorySink::probe(const QString& dir) {
+    const QString name = QStringLiteral(".kelvora-probe-%1").arg(::getpid());
+    const QList<int> errors = replaceFiles(dir, {WholeFile{name, QByteArrayLiteral("probe\r\n")}}, {true});
+    const int err = errors.value(0, EIO);
+    if (!err) ::unlink(pathOf(dir, name).constData());
+    return err;
+}
+
 QList<int> DirectorySink::replace(const QList<WholeFile>& files) { return replaceFiles(path_, files, {}); }
 
 int DirectorySink::appendUnsynced(const QString& name, const QByteArray& content) {

@@ -40,6 +40,10 @@ public:
     // whether it is synced before its rename.
     static QList<int> replaceFiles(const QString& dir, const QList<WholeFile>& files, const QList<bool>& synced);
     static int syncDirectory(const QString& dir);
+    // Creates, writes, syncs and renames a file of its own in `dir`, and
+    // removes it again: 0 when the directory takes data as a data file's
+    // write would, else the errno of the step that failed.
+    static int probe(const QString& dir);
 
 private:
     QString path_;

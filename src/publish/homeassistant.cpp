@@ -74,6 +74,17 @@ QString availabilityTopic(const MqttSettings& s) {
     return s.topicPrefix + u'/' + s.nodeId + QStringLiteral("/availability");
 }
 
+// A text as a JSON string: quotes, backslashes and control characters escaped.
+static QByteArray jsonString(const QString& text) {
+    QByteArray out = "\"";
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\') out += '\\' + QByteArray(1, c);
+        else if (static_cast<unsigned char>(c) < 0x20) out += QByteArray("\\u00") + QByteArray::number(c, 16).rightJustified(2, '0');
+        else out += c;
+    }
+    return out + '"';
+}
+
 QByteArray stateJson(const PublishedValues& v) {
     const std::pair<const char*, QString> values[] = {
         {"voltage", rounded(v.voltage, 1)},         {"current_a", rounded(v.currentA, 2)},
@@ -86,7 +97,8 @@ QByteArray stateJson(const PublishedValues& v) {
         if (json.size() > 1) json += ',';
         json += '"' + QByteArray(key) + "\":" + text.toLatin1();
     }
-    return json + '}';
+    const QString saving = v.savingProblem.isEmpty() ? QStringLiteral("ok") : v.savingProblem;
+    return json + ",\"data_saving\":" + jsonString(saving) + '}';
 }
 
 MqttMessage stateMessage(const MqttSettings& s, const PublishedValues& v) {

@@ -27,6 +27,7 @@ struct PublishedValues {
     double energyMonth = 0;    // kWh, month to date
     double costMonth = 0;      // dollars, month to date
     double energyTotal = 0;    // kWh, lifetime; only grows
+    QString savingProblem;     // why saving data fails, while it does
 };
 
 // <prefix>/<node>/state and <prefix>/<node>/availability.
@@ -35,8 +36,9 @@ QString availabilityTopic(const MqttSettings& s);
 inline const QByteArray kOnline = QByteArrayLiteral("online");
 inline const QByteArray kOffline = QByteArrayLiteral("offline");
 
-// {"voltage":240.1,"current_a":6.2,...}: numbers with the point in every
-// locale, rounded to what the meter resolves.
+// {"voltage":240.1,"current_a":6.2,...,"data_saving":"ok"}: numbers with the
+// point in every locale, rounded to what the meter resolves; "data_saving" is
+// "ok" or why the data cannot be saved.
 QByteArray stateJson(const PublishedValues& v);
 MqttMessage stateMessage(const MqttSettings& s, const PublishedValues& v);
 

@@ -69,6 +69,7 @@ void HomePublisher::publishState() {
     v.energyMonth = shared_.Total_KWH_Saved;
     v.costMonth = shared_.Total_Cost_Saved;
     v.energyTotal = shared_.Lifetime_KWH;
+    v.savingProblem = shared_.Saving_Problem;
     client_.post(stateMessage(active_, v));
 }
 

@@ -86,7 +86,10 @@ KwhHistoryTrend::KwhHistoryTrend(KelvoraCore& core, QWidget* parent)
 
     // A rollover rewrote a file: redraw when it is the one shown.
     connect(&windows_, &WindowState::fileRewritten, this, [this](const QString& file) {
-        if (file == file_) UpdateKwhGraph();
+        if (file == file_) {
+            LoadKwhFile(core_.dir(), file_, windows_);  // what was saved, not what was last read
+            UpdateKwhGraph();
+        }
         if (file == files::KWHMonth) ShowYtdKwh();
     });
     windows_.setOpen(kWindowName, true);

@@ -347,11 +347,21 @@ QWidget* MainWindow::buildStatusStrip() {
     server->setObjectName(QStringLiteral("serverInUse"));
     server->setAccessibleName(tr("Serial server in use"));
     server->setToolTip(tr("The serial server this run connects to"));
+    // Shown only while the data cannot be saved: what is wrong, in words.
+    auto* saving = new QLabel;
+    saving->setObjectName(QStringLiteral("savingStatus"));
+    saving->setAccessibleName(tr("Saving data"));
+    saving->setStyleSheet(QStringLiteral("QLabel { color: white; background: #b00020; padding: 2px 6px; }"));
+    saving->setVisible(false);
+    connect(&core_.fields(), &FieldModel::textChanged, saving, [saving](const QString& name, const QString& text) {
+        if (name == saving->objectName()) saving->setVisible(!text.isEmpty());
+    });
     auto* connection = new QHBoxLayout;
     connection->addWidget(lamp);
     connection->addWidget(status, 1);
     connection->addWidget(server);
     h->addWidget(frame(tr("Connection"), connection), 1);
+    h->addWidget(saving);
     h->addSpacing(16);
     h->addWidget(date);
     h->addSpacing(8);

@@ -14,7 +14,8 @@ QUrl placeUserManual(const DataDir& dir, const QString& bundled) {
         qWarning("The program carries no user manual (%s)", qPrintable(bundled));
         return {};
     }
-    if (!dir.writeWhole(files::UserManual, source.readAll())) return {};
+    // On the disk before the viewer is asked to show it.
+    if (!dir.writeNow(files::UserManual, source.readAll())) return {};
     return url;
 }
 

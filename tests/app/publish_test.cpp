@@ -34,6 +34,7 @@ TEST(LifetimeEnergy, GrowsAcrossARestartAMonthlyRolloverAndAResetUntilTheDataIsI
 
     // Across midnight of 31 December:
     for (int ms = 0; ms <= 3000; ms += 100) clock.advanceMs(100), again.core.kwhAccounting().CheckKwhBoundaries();
+    again.settle();
     ASSERT_EQ(readFields(tmp.contents(files::KWHMonths)).size(), 61 * 2) << "the month rolled over";
     minuteOf240Watts(again.core), expected += minute;
     again.core.kwhAccounting().ResetKwData();

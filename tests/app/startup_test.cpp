@@ -1,5 +1,6 @@
 #include "support/fakes.h"
 #include "support/server.h"
+#include "support/scratchmount.h"
 #include "support/started.h"
 #include "support/wait.h"
 
@@ -124,4 +125,27 @@ TEST(Shutdown, OnlySaveAndExitKeepsTheEditedNetworkSettings) {
         EXPECT_EQ(s.tmp.contents(files::Settings).contains("\"10.0.0.7\"\r\n\"remote port\"\r\n\"5001\"\r\n"),
                   saveAndExit);
     }
+}
+
+// A data directory on a file system that takes no writes: the app says so,
+// naming the directory and the reason, ends with status 2 and touches
+// nothing; the lock that cannot be made there is not "already running".
+TEST(Startup, ReadOnlyDataDirectoryIsReportedAndNothingIsTouched) {
+    ScratchMount disk(64, /*readOnly=*/true);
+    if (!disk.mounted()) GTEST_SKIP() << "no rights to mount a scratch file system";
+    for (const QStringList& extra : {QStringList{}, QStringList{"--initialize"}}) {
+        SCOPED_TRACE(extra.join(" ").toStdString());
+        QProcess app;
+        app.start(QStringLiteral(KELVORA_APP_BINARY), QStringList{"--data-dir", disk.path()} + extra);
+        ASSERT_TRUE(app.waitForFinished(60000));
+        EXPECT_EQ(app.exitCode(), 2);
+        EXPECT_TRUE(app.readAllStandardError().contains(
+            QStringLiteral("Cannot write to the data directory %1: Read-only file system").arg(disk.path()).toUtf8()));
+        EXPECT_TRUE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+    const KelvoraCore::InstanceLock lock = KelvoraCore::lockDataDir(DataDir(disk.path()));
+    EXPECT_FALSE(lock.lock);
+    EXPECT_FALSE(lock.heldByAnother);
+    ManualClock clock;
+    EXPECT_EQ(StartedCore(disk.path(), clock).result, Result::NoLock);
 }

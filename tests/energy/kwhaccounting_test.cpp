@@ -25,7 +25,7 @@ struct Rig {
     explicit Rig(const QDateTime& start, Qt::DayOfWeek firstDay = Qt::Monday) : clock(start) {
         EXPECT_TRUE(InitAllData(tmp.dir(), clock, shared, fields));
         shared.Cost_per_KWH = 0.1;
-        tmp.dir().setSavedListener([this](const QString& f) {
+        dir.setSavedListener([this](const QString& f) {
             if (f.startsWith("KWH") && !f.startsWith("KWH_") && !f.endsWith("s.dat")) rewritten << f;
         });
         restart(firstDay);
@@ -33,7 +33,7 @@ struct Rig {
     // A new run of the program on the same files.
     void restart(Qt::DayOfWeek firstDay = Qt::Monday) {
         periods = KwhPeriods{};
-        acc = std::make_unique<KwhAccounting>(shared, fields, tmp.dir(), clock, periods, windows);
+        acc = std::make_unique<KwhAccounting>(shared, fields, dir, clock, periods, windows);
         acc->setFirstDayOfWeek(firstDay);
         acc->LoadKwhPeriodTotals();
     }
@@ -72,6 +72,7 @@ struct Rig {
     }
 
     kelvora::testing::TempDataDir tmp;
+    DataDir dir = tmp.dir();
     ManualClock clock;
     SharedState shared;
     FieldModel fields;
@@ -146,7 +147,7 @@ TEST(KwhBoundaries, ClockSteppedBackAndForwardCountsEveryMinuteOnce) {
         rig.minute(0.25);
     }
     const auto hourly = rig.records(files::KWHhr);
-    EXPECT_EQ(hourly.mid(58), (QList<Pair>{{"12/8/2026  3:00:00 PM", "1.00"}, {"12/8/2026  6:00:00 PM", "0.25"}}));
+    EXPECT_EQ(hourly.mid(58), (QList<Pair>{{"12/8/2026  3:00:00 PM", "0.75"}, {"12/8/2026  6:00:00 PM", "0.50"}}));
     EXPECT_DOUBLE_EQ(rig.periods[KwhPeriod::Hour].kwh + 1.25, rig.minutes);
     EXPECT_DOUBLE_EQ(rig.periods[KwhPeriod::Day].kwh, rig.minutes);
 

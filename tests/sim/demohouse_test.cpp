@@ -23,8 +23,9 @@ TEST(DemoHouse, RecordsHistoryAndDrivesTheEnergyAccountingUpToTheEnd) {
     ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 25 * 60 + 30, 7}));
     const QStringList history = readFields(tmp.contents("1KWhr.dat"));
     ASSERT_EQ(history.size(), 2 * 60);
-    EXPECT_EQ(history[118], stamp(end));
-    EXPECT_EQ(history[116], stamp(end.addSecs(-60)));
+    // Stamped at each minute step: the last reading set of the minute, two seconds before its end.
+    EXPECT_EQ(history[118], stamp(end.addSecs(-2)));
+    EXPECT_EQ(history[116], stamp(end.addSecs(-62)));
     for (qsizetype i = 1; i < history.size(); i += 2)
         EXPECT_TRUE(numericValue(history[i]) >= 0.05 && numericValue(history[i]) <= 60) << history[i].toStdString();
     EXPECT_TRUE(tmp.dir().exists(files::InitMarker));

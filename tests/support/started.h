@@ -14,6 +14,7 @@ struct StartedCore {
         : core(path, clock, [] {}) {
         core.setServerOverride(QStringLiteral("127.0.0.1"), port);
         result = core.Form_Load();
+        if (result == KelvoraCore::LoadResult::Started) settle();
     }
     KelvoraCore core;
     KelvoraCore::LoadResult result;

@@ -29,6 +29,7 @@ QByteArray historyFile(int count) {
 struct Rig {
     explicit Rig(int quantity = 0) : config(historyWindowConfigs()[quantity]), q(*config.quantity) {
         for (const HistorySpan& s : kHistorySpans) dir.writeWhole(q.file(s), historyFile(std::min(s.capacity, 300)));
+        dir.setSavedListener([this](const QString& name) { windows.announceRewritten(name); });
         open();
     }
     void open() {

@@ -113,3 +113,17 @@ TEST(MainWindow, SetUpButtonsEachDoTheirOwnStep) {
     w.find<QRadioButton>("Option_120vac")->click();
     EXPECT_TRUE(w.find<QRadioButton>("Option_240vac")->isChecked());
 }
+
+// The red note beside the connection says why the data cannot be saved, for
+// as long as it cannot, and is gone when everything held has been saved.
+TEST(MainWindow, SavingProblemShowsWhileItLasts) {
+    Window w;
+    w.window.show();
+    auto* note = w.find<QLabel>("savingStatus");
+    EXPECT_FALSE(note->isVisible());
+    w.core.fields().setText("savingStatus", "Cannot save data: No space left on device; retrying");
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), "Cannot save data: No space left on device; retrying");
+    w.core.fields().setText("savingStatus", "");
+    EXPECT_FALSE(note->isVisible());
+}

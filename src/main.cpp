@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
+#include "common/filesink.h"
 #include "common/heap.h"
 #include "ui/appwindows.h"
 #include "ui/mainwindow.h"
@@ -9,7 +10,10 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 using namespace kelvora;
 
@@ -30,11 +34,32 @@ int initializeOnly(const QString& dataDir) {
     case KelvoraCore::InitializeResult::AlreadyRunning:
         std::fprintf(stderr, "kelvora: Kelvora is running in %s; nothing was changed\n", qPrintable(dataDir));
         return 3;
+    case KelvoraCore::InitializeResult::NoLock:
+        std::fprintf(stderr, "kelvora: Cannot write to the data directory %s\n", qPrintable(dataDir));
+        return 2;
     case KelvoraCore::InitializeResult::Failed:
         break;
     }
     std::fprintf(stderr, "kelvora: could not initialise %s\n", qPrintable(dataDir));
     return 1;
+}
+
+// Said on the standard error stream and, where there is a screen, in a box.
+int cannotWrite(const QString& dataDir, const QString& reason, bool withBox) {
+    const QString text = QObject::tr("Cannot write to the data directory %1: %2").arg(dataDir, reason);
+    std::fprintf(stderr, "kelvora: %s\n", qPrintable(text));
+    // A box nobody could see (no screen) would wait for ever.
+    if (withBox && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QMessageBox::critical(nullptr, QStringLiteral("Kelvora"), text);
+    return 2;
+}
+
+// A directory that cannot take a data file is found before anything is
+// read, written or connected, whatever the reason.
+std::optional<QString> unwritable(const QString& dataDir) {
+    if (!QDir().mkpath(dataDir)) return QString::fromLocal8Bit(std::strerror(errno ? errno : EACCES));
+    if (const int err = DirectorySink::probe(dataDir)) return QString::fromLocal8Bit(std::strerror(err));
+    return std::nullopt;
 }
 
 }  // namespace
@@ -56,11 +81,10 @@ int main(int argc, char** argv) {
         break;
     }
     const QString dataDir = dataDirectoryOf(cl);
-    if (!QDir().mkpath(dataDir)) {
-        std::fprintf(stderr, "kelvora: cannot use the data directory %s\n", qPrintable(dataDir));
-        return 1;
+    if (cl.action == CommandLine::Action::Initialize) {
+        if (const auto reason = unwritable(dataDir)) return cannotWrite(dataDir, *reason, false);
+        return initializeOnly(dataDir);
     }
-    if (cl.action == CommandLine::Action::Initialize) return initializeOnly(dataDir);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvora"));
@@ -69,14 +93,21 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(KELVORA_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/128x128.png")));
 
+    if (const auto reason = unwritable(dataDir)) return cannotWrite(dataDir, *reason, true);
+
     SystemClock clock;
     KelvoraCore core(dataDir, clock, [] { QApplication::beep(); });
     if (!cl.serverHost.isEmpty()) core.setServerOverride(cl.serverHost, cl.serverPort);
     if (!cl.mqttUrl.isEmpty()) core.setMqttOverride(cl.mqttUrl);
-    if (core.Form_Load() == KelvoraCore::LoadResult::AlreadyRunning) {
+    switch (core.Form_Load()) {
+    case KelvoraCore::LoadResult::AlreadyRunning:
         QMessageBox::information(nullptr, QStringLiteral("Kelvora"), QStringLiteral("Kelvora App already running....."),
                                  QMessageBox::Ok);
         return 0;
+    case KelvoraCore::LoadResult::NoLock:
+        return cannotWrite(dataDir, core.lockError(), true);
+    case KelvoraCore::LoadResult::Started:
+        break;
     }
     MainWindow window(core);
     addAppWindows(window, core);
