@@ -78,6 +78,17 @@ inline QStringList historyFiles() {
     return names;
 }
 
+// The minute archive, kept without a horizon in a folder of its own: per
+// month one file of every minute and one of the hour summaries, named after
+// the month ("archive/2026-12.csv", "archive/2026-12-hours.csv").
+inline const QString ArchiveFolder = QStringLiteral("archive");
+inline QString archiveMinutes(int year, int month) {
+    return QStringLiteral("%1/%2-%3.csv").arg(ArchiveFolder).arg(year, 4, 10, QLatin1Char('0')).arg(month, 2, 10, QLatin1Char('0'));
+}
+inline QString archiveHours(int year, int month) {
+    return QStringLiteral("%1/%2-%3-hours.csv").arg(ArchiveFolder).arg(year, 4, 10, QLatin1Char('0')).arg(month, 2, 10, QLatin1Char('0'));
+}
+
 // Files that exist only to be shown and are rewritten every reading set:
 // replaced atomically but not synced to disk, since losing one to a power cut
 // costs nothing the next message does not bring back. Every other file is

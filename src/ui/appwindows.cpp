@@ -4,6 +4,7 @@
 #include "ui/alarmswindow.h"
 #include "ui/currenttrendwindow.h"
 #include "ui/datafilespanel.h"
+#include "ui/explorerwindow.h"
 #include "ui/historytrendwindow.h"
 #include "ui/kwhhistorytrend.h"
 #include "ui/meterwindow.h"
@@ -37,6 +38,9 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
             if (!*kwhGraphs) *kwhGraphs = new KwhHistoryTrend(core, parent);
             return *kwhGraphs;
         });
+    window.setWindowFactory(QStringLiteral("CMD_Explore"), [&core](QWidget* parent) {
+        return new ExplorerWindow(core.dir(), core.clock(), parent);
+    });
     window.addToHistoryTab(new UsageCalculator(core));
     window.addToSetupTab(new DataFilesPanel(core), MainWindow::kData);
     new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")));

@@ -6,6 +6,8 @@
 #include "common/records.h"
 
 #include <QBuffer>
+#include <QClipboard>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLocale>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <algorithm>
+#include <functional>
 
 namespace kelvora {
 namespace {
@@ -46,7 +49,25 @@ bool paintChartPage(QPagedPaintDevice& device, ChartView& chart) {
     return painter.end();
 }
 
-std::optional<QByteArray> pdfOf(ChartView& chart, const QString& title) {
+// The same page for a widget that draws itself (the explorer's plot): its
+// own painting, scaled to the device's resolution.
+bool paintWidgetPage(QPagedPaintDevice& device, QWidget& widget) {
+    device.setPageLayout(QPageLayout(device.pageLayout().pageSize(), kOrientation, kMarginsMm,
+                                     QPageLayout::Millimeter));
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    painter.drawText(QPointF(0, painter.fontMetrics().ascent()), QStringLiteral(" "));
+    const double scale = device.logicalDpiX() / double(widget.logicalDpiX());
+    const QSizeF size = QSizeF(widget.size()) * scale;
+    const double shrink = std::min({1.0, device.width() / size.width(), device.height() / size.height()});
+    painter.scale(scale * shrink, scale * shrink);
+    widget.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    return painter.end();
+}
+
+using PagePainter = std::function<bool(QPagedPaintDevice&)>;
+
+std::optional<QByteArray> pdfOf(const PagePainter& paint, const QString& title) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -55,7 +76,7 @@ std::optional<QByteArray> pdfOf(ChartView& chart, const QString& title) {
         pdf.setCreator(QStringLiteral("Kelvora"));
         pdf.setResolution(600);
         pdf.setPageSize(localPageSize());
-        if (!paintChartPage(pdf, chart)) return std::nullopt;
+        if (!paint(pdf)) return std::nullopt;
     }
     return buffer.data();
 }
@@ -81,15 +102,17 @@ QString printFileName(const QString& windowName, const QDateTime& when) {
     return QStringLiteral("%1 %2.pdf").arg(windowName, formatDate(when, u"yyyy-mm-dd hhnnss"));
 }
 
-PrintOutcome printChart(ChartView& chart, const PrintJob& job, PrintQueue& queue) {
+namespace {
+
+// Steps 2 to 5: the page to the default printer, or else to a PDF.
+PrintOutcome printPage(const QString& jobName, const PagePainter& paint, const PrintJob& job, PrintQueue& queue) {
     PrintOutcome out;
-    out.jobName = jobNameOf(chart, job);
-    chart.copyToClipboard();  // 1
+    out.jobName = jobName;
     const QString printer = job.usePrinter ? queue.defaultPrinter() : QString();
     QString refusal;
     if (!printer.isEmpty()) {
         const PrintResult sent =
-            queue.print(printer, out.jobName, [&chart](QPagedPaintDevice& device) { return paintChartPage(device, chart); });
+            queue.print(printer, out.jobName, paint);
         if (sent.queued) {
             out.ok = true;
             out.printer = printer;
@@ -105,7 +128,7 @@ PrintOutcome printChart(ChartView& chart, const PrintJob& job, PrintQueue& queue
     const DataDir dir(job.pdfDirectory);
     const QString name = freeName(dir, job.windowName, job.when);
     out.pdfPath = QDir::toNativeSeparators(dir.filePath(name));
-    const auto pdf = pdfOf(chart, out.jobName);
+    const auto pdf = pdfOf(paint, out.jobName);
     const bool saved = pdf && dir.writeWhole(name, *pdf);
     if (!saved) {
         qWarning("The chart could not be saved as %s", qPrintable(out.pdfPath));
@@ -122,6 +145,20 @@ PrintOutcome printChart(ChartView& chart, const PrintJob& job, PrintQueue& queue
                      : QObject::tr("The printer %1 did not take the job (%2): the chart is saved as %3")
                            .arg(printer, refusal, out.pdfPath);
     return out;
+}
+
+}  // namespace
+
+PrintOutcome printChart(ChartView& chart, const PrintJob& job, PrintQueue& queue) {
+    chart.copyToClipboard();  // 1
+    return printPage(jobNameOf(chart, job), [&chart](QPagedPaintDevice& d) { return paintChartPage(d, chart); }, job,
+                     queue);
+}
+
+PrintOutcome printWidget(QWidget& widget, const QString& title, const PrintJob& job, PrintQueue& queue) {
+    QApplication::clipboard()->setPixmap(widget.grab());  // 1
+    const QString name = title.simplified().isEmpty() ? job.windowName : title.simplified();
+    return printPage(name, [&widget](QPagedPaintDevice& d) { return paintWidgetPage(d, widget); }, job, queue);
 }
 
 ChartActions::ChartActions(ChartView& chart, QString windowName, QString dataDirectory, const Clock& clock,

@@ -45,6 +45,11 @@ struct PrintOutcome {
 // happened. Nothing is reported in a modal box.
 PrintOutcome printChart(ChartView& chart, const PrintJob& job, PrintQueue& queue = systemPrintQueue());
 
+// The same sequence for a picture drawn by a widget of its own (the
+// explorer's plot): its picture to the clipboard, then printed as above.
+PrintOutcome printWidget(QWidget& widget, const QString& title, const PrintJob& job,
+                         PrintQueue& queue = systemPrintQueue());
+
 // The PDF's file name (no directory) for a window and a time.
 QString printFileName(const QString& windowName, const QDateTime& when);
 

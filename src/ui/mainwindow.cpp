@@ -212,6 +212,7 @@ QWidget* MainWindow::buildHistoryTab() {
         {"CMD_VAC_History_Trend", "VAC History Trends", "Line voltage over the last hour to 14 days"},
         {"CMD_BarGraphs", "KWH History Graphs", "Energy per hour, day, week, month and year"},
         {"CMD_Alarms", "Alarms", "Every alarm raised and cleared, and every start of Kelvora"},
+        {"CMD_Explore", "Explore", "Every minute archived: any stretch from minutes to years, zoomed, compared, exported"},
     };
     int row = 0;
     for (const auto& b : buttons) {
@@ -458,7 +459,8 @@ void MainWindow::connectSetupButtons() {
             [&setup] { setup.Option_240vac_Click(); });
     const QStringList windowButtons = {"CMD_Cur_Trend", "CMD_Meter", "CMD_BarGraphs1", "CMD_BarGraphs",
                                        "CMD_KW_History_Trend", "CMD_A_AMPS_History_Trend",
-                                       "CMD_B_AMPS_History_Trend", "CMD_VAC_History_Trend", "CMD_Alarms"};
+                                       "CMD_B_AMPS_History_Trend", "CMD_VAC_History_Trend", "CMD_Alarms",
+                                       "CMD_Explore"};
     for (const QString& name : windowButtons) {
         auto* button = findChild<QPushButton*>(name);
         core_.fields().setEnabled(name, false);  // until its window is provided

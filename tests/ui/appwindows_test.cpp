@@ -36,7 +36,7 @@ TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
           {"CMD_BarGraphs1", "KWH History Trend"}, {"CMD_BarGraphs", "KWH History Trend"},
           {"CMD_KW_History_Trend", "KW HistoryTrend"}, {"CMD_A_AMPS_History_Trend", "A_AMPS History Trend"},
           {"CMD_B_AMPS_History_Trend", "B_AMPS_History Trend"}, {"CMD_VAC_History_Trend", "VAC History Trend"},
-          {"CMD_Alarms", "Alarms"}}) {
+          {"CMD_Alarms", "Alarms"}, {"CMD_Explore", "Explore"}}) {
         SCOPED_TRACE(button);
         QSet<QWidget*> opened = click(button);
         ASSERT_EQ(opened.size(), 1);

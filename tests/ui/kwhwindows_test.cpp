@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCategoryAxis>
+#include <QDir>
 #include <QChartView>
 #include <QGraphicsTextItem>
 #include <QLabel>
@@ -129,10 +130,12 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     QList<QUrl> folders;
     bool yes = false;
     int beeps = 0;
+    int keepAsked = 0;
     DataFilesPanel panel(c.core, DataFilesPanel::Desktop{
                                      FileOpener{[&](const QUrl& u) { return opened << u.fileName(), true; },
                                                 [&](const QUrl& u) { return folders << u, true; }},
-                                     [&](QWidget*) { return yes; }, [&] { ++beeps; }});
+                                     [&](QWidget*) { return yes; }, [&] { ++beeps; },
+                                     [&](QWidget*) { return ++keepAsked, true; }});
     for (const char* b : {"CMD_KWH_hrs", "CMD_KWH_days", "CMD_KWH_weeks", "CMD_KWH_months", "CMD_KWH_years",
                           "Command1", "Command3", "Command2", "Command4", "Command5"})
         child<QPushButton>(panel, b)->click();
@@ -151,6 +154,7 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     yes = true;
     child<QPushButton>(panel, "CMD_Init_All_Data")->click();
     EXPECT_EQ(beeps, 1);  // on Yes only
+    EXPECT_EQ(keepAsked, 1);
     EXPECT_EQ(c.core.kwhPeriods()[KwhPeriod::Hour].kwh, 0);  // the erased hour is not written back
     c.settle();
     EXPECT_EQ(graphs.chart().value(60), 0);  // the open graph shows the erased hours
@@ -158,6 +162,23 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     c.core.shared().Total_KWH_Saved = 12;
     child<QPushButton>(panel, "CMD_KW_DataReset")->click();
     EXPECT_EQ(c.core.shared().Total_KWH_Saved, 0);
+}
+
+// "Initialize All Data" asks whether to keep the minute archive: kept on
+// Yes (the default), erased with the rest on No.
+TEST(DataFilesPanel, InitializeKeepsTheArchiveUnlessToldNot) {
+    for (bool keep : {true, false}) {
+        Core c;
+        const QString month = files::archiveMinutes(2026, 12);
+        QDir().mkpath(c.tmp.dir().filePath(files::ArchiveFolder));
+        c.tmp.dir().writeWhole(month, "time,volts,amps_a,amps_b,kw,kwh,cost\r\n");
+        DataFilesPanel panel(c.core, DataFilesPanel::Desktop{FileOpener{}, [](QWidget*) { return true; }, [] {},
+                                                             [keep](QWidget*) { return keep; }});
+        child<QPushButton>(panel, "CMD_Init_All_Data")->click();
+        c.settle();
+        EXPECT_EQ(c.tmp.dir().exists(month), keep);
+        EXPECT_EQ(c.tmp.contents(files::InitMarker), "\"init done\"\r\n");
+    }
 }
 
 // The command of a desktop entry for one file; an editor that runs in a
