@@ -12,6 +12,7 @@
 #include "energy/kwhaccounting.h"
 #include "energy/kwhperiods.h"
 #include "history/historyupdate.h"
+#include "history/minutearchive.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
 #include "live/tensecondtrend.h"
@@ -99,6 +100,7 @@ public:
     HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
     HomePublisher& publisher() { return publisher_; }
     AlarmCenter& alarms() { return alarms_; }
+    MinuteArchive& archive() { return archive_; }
 
 
 private:
@@ -133,6 +135,7 @@ private:
     std::vector<std::unique_ptr<HistoryUpdate>> histories_;
     HomePublisher publisher_;
     AlarmCenter alarms_;
+    MinuteArchive archive_{dir_};
 };
 
 }  // namespace kelvora
