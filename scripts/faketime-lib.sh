@@ -7,6 +7,9 @@ if ! command -v faketime >/dev/null 2>&1; then
   echo "faketime is not installed (Debian package faketime); skipped"
   exit 77
 fi
+# The files hold numbers with a point whatever the locale: read them so.
+awk() { LC_ALL=C command awk "$@"; }
+export -f awk
 work=$(mktemp -d /tmp/kelvora-faketime.XXXXXX)
 data=$work/data
 sim_pid="" app_pid=""

@@ -13,6 +13,7 @@
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -89,6 +90,10 @@ void quitOnTerminationSignals(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Messages from the system (why a write failed) in the user's language, as
+    // the windows' QApplication would also set it; numbers are never read
+    // through the locale.
+    std::setlocale(LC_ALL, "");
     kelvora::keepFileBuffersInHeap();
     const CommandLine cl = parseCommandLine(argumentsOf(argc, argv));
     switch (cl.action) {
