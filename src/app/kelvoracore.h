@@ -16,6 +16,7 @@
 #include "live/tensecondtrend.h"
 #include "live/waveforms.h"
 #include "measure/measurement.h"
+#include "energy/tariffbook.h"
 #include "publish/homepublisher.h"
 
 #include <QLockFile>
@@ -97,6 +98,7 @@ public:
     // The history of KW, phase A, phase B and voltage, in that order.
     HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
     HomePublisher& publisher() { return publisher_; }
+    TariffBook& tariffs() { return tariffs_; }
 
 
 private:
@@ -109,6 +111,7 @@ private:
     void connectToMeter();
     void LogRestart();
     void watchSaving(DiskWriter& writer);
+    void showPriceInForce();
 
     DataDir dir_;
     const Clock& clock_;
@@ -120,6 +123,7 @@ private:
     WindowState windows_;
     SetupController setup_;
     std::unique_ptr<MeterDecoder> decoder_;
+    TariffBook tariffs_;
     Measurement measurement_;
     KwhPeriods kwhPeriods_;
     KwhAccounting kwhAccounting_;
