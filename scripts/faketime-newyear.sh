@@ -5,83 +5,20 @@
 # Usage: faketime-newyear.sh BIN_DIR   (exits 77, "skipped", without faketime)
 set -u
 bin=${1:-build/bin}
-if ! command -v faketime >/dev/null 2>&1; then
-  echo "faketime is not installed (Debian package faketime); skipped"
-  exit 77
-fi
-work=$(mktemp -d /tmp/kelvora-newyear.XXXXXX)
-data=$work/data
-sim_pid="" app_pid=""
-# faketime runs the program as its child: stop the child, then faketime.
-stop_app() {
-  pkill -TERM -P "$app_pid" 2>/dev/null
-  kill "$app_pid" 2>/dev/null
-  wait "$app_pid" 2>/dev/null
-  app_pid=""
-}
-cleanup() {
-  [ -n "$app_pid" ] && stop_app
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/faketime-lib.sh"
 
-# The simulator runs on real time, a message every 50 ms (a minute value every 1.5 s).
-for attempt in 1 2 3 4 5; do
-  port=$((5100 + RANDOM % 900))
-  "$bin/kelvora-meter-sim" --port "$port" --interval-ms 50 >"$work/sim.log" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 20); do grep -q listening "$work/sim.log" && break; sleep 0.1; done
-  grep -q listening "$work/sim.log" && break
-  kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; sim_pid=""
-done
-[ -n "$sim_pid" ] || { echo "the simulator did not start"; cat "$work/sim.log"; exit 1; }
-
-# The app runs on a faked wall clock that this script sets through a file:
-# first ten minutes before midnight, until the app has counted a minute of the
+# First ten minutes before midnight, until the app has counted a minute of the
 # last hour (however slow the machine is to get going), then ten seconds
-# before midnight. The monotonic clock stays real, so the app's timers do not
-# jump with it.
-clock_file=$work/faketime.rc
-set_clock() { echo "+$(($(date -d "$1" +%s) - $(date +%s)))" >"$clock_file"; }
-faked() {
-  LD_PRELOAD=$faketime_lib FAKETIME_TIMESTAMP_FILE=$clock_file FAKETIME_CACHE_DURATION=1 \
-    FAKETIME_DONT_FAKE_MONOTONIC=1 "$@"
-}
-faketime_lib=$(faketime -f +0 sh -c 'echo "$LD_PRELOAD"')
-
-set_clock "2026-12-31 23:50:00"
-faked "$bin/kelvora" --data-dir "$data" --initialize >/dev/null || exit 1
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} faked \
-  "$bin/kelvora" --data-dir "$data" --server "127.0.0.1:$port" >"$work/app.log" 2>&1 &
-app_pid=$!
-
-# The running hour total leaves zero with the first minute counted.
-hour_total() { sed -n 's/^[^,]*,"\{0,1\}\([0-9.]*\).*/\1/p' "$data/KWH_Hr.dat" 2>/dev/null | head -1; }
-for _ in $(seq 240); do
-  awk -v v="$(hour_total)" 'BEGIN { exit !(v + 0 > 0) }' && break
-  sleep 0.5
-done
+# before midnight.
+start_app "2026-12-31 23:50:00"
+wait_for_a_minute
 set_clock "2026-12-31 23:59:50"
 
 new_year='"1/1/2027  12:00:00 AM"'
-# Wait for the yearly record (at most 60 s), then 3 s more, so that a second
-# rollover would show.
-for _ in $(seq 120); do
-  grep -q "^$new_year" "$data/KWHyears.dat" 2>/dev/null && break
-  sleep 0.5
-done
+# Wait for the yearly record, then 3 s more, so that a second rollover would show.
+wait_for_records KWHyears.dat "$new_year" 1
 sleep 3
 stop_app
-
-fail=0
-check() {  # description, command...
-  local what=$1; shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; fail=1; fi
-}
-count() { if [ -f "$data/$1" ]; then grep -c "^$2" "$data/$1"; else echo 0; fi; }
-value_of() { grep "^$2" "$data/$1" | head -1 | sed -E 's/^"[^"]*","([^"]*)".*/\1/'; }
 
 for f in KWHhr.dat KWHday.dat; do check "$f: one new-year record" [ "$(count $f "$new_year")" = 1 ]; done
 for f in KWHMonth.dat KWHyear.dat; do check "$f: the total and its zero record" [ "$(count $f "$new_year")" = 2 ]; done

@@ -9,11 +9,15 @@
 #include <QDir>
 #include <QIcon>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace kelvora;
 
@@ -60,6 +64,25 @@ std::optional<QString> unwritable(const QString& dataDir) {
     if (!QDir().mkpath(dataDir)) return QString::fromLocal8Bit(std::strerror(errno ? errno : EACCES));
     if (const int err = DirectorySink::probe(dataDir)) return QString::fromLocal8Bit(std::strerror(err));
     return std::nullopt;
+}
+
+// A logout or shutdown ends the program with SIGTERM (a terminal with
+// SIGINT): it then quits as if its window closed, so that the disk writer
+// saves what it holds before the process ends.
+void quitOnTerminationSignals(QApplication& app) {
+    static int fds[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return;
+    auto* notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = [](int) {
+        const char byte = 1;
+        (void)::write(fds[0], &byte, 1);
+    };
+    ::sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
 }
 
 }  // namespace
@@ -121,5 +144,6 @@ int main(int argc, char** argv) {
             QObject::tr("The settings could not be saved in %1; Kelvora stays open.").arg(core.dir().path()));
     });
     window.show();
+    quitOnTerminationSignals(app);
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "common/timestamp.h"
+#include "energy/kwhperiods.h"
 #include "model/savedtotals.h"
 
 #include <functional>
@@ -59,8 +60,7 @@ bool InitAllData(const DataDir& dir, const Clock& clock, SharedState& shared, Fi
     for (const QString& name : {files::VAC_10sec, files::A_AMPS_10sec, files::B_AMPS_10sec})
         write(name, trendFile(now));
     write(files::KW_10sec, zeros(2));
-    for (const QString& name : {files::KWH_Hr, files::KWH_Day, files::KWH_Week, files::KWH_Month, files::KWH_Year})
-        write(name, zeros(2));
+    for (const KwhPeriodRow& period : kwhPeriodTable()) write(period.stateFile, zeros(2));
     write(files::MeterKWS, zeros(10));
     for (const QString& name : {files::KW_1m, files::AAMP_1m, files::BAMP_1m, files::VAC_1m}) write(name, zeros(1));
     write(files::KWH_last_data, texts({"0", "0", "0.0585"}));
@@ -77,9 +77,10 @@ bool InitAllData(const DataDir& dir, const Clock& clock, SharedState& shared, Fi
         steps << [&dir, name] { return dir.writeWhole(name, QByteArray()); };
     write(files::KWH_1m, zeros(1));
     write(files::Avg_KWHhr, zeros(4));
-    for (const QString& name : {files::KWHhr, files::KWHday, files::KWHweek, files::KWHMonth, files::KWHyear,
-                                files::KWHHours, files::KWHDays, files::KWHMonths, files::KWHyears})
-        write(name, rolling);
+    for (const KwhPeriodRow& period : kwhPeriodTable()) write(period.rollingFile, rolling);
+    // Every log but the weekly one starts with the same records.
+    for (const KwhPeriodRow& period : kwhPeriodTable())
+        if (period.period != KwhPeriod::Week) write(period.logFile, rolling);
 
     for (const auto& step : steps)
         if (!step()) return false;

@@ -81,7 +81,6 @@ public:
 
     int socketState() const;
     int rxIndex() const { return RxIndex; }
-    int scanIndex() const { return ScanIndex; }
     int reconnectSeconds() const { return Reconnect_Seconds; }
     int messageProcessed() const { return Message_Processed; }
     const QString& slotText(int index) const { return RxBuf.at(static_cast<size_t>(index)); }

@@ -208,7 +208,6 @@ void ChartView::setCategoryLabelLimit(int labels) {
     loadCategoryLabels();
 }
 
-void ChartView::setCategoryLabelAngle(int degrees) { axes_->x->setLabelsAngle(degrees); }
 
 QPixmap ChartView::picture() {
     flush();

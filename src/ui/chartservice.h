@@ -90,7 +90,6 @@ public:
     // spread, so that long series (a 14-day history) stay legible; 0 shows none.
     void setCategoryLabelLimit(int labels);
     // Turns the category labels (for long time stamps on a history chart).
-    void setCategoryLabelAngle(int degrees);
 
     // The chart's current picture, and the same put on the clipboard.
     QPixmap picture();
