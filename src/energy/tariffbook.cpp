@@ -19,7 +19,7 @@ void TariffBook::load() {
             auto parsed = Tariff::parse(*kept, files::TariffsAccepted);
             if (auto* tariff = std::get_if<Tariff>(&parsed)) {
                 qWarning("Tariffs.dat refused: the tariff last accepted stays in force");
-                setTariff(std::move(*tariff), *kept);
+                setTariff(std::move(*tariff));
             }
         }
     }
@@ -32,13 +32,16 @@ bool TariffBook::reload() {
     const auto content = dir_.read(files::Tariffs);
     if (!content) {
         faults_.clear();
-        if (tariff_) setTariff(std::nullopt, {});
+        lastRead_.reset();
+        if (tariff_) setTariff(std::nullopt);
         return true;
     }
-    if (tariff_ && *content == content_) return true;
+    // The directory changes with every file the program saves: a file read
+    // before is not read again.
+    if (lastRead_ && *content == *lastRead_) return faults_.isEmpty();
+    lastRead_ = *content;
     auto parsed = Tariff::parse(*content, files::Tariffs);
     if (auto* faults = std::get_if<QStringList>(&parsed)) {
-        if (*faults == faults_) return false;  // the same file again: told once
         faults_ = *faults;
         for (const QString& fault : faults_) qWarning().noquote() << fault;
         qWarning("%s refused: the tariff in force stays", qPrintable(files::Tariffs));
@@ -46,7 +49,7 @@ bool TariffBook::reload() {
     }
     faults_.clear();
     dir_.writeWhole(files::TariffsAccepted, *content);
-    setTariff(std::move(std::get<Tariff>(parsed)), *content);
+    setTariff(std::move(std::get<Tariff>(parsed)));
     return true;
 }
 
@@ -56,9 +59,8 @@ void TariffBook::watch() {
     if (QFileInfo::exists(file) && !watcher_.files().contains(file)) watcher_.addPath(file);
 }
 
-void TariffBook::setTariff(std::optional<Tariff> tariff, const QByteArray& content) {
+void TariffBook::setTariff(std::optional<Tariff> tariff) {
     tariff_ = std::move(tariff);
-    content_ = content;
     Q_EMIT tariffChanged();
 }
 

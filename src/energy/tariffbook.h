@@ -36,12 +36,12 @@ Q_SIGNALS:
 
 private:
     void watch();
-    void setTariff(std::optional<Tariff> tariff, const QByteArray& content);
+    void setTariff(std::optional<Tariff> tariff);
 
     DataDir dir_;
     QFileSystemWatcher watcher_;
     std::optional<Tariff> tariff_;
-    QByteArray content_;  // of the tariff in force
+    std::optional<QByteArray> lastRead_;  // Tariffs.dat as last read
     QStringList faults_;
 };
 
