@@ -2,7 +2,8 @@
 # Installs a build into a temporary prefix and checks that a desktop would find
 # everything there: the two programs, the menu entry (valid to
 # desktop-file-validate, naming a program and icon that were installed), the
-# icon as SVG and in each PNG size, and the user manual as a PDF.
+# icon as SVG and in each PNG size, the user manual as a PDF, and the
+# package's copyright file, change log and manual pages.
 #   check-install.sh BUILD_DIR APP_ID
 set -euo pipefail
 build="$1"
@@ -49,6 +50,25 @@ if [ -f "$manual" ]; then
 else
     problem "share/doc/kelvora/Kelvora User Manual.pdf is missing"
 fi
+
+# Debian's licence file, machine-readable, and the change log, whose newest
+# entry must be the version the program says it is.
+doc="$prefix/share/doc/kelvora"
+head -n 1 "$doc/copyright" 2>/dev/null | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' ||
+    problem "share/doc/kelvora/copyright is missing or not in the machine-readable format"
+if [ -f "$doc/changelog.gz" ]; then
+    logged="$(gzip -dc "$doc/changelog.gz" | sed -n '1s/^kelvora (\([^)]*\)).*/\1/p')"
+    running="$("$prefix/bin/kelvora" --version | sed -n 's/^kelvora //p')"
+    [ -n "$logged" ] && [ "$logged" = "$running" ] ||
+        problem "the change log's newest version '$logged' is not the program's '$running'"
+else
+    problem "share/doc/kelvora/changelog.gz is missing"
+fi
+
+for page in kelvora kelvora-meter-sim; do
+    gzip -dc "$prefix/share/man/man1/$page.1.gz" 2>/dev/null | grep -q '^\.TH ' ||
+        problem "share/man/man1/$page.1.gz is missing or no manual page"
+done
 
 [ "$fail" = 0 ] && echo "check-install: every file in place under a temporary prefix"
 exit "$fail"

@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
 # Fails when a folder of src/ includes a header of a folder above it.
 # Layers, bottom up: common, model, the subsystems (link, measure, live,
-# history, energy, publish), app (the composition root), ui (the windows).
+# history, energy, publish, alarm), app (the composition root), ui (the windows).
 set -u
 src=${1:-src}
 allowed() {
   case $1 in
     common) echo "common" ;;
     model) echo "common model" ;;
-    link|measure|live|history|energy|publish) echo "common model link measure live history energy publish" ;;
-    app) echo "common model link measure live history energy publish app" ;;
-    ui) echo "common model link measure live history energy publish app ui" ;;
+    link|measure|live|history|energy|publish|alarm) echo "common model link measure live history energy publish alarm" ;;
+    app) echo "common model link measure live history energy publish alarm app" ;;
+    ui) echo "common model link measure live history energy publish alarm app ui" ;;
   esac
 }
 bad=0
-for dir in common model link measure live history energy publish app ui; do
+for dir in common model link measure live history energy publish alarm app ui; do
   [ -d "$src/$dir" ] || continue
   ok=" $(allowed "$dir") "
   while IFS= read -r line; do
@@ -28,7 +28,7 @@ for dir in common model link measure live history energy publish app ui; do
 done
 # Logic never names a widget, chart or printer header.
 if grep -n -E '#include[[:space:]]*<(QtWidgets|QtCharts|QtPrintSupport|Q(Widget|MainWindow|Dialog|MessageBox|Chart[A-Za-z]*|Printer|PushButton|Label|Application)\b)' \
-     "$src"/{common,model,link,measure,live,history,energy,publish,app}/*.{h,cpp} 2>/dev/null; then
+     "$src"/{common,model,link,measure,live,history,energy,publish,alarm,app}/*.{h,cpp} 2>/dev/null; then
   bad=1
 fi
 [ $bad -eq 0 ] && echo "layers: every include points down"

@@ -15,6 +15,7 @@ PACKAGES=(
   faketime
   desktop-file-utils poppler-utils dpkg-dev
   libmosquitto-dev mosquitto mosquitto-clients
+  dbus-daemon
 )
 # A locale that writes 0,5 for a half: the tests prove that files read the same under it.
 COMMA_LOCALE=de_DE.UTF-8

@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
+#include "app/stallwatchdog.h"
 #include "common/filesink.h"
 #include "common/heap.h"
 #include "ui/appwindows.h"
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
     // The desktop matches the windows to the menu entry and its icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(KELVORA_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/128x128.png")));
+    StallWatchdog::startIfAsked(cl.stallReport, &app);
 
     if (const auto reason = unwritable(dataDir)) return cannotWrite(dataDir, *reason, true);
 
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
             QObject::tr("The settings could not be saved in %1; Kelvora stays open.").arg(core.dir().path()));
     });
     window.show();
+    if (cl.openWindows) window.openEveryWindow();
     quitOnTerminationSignals(app);
     return app.exec();
 }

@@ -30,7 +30,8 @@ bool takesValue(const QString& option) {
 }
 
 bool isFlag(const QString& option) {
-    return option == QLatin1String("--initialize") || option == QLatin1String("--user-data");
+    return option == QLatin1String("--initialize") || option == QLatin1String("--user-data") ||
+           option == QLatin1String("--stall-report") || option == QLatin1String("--open-windows");
 }
 
 // Errors name the option, never what followed it: a value may hold a
@@ -69,6 +70,8 @@ CommandLine parseCommandLine(const QStringList& args) {
         if (isFlag(option)) {
             if (value) return failed(cl, QStringLiteral("%1 takes no value").arg(option));
             if (option == QLatin1String("--initialize")) cl.action = CommandLine::Action::Initialize;
+            else if (option == QLatin1String("--stall-report")) cl.stallReport = true;
+            else if (option == QLatin1String("--open-windows")) cl.openWindows = true;
             else cl.userData = true;
             continue;
         }
@@ -113,12 +116,16 @@ QString usageText() {
                         "by default)")},
         {QStringLiteral("--initialize"), QStringLiteral("create every data file and the default settings in the data "
                                                         "directory, erasing the history kept there, and exit")},
+        {QStringLiteral("--stall-report"),
+         QStringLiteral("measure how late the user interface serves a 5 ms timer and print the longest stall and "
+                        "a histogram on exit (also with KELVORA_STALL_REPORT=1)")},
+        {QStringLiteral("--open-windows"), QStringLiteral("open every chart window and the meter at the start")},
         {QStringLiteral("--help"), QStringLiteral("show this text and exit")},
         {QStringLiteral("--version"), QStringLiteral("show the version and exit")},
     };
     QString text = QStringLiteral(
         "Usage: kelvora [--data-dir DIR | --user-data] [--server HOST:PORT] [--mqtt URL]\n"
-        "               [--initialize]\n"
+        "               [--initialize] [--stall-report] [--open-windows]\n"
         "       kelvora --help | --version\n"
         "\n"
         "Kelvora monitors the electrical energy use of a household with a split-phase\n"

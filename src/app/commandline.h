@@ -12,10 +12,13 @@ struct CommandLine {
     QString serverHost;  // --server HOST:PORT, for this run only
     quint16 serverPort = 0;
     QString mqttUrl;  // --mqtt URL, for this run only (checked when publishing starts)
+    bool stallReport = false;  // --stall-report: measure the UI thread's stalls, print them at the end
+    bool openWindows = false;  // --open-windows: open every chart window at the start
     QString error;
 };
 
 // kelvora [--data-dir DIR | --user-data] [--server HOST:PORT] [--mqtt URL] [--initialize]
+//         [--stall-report] [--open-windows]
 //   | --help | --version
 CommandLine parseCommandLine(const QStringList& args);
 QString usageText();

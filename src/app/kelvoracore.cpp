@@ -38,7 +38,8 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       scheduler_(shared_, fields_, clock_, link_, measurement_),
       tenSecondTrends_(shared_, dir_, clock_),
       waveforms_(dir_),
-      publisher_(dir_, shared_, measurement_) {
+      publisher_(dir_, shared_, measurement_),
+      alarms_(dir_, clock_, std::make_unique<DesktopNotifier>()) {
     if (diskWriter) writeThrough(std::make_unique<DirectorySink>(dataDir));
     // An open window that shows a file reloads it once it is saved.
     dir_.setSavedListener([this](const QString& name) { windows_.announceRewritten(name); });
@@ -46,6 +47,12 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
     scheduler_.addMessageStep([this] { waveforms_.Update_WaveForms(); });
     shared_.settings = designTimeSettings();
     scheduler_.addMessageStep([this] { publisher_.publishState(); });
+    // The alarms look at every reading as decoded, not at the shown means.
+    scheduler_.addMessageStep(
+        [this] { alarms_.onReadings(shared_.VAC_Reading, shared_.A_AMPS_Reading, shared_.B_AMPS_Reading); });
+    connect(&alarms_.engine(), &AlarmEngine::changed, this, [this](const AlarmEvent& e) {
+        publisher_.publishAlarm(QLatin1String(alarmInfo(e.kind).objectId), e.raised, e.text, e.when);
+    });
     setup_.disableSaveButtons();
     // The minute consumers, in this order: the four histories, the KWH
     // periods, publishing.
@@ -64,6 +71,12 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
     scheduler_.addMinuteConsumer(QStringLiteral("KWH periods"),
                                  [this](const MinuteRecord& m) { kwhAccounting_.KwhMinuteStep(m); });
     scheduler_.addMinuteConsumer(QStringLiteral("publishing"), [this](const MinuteRecord&) { publisher_.publishState(); });
+    // Today's energy and cost as the day period has counted them, stamped
+    // with the minute they count to.
+    scheduler_.addMinuteConsumer(QStringLiteral("alarms"), [this](const MinuteRecord& m) {
+        const KwhPeriodState& today = kwhPeriods_[KwhPeriod::Day];
+        alarms_.engine().onDayTotals(today.kwh, today.cost, m.stamp);
+    });
 }
 
 void KelvoraCore::writeThrough(std::unique_ptr<FileSink> sink) {
@@ -79,11 +92,13 @@ void KelvoraCore::watchSaving(DiskWriter& writer) {
         qWarning("Cannot save data in %s: %s; retrying (%d writes held)", qPrintable(dir_.path()), qPrintable(reason),
                  held);
         shared_.Saving_Problem = reason;
+        alarms_.engine().onSavingState(true, reason, clock_.now());
         fields_.setText(QStringLiteral("savingStatus"), tr("Cannot save data: %1; retrying").arg(reason));
     });
     connect(&writer, &DiskWriter::savingRecovered, this, [this](int held) {
         qWarning("Saving data in %s again; %d held writes saved", qPrintable(dir_.path()), held);
         shared_.Saving_Problem.clear();
+        alarms_.engine().onSavingState(false, QString(), clock_.now());
         fields_.setText(QStringLiteral("savingStatus"), QString());
     });
 }
@@ -119,6 +134,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     fields_.setText(QStringLiteral("Text1(0)"), QString());          // 12
     fields_.setText(QStringLiteral("Text1(1)"), QString());
     LogRestart();                                                    // 13
+    startAlarms();
     fields_.setText(QStringLiteral("Text100(10)"), QStringLiteral("0"));  // 14
     fields_.setText(QStringLiteral("Text100(11)"), QStringLiteral("0"));
     // The ticks start once every state they read is loaded: none is served
@@ -255,6 +271,13 @@ void KelvoraCore::LogRestart() {
     const QString line = stampDate(now.date()) + QStringLiteral("  ") + stampTime(now.time()) +
                          QStringLiteral("  Restart Program\r\n");
     dir_.append(files::AlarmsLog, line.toUtf8());
+}
+
+void KelvoraCore::startAlarms() {
+    // The hub learns every alarm's state at once, not only the ones that raise.
+    for (const AlarmKindInfo& k : kAlarmKinds)
+        publisher_.publishAlarm(QLatin1String(k.objectId), false, QString(), clock_.now());
+    alarms_.start(shared_.VAC_Option_Loaded);
 }
 
 void KelvoraCore::initializeAllData() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "alarm/alarmcenter.h"
 #include "model/datafiles.h"
 #include "model/fieldmodel.h"
 #include "app/scheduler.h"
@@ -99,6 +100,7 @@ public:
     HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
     HomePublisher& publisher() { return publisher_; }
     TariffBook& tariffs() { return tariffs_; }
+    AlarmCenter& alarms() { return alarms_; }
 
 
 private:
@@ -110,6 +112,7 @@ private:
     void applyMainsOption();
     void connectToMeter();
     void LogRestart();
+    void startAlarms();
     void watchSaving(DiskWriter& writer);
     void showPriceInForce();
 
@@ -133,6 +136,7 @@ private:
     Waveforms waveforms_;
     std::vector<std::unique_ptr<HistoryUpdate>> histories_;
     HomePublisher publisher_;
+    AlarmCenter alarms_;
 };
 
 }  // namespace kelvora

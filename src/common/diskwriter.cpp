@@ -148,6 +148,8 @@ void DiskWriter::writeAppends(std::unique_lock<std::mutex>& lock, QStringList& s
     // both in the file and in the queue; the slow sync runs without it.
     while (!appends_.empty()) {
         const Append& next = appends_.front();
+        // A rewrite queued before this append goes first: the next round.
+        if (wholes_.contains(next.name)) break;
         if (const int err = sink_->appendUnsynced(next.name, next.content)) {
             error = err;  // this one and all after it stay, in their order
             break;

@@ -37,12 +37,32 @@ QString kwhBarLabel(int period, const QString& stamp) {
     }
 }
 
+namespace {
+
+// How many records at the front of the file are those it was filled with when
+// it was made: zero records that share one stamp, two or more of them. (A
+// period's records have stamps of their own, but for the zero record after
+// each monthly and yearly total, which follows its total.)
+qsizetype fillRecords(const WindowState& windows, qsizetype n) {
+    qsizetype run = 0;
+    while (run < n && windows.Roll_Stamp[run] == windows.Roll_Stamp[0] && windows.Roll_Value[run].value() == 0) ++run;
+    return run >= 2 ? run : 0;
+}
+
+}  // namespace
+
 QList<KwhBar> kwhBars(int period, const WindowState& windows) {
     QList<KwhBar> bars(kRollingRecords);
     const qsizetype n = std::min<qsizetype>({kRollingRecords, windows.Roll_Stamp.size(), windows.Roll_Value.size()});
+    const qsizetype fill = fillRecords(windows, n);
     for (qsizetype i = 0; i < n; ++i) {
         const double value = windows.Roll_Value[i].value();
-        if (period == 1 || value != 0) bars[i] = KwhBar{kwhBarLabel(period, windows.Roll_Stamp[i]), value};
+        bars[i].stamp = windows.Roll_Stamp[i];
+        if (period == 1 || value != 0) {
+            bars[i].label = kwhBarLabel(period, windows.Roll_Stamp[i]);
+            bars[i].value = value;
+            bars[i].hasData = i >= fill;
+        }
     }
     return bars;
 }

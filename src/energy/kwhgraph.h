@@ -24,10 +24,14 @@ QString kwhBarLabel(int period, const QString& stamp);
 struct KwhBar {
     QString label;
     double value = 0;
+    QString stamp;         // of its record: when its period ended
+    bool hasData = false;  // drawn from a record of the period
 };
 // The 60 bars of a graph from Roll_Stamp and Roll_Value: the hourly graph
 // draws every record; the others only those with a value, and the bars not
-// drawn are 0 without a label.
+// drawn are 0 without a label. Every bar keeps its record's stamp. The zero
+// records a new file was filled with (one stamp for all, before the first
+// period ended) are bars without data, in every graph.
 QList<KwhBar> kwhBars(int period, const WindowState& windows);
 
 // The energy of the eleven most recent monthly totals of KWHMonth.dat that are

@@ -17,6 +17,8 @@ inline const QString UserManual = QStringLiteral("Kelvora User Manual.pdf");
 // The home-automation (MQTT) broker settings; readable by the owner only, as
 // they hold the broker password.
 inline const QString MqttSetup = QStringLiteral("MqttSetup.ini");
+// The limits of the alarms; written by the Set-Up frame "Alarms".
+inline const QString AlarmSetup = QStringLiteral("AlarmSetup.ini");
 
 // Waveforms of the last message.
 inline const QString VAC_WAVE = QStringLiteral("VAC_WAVE.dat");
@@ -83,6 +85,17 @@ inline QStringList historyFiles() {
     for (const QString& q : historyQuantities)
         for (int h : historyHours) names << history(h, q);
     return names;
+}
+
+// The minute archive, kept without a horizon in a folder of its own: per
+// month one file of every minute and one of the hour summaries, named after
+// the month ("archive/2026-12.csv", "archive/2026-12-hours.csv").
+inline const QString ArchiveFolder = QStringLiteral("archive");
+inline QString archiveMinutes(int year, int month) {
+    return QStringLiteral("%1/%2-%3.csv").arg(ArchiveFolder).arg(year, 4, 10, QLatin1Char('0')).arg(month, 2, 10, QLatin1Char('0'));
+}
+inline QString archiveHours(int year, int month) {
+    return QStringLiteral("%1/%2-%3-hours.csv").arg(ArchiveFolder).arg(year, 4, 10, QLatin1Char('0')).arg(month, 2, 10, QLatin1Char('0'));
 }
 
 // Files that exist only to be shown and are rewritten every reading set:

@@ -1,6 +1,7 @@
 #include "publish/homeassistant.h"
 
 #include "common/records.h"
+#include "model/alarmkinds.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -115,8 +116,45 @@ QList<MqttMessage> discoveryMessages(const MqttSettings& s, bool remove) {
     return messages;
 }
 
+QString alarmTopic(const MqttSettings& s, const QString& objectId) {
+    return s.topicPrefix + u'/' + s.nodeId + QStringLiteral("/alarm/") + objectId;
+}
+
+QList<MqttMessage> alarmMessages(const MqttSettings& s, const QString& objectId, bool on, const QString& text,
+                                 const QDateTime& since) {
+    // The stamp carries its offset from UTC, so the hub places it right.
+    const QString stamp = since.toOffsetFromUtc(since.offsetFromUtc()).toString(Qt::ISODate);
+    const QJsonObject attributes{{QStringLiteral("text"), text}, {QStringLiteral("since"), stamp}};
+    const QString topic = alarmTopic(s, objectId);
+    return {MqttMessage{topic, on ? QByteArrayLiteral("ON") : QByteArrayLiteral("OFF"), 1, true},
+            MqttMessage{topic + QStringLiteral("/attributes"), QJsonDocument(attributes).toJson(QJsonDocument::Compact),
+                        1, true}};
+}
+
+QList<MqttMessage> alarmDiscoveryMessages(const MqttSettings& s, bool remove) {
+    QList<MqttMessage> messages;
+    for (const AlarmKindInfo& k : kAlarmKinds) {
+        const QString object = QLatin1String(k.objectId);
+        const QString topic =
+            QStringLiteral("%1/binary_sensor/%2/%3/config").arg(s.discoveryPrefix, s.nodeId, object);
+        const QJsonObject c{{QStringLiteral("unique_id"), s.nodeId + u'_' + object},
+                            {QStringLiteral("object_id"), s.nodeId + u'_' + object},
+                            {QStringLiteral("name"), QLatin1String(k.title)},
+                            {QStringLiteral("state_topic"), alarmTopic(s, object)},
+                            {QStringLiteral("json_attributes_topic"), alarmTopic(s, object) + QStringLiteral("/attributes")},
+                            {QStringLiteral("payload_on"), QStringLiteral("ON")},
+                            {QStringLiteral("payload_off"), QStringLiteral("OFF")},
+                            {QStringLiteral("availability_topic"), availabilityTopic(s)},
+                            {QStringLiteral("device_class"), QStringLiteral("problem")},
+                            {QStringLiteral("device"), device(s)}};
+        messages << MqttMessage{topic, remove ? QByteArray() : QJsonDocument(c).toJson(QJsonDocument::Compact), 1, true};
+    }
+    return messages;
+}
+
 QList<MqttMessage> birthMessages(const MqttSettings& s) {
-    return QList<MqttMessage>{{availabilityTopic(s), kOnline, 1, true}} + discoveryMessages(s, !s.discovery);
+    return QList<MqttMessage>{{availabilityTopic(s), kOnline, 1, true}} + discoveryMessages(s, !s.discovery) +
+           alarmDiscoveryMessages(s, !s.discovery);
 }
 
 }  // namespace kelvora

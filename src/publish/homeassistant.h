@@ -2,6 +2,7 @@
 #include "publish/mqttsettings.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -46,6 +47,14 @@ MqttMessage stateMessage(const MqttSettings& s, const PublishedValues& v);
 // <discovery prefix>/sensor/<node>/<object>/config; with `remove` the same
 // topics with empty payloads, which take the sensors away again.
 QList<MqttMessage> discoveryMessages(const MqttSettings& s, bool remove = false);
+
+// The alarms as binary sensors (device class "problem"): the retained state
+// "ON" or "OFF" on <prefix>/<node>/alarm/<object id>, and beside it the
+// retained attributes {"text": ..., "since": <ISO 8601 stamp>}.
+QString alarmTopic(const MqttSettings& s, const QString& objectId);
+QList<MqttMessage> alarmMessages(const MqttSettings& s, const QString& objectId, bool on, const QString& text,
+                                 const QDateTime& since);
+QList<MqttMessage> alarmDiscoveryMessages(const MqttSettings& s, bool remove = false);
 
 // What a connection publishes first, every time it is made: "online" on the
 // availability topic, then the discovery configs (or their removal when

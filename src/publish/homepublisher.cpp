@@ -73,6 +73,17 @@ void HomePublisher::publishState() {
     client_.post(stateMessage(active_, v));
 }
 
+void HomePublisher::publishAlarm(const QString& objectId, bool on, const QString& text, const QDateTime& since) {
+    alarms_.insert(objectId, AlarmState{on, text, since});
+    if (!active_.configured() || overrideFailed_) return;
+    for (const MqttMessage& m : alarmMessages(active_, objectId, on, text, since)) client_.post(m);
+}
+
+void HomePublisher::postAlarms() {
+    for (auto it = alarms_.cbegin(); it != alarms_.cend(); ++it)
+        for (const MqttMessage& m : alarmMessages(active_, it.key(), it->on, it->text, it->since)) client_.post(m);
+}
+
 bool HomePublisher::apply(MqttSettings settings) {
     settings.nodeId = saved_.nodeId.isEmpty() ? newNodeId() : saved_.nodeId;
     if (!saveMqttSettings(dir_, settings)) {
@@ -101,6 +112,9 @@ void HomePublisher::onClientState(MqttState state, const QString& text) {
     setStatus(shown);
     // Once per outage on the standard error stream, not at every retry.
     if (state == MqttState::Connected) {
+        // A broker that restarted without its retained messages, or new
+        // topics after a settings change: the alarms are told again.
+        postAlarms();
         if (!lastWarning_.isEmpty()) qWarning("MQTT: %s", qPrintable(text));
         lastWarning_.clear();
     } else if (state == MqttState::Failed) {

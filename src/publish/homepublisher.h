@@ -3,6 +3,8 @@
 #include "publish/mqttclient.h"
 #include "publish/mqttsettings.h"
 
+#include <QDateTime>
+#include <QMap>
 #include <QObject>
 #include <optional>
 
@@ -31,6 +33,10 @@ public:
     // The message step: one state message with the values of this reading set.
     void publishState();
 
+    // An alarm's state for the hub: kept, published (retained) now when
+    // connected and again on every connection, so the hub always holds it.
+    void publishAlarm(const QString& objectId, bool on, const QString& text, const QDateTime& since);
+
     // The settings as saved (what the Set-Up frame edits).
     const MqttSettings& savedSettings() const { return saved_; }
     // The settings in use (the saved ones or the --mqtt broker).
@@ -52,6 +58,7 @@ private:
     void onClientState(MqttState state, const QString& text);
     void setStatus(const QString& text);
     void ensureNodeId();
+    void postAlarms();
 
     DataDir dir_;
     const SharedState& shared_;
@@ -63,6 +70,12 @@ private:
     bool overrideFailed_ = false;
     QString status_ = QStringLiteral("Not configured");
     QString lastWarning_;
+    struct AlarmState {
+        bool on = false;
+        QString text;
+        QDateTime since;
+    };
+    QMap<QString, AlarmState> alarms_;
 };
 
 }  // namespace kelvora

@@ -1,7 +1,10 @@
 #include "ui/appwindows.h"
 
+#include "ui/alarmspanel.h"
+#include "ui/alarmswindow.h"
 #include "ui/currenttrendwindow.h"
 #include "ui/datafilespanel.h"
+#include "ui/explorerwindow.h"
 #include "ui/historytrendwindow.h"
 #include "ui/kwhhistorytrend.h"
 #include "ui/meterwindow.h"
@@ -16,7 +19,12 @@
 namespace kelvora {
 
 void addAppWindows(MainWindow& window, KelvoraCore& core) {
-    window.addToSetupTab(new MqttPanel(core.publisher()), 1);
+    window.addToSetupTab(new AlarmsPanel(core.alarms(), [&core] { return core.shared().settings.VAC_Option.display(); }),
+                         MainWindow::kAlarms);
+    window.addToSetupTab(new MqttPanel(core.publisher()), MainWindow::kHomeAutomation);
+    window.setWindowFactory(QStringLiteral("CMD_Alarms"), [&core](QWidget* parent) {
+        return new AlarmsWindow(core.dir(), core.alarms().engine(), core.clock(), parent);
+    });
     window.setWindowFactory(QStringLiteral("CMD_Cur_Trend"), [&core](QWidget* parent) {
         return new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
     });
@@ -30,8 +38,11 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
             if (!*kwhGraphs) *kwhGraphs = new KwhHistoryTrend(core, parent);
             return *kwhGraphs;
         });
+    window.setWindowFactory(QStringLiteral("CMD_Explore"), [&core](QWidget* parent) {
+        return new ExplorerWindow(core.dir(), core.clock(), parent);
+    });
     window.addToHistoryTab(new UsageCalculator(core));
-    window.addToSetupTab(new DataFilesPanel(core));
+    window.addToSetupTab(new DataFilesPanel(core), MainWindow::kData);
     new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")));
 }
 

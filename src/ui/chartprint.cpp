@@ -5,20 +5,18 @@
 #include "common/format.h"
 #include "common/records.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <algorithm>
+#include <functional>
 
 namespace kelvora {
 namespace {
@@ -33,41 +31,60 @@ QPageSize localPageSize() {
                                                                               : QPageSize(QPageSize::A4);
 }
 
-// Steps 3 to 5 of the print sequence on a page device: a line holding a
-// blank, the picture at (0, 0) in its natural size (its size on the screen),
-// shrunk to the page when it is larger, and the end of the document.
-bool paintPage(QPaintDevice& device, const QPixmap& picture, double screenDpi) {
+// Steps 2 to 5 of the print sequence on a page device: a landscape page, a
+// line holding a blank, the chart at (0, 0) in its natural size (its size on
+// the screen), shrunk to the page when it is larger, and the end of the
+// document. The chart is drawn as lines and text at the device's resolution.
+bool paintChartPage(QPagedPaintDevice& device, ChartView& chart) {
+    device.setPageLayout(QPageLayout(device.pageLayout().pageSize(), kOrientation, kMarginsMm,
+                                     QPageLayout::Millimeter));
     QPainter painter;
     if (!painter.begin(&device)) return false;
     painter.drawText(QPointF(0, painter.fontMetrics().ascent()), QStringLiteral(" "));
-    QSizeF size = picture.deviceIndependentSize() * (device.logicalDpiX() / screenDpi);
+    QSizeF size = QSizeF(chart.size()) * (device.logicalDpiX() / double(chart.logicalDpiX()));
     const QSizeF page(device.width(), device.height());
     const double shrink = std::min({1.0, page.width() / size.width(), page.height() / size.height()});
     size *= shrink;  // the same factor both ways keeps the chart's proportions
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRectF(QPointF(0, 0), size), picture, QRectF(picture.rect()));
+    chart.renderChart(painter, QRectF(QPointF(0, 0), size));
     return painter.end();
 }
 
-bool printOn(const QPrinterInfo& info, const QPixmap& picture, double screenDpi) {
-    QPrinter printer(info, QPrinter::HighResolution);
-    printer.setPageOrientation(kOrientation);
-    printer.setPageMargins(kMarginsMm, QPageLayout::Millimeter);
-    return paintPage(printer, picture, screenDpi);
+// The same page for a widget that draws itself (the explorer's plot): its
+// own painting, scaled to the device's resolution.
+bool paintWidgetPage(QPagedPaintDevice& device, QWidget& widget) {
+    device.setPageLayout(QPageLayout(device.pageLayout().pageSize(), kOrientation, kMarginsMm,
+                                     QPageLayout::Millimeter));
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    painter.drawText(QPointF(0, painter.fontMetrics().ascent()), QStringLiteral(" "));
+    const double scale = device.logicalDpiX() / double(widget.logicalDpiX());
+    const QSizeF size = QSizeF(widget.size()) * scale;
+    const double shrink = std::min({1.0, device.width() / size.width(), device.height() / size.height()});
+    painter.scale(scale * shrink, scale * shrink);
+    widget.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    return painter.end();
 }
 
-std::optional<QByteArray> pdfOf(const QPixmap& picture, double screenDpi, const QString& title) {
+using PagePainter = std::function<bool(QPagedPaintDevice&)>;
+
+std::optional<QByteArray> pdfOf(const PagePainter& paint, const QString& title) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter pdf(&buffer);
         pdf.setTitle(title);
         pdf.setCreator(QStringLiteral("Kelvora"));
-        pdf.setResolution(300);
-        pdf.setPageLayout(QPageLayout(localPageSize(), kOrientation, kMarginsMm, QPageLayout::Millimeter));
-        if (!paintPage(pdf, picture, screenDpi)) return std::nullopt;
+        pdf.setResolution(600);
+        pdf.setPageSize(localPageSize());
+        if (!paint(pdf)) return std::nullopt;
     }
     return buffer.data();
+}
+
+// The name of a job: the chart's title, or the window's when it has none.
+QString jobNameOf(ChartView& chart, const PrintJob& job) {
+    const QString title = chart.title().simplified();
+    return title.isEmpty() ? job.windowName : title;
 }
 
 // A name not yet taken in the directory (two prints in one second).
@@ -85,61 +102,63 @@ QString printFileName(const QString& windowName, const QDateTime& when) {
     return QStringLiteral("%1 %2.pdf").arg(windowName, formatDate(when, u"yyyy-mm-dd hhnnss"));
 }
 
-PrintOutcome printChart(ChartView& chart, const PrintJob& job) {
-    PrintOutcome out;
-    chart.copyToClipboard();                                             // 1
-    QPixmap picture = QApplication::clipboard()->pixmap();               // 4, from the clipboard
-    if (picture.isNull()) picture = chart.picture();  // a platform without a clipboard
-    const double screenDpi = chart.logicalDpiX();
+namespace {
 
-    const QPrinterInfo printer = job.usePrinter ? QPrinterInfo::defaultPrinter() : QPrinterInfo();
-    if (!printer.isNull()) {
-        if (printOn(printer, picture, screenDpi)) {
+// Steps 2 to 5: the page to the default printer, or else to a PDF.
+PrintOutcome printPage(const QString& jobName, const PagePainter& paint, const PrintJob& job, PrintQueue& queue) {
+    PrintOutcome out;
+    out.jobName = jobName;
+    const QString printer = job.usePrinter ? queue.defaultPrinter() : QString();
+    QString refusal;
+    if (!printer.isEmpty()) {
+        const PrintResult sent =
+            queue.print(printer, out.jobName, paint);
+        if (sent.queued) {
             out.ok = true;
-            out.printer = printer.printerName();
-            out.status = QObject::tr("Sent to the printer %1.").arg(out.printer);
+            out.printer = printer;
+            out.status = sent.jobId.isEmpty()
+                             ? QObject::tr("Sent to the printer %1.").arg(printer)
+                             : QObject::tr("Sent to the printer %1 as job %2.").arg(printer, sent.jobId);
             return out;
         }
-        qWarning("The printer %s did not take the chart; saving it as a PDF", qPrintable(printer.printerName()));
+        refusal = sent.error.isEmpty() ? QObject::tr("no reason given") : sent.error;
+        qWarning("The printer %s did not take the job \"%s\" (%s); saving it as a PDF", qPrintable(printer),
+                 qPrintable(out.jobName), qPrintable(refusal));
     }
     const DataDir dir(job.pdfDirectory);
     const QString name = freeName(dir, job.windowName, job.when);
     out.pdfPath = QDir::toNativeSeparators(dir.filePath(name));
-    const auto pdf = pdfOf(picture, screenDpi, chart.title());
-    out.ok = pdf && dir.writeWhole(name, *pdf);
-    if (!out.ok) {
+    const auto pdf = pdfOf(paint, out.jobName);
+    const bool saved = pdf && dir.writeWhole(name, *pdf);
+    if (!saved) {
         qWarning("The chart could not be saved as %s", qPrintable(out.pdfPath));
-        out.status = QObject::tr("The chart could not be printed nor saved as %1.").arg(out.pdfPath);
+        out.status = printer.isEmpty()
+                         ? QObject::tr("No printer, and the chart could not be saved as %1.").arg(out.pdfPath)
+                         : QObject::tr("The printer %1 did not take the job (%2), and the chart could not be "
+                                       "saved as %3.")
+                               .arg(printer, refusal, out.pdfPath);
         return out;
     }
-    out.status = printer.isNull() ? QObject::tr("No printer: the chart is saved as %1").arg(out.pdfPath)
-                                  : QObject::tr("The printer did not take the page: saved as %1").arg(out.pdfPath);
+    out.ok = true;
+    out.status = printer.isEmpty()
+                     ? QObject::tr("No printer: the chart is saved as %1").arg(out.pdfPath)
+                     : QObject::tr("The printer %1 did not take the job (%2): the chart is saved as %3")
+                           .arg(printer, refusal, out.pdfPath);
     return out;
-}
-
-namespace {
-
-// A text field as spreadsheets read it: quoted, an inner quote doubled.
-QByteArray csvText(const QString& text) {
-    QString quoted = text;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return '"' + quoted.toUtf8() + '"';
 }
 
 }  // namespace
 
-QByteArray chartCsv(const QList<ChartPoint>& points, const QString& labelHeader, const QString& valueHeader) {
-    QByteArray csv = csvText(labelHeader) + ',' + csvText(valueHeader) + "\r\n";
-    for (const ChartPoint& p : points) csv += csvText(p.label) + ',' + numberText(p.value).toLatin1() + "\r\n";
-    return csv;
+PrintOutcome printChart(ChartView& chart, const PrintJob& job, PrintQueue& queue) {
+    chart.copyToClipboard();  // 1
+    return printPage(jobNameOf(chart, job), [&chart](QPagedPaintDevice& d) { return paintChartPage(d, chart); }, job,
+                     queue);
 }
 
-bool writeChartCsv(const QString& path, const QList<ChartPoint>& points, const QString& labelHeader,
-                   const QString& valueHeader) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(chartCsv(points, labelHeader, valueHeader));
-    return file.commit();
+PrintOutcome printWidget(QWidget& widget, const QString& title, const PrintJob& job, PrintQueue& queue) {
+    QApplication::clipboard()->setPixmap(widget.grab());  // 1
+    const QString name = title.simplified().isEmpty() ? job.windowName : title.simplified();
+    return printPage(name, [&widget](QPagedPaintDevice& d) { return paintWidgetPage(d, widget); }, job, queue);
 }
 
 ChartActions::ChartActions(ChartView& chart, QString windowName, QString dataDirectory, const Clock& clock,
@@ -179,10 +198,17 @@ QStatusBar* ChartActions::statusLine() {
     return status_;
 }
 
+CsvColumns ChartActions::axisColumns() const {
+    const QString time = chart_.categoryAxisTitle().isEmpty() ? tr("Time") : chart_.categoryAxisTitle();
+    QString value = chart_.valueAxisTitle().isEmpty() ? chart_.title().simplified() : chart_.valueAxisTitle();
+    if (value.isEmpty()) value = tr("Value");
+    return CsvColumns{time, value};
+}
+
 void ChartActions::show(const QString& message) { statusLine()->showMessage(message); }
 
 void ChartActions::print() {
-    lastPrint_ = printChart(chart_, PrintJob{windowName_, dataDirectory_, clock_.now(), printerEnabled_});
+    lastPrint_ = printChart(chart_, PrintJob{windowName_, dataDirectory_, clock_.now(), printerEnabled_}, *queue_);
     show(lastPrint_.status);
 }
 
@@ -191,12 +217,9 @@ void ChartActions::exportCsv() {
         QDir(dataDirectory_).filePath(printFileName(windowName_, clock_.now()).replace(QStringLiteral(".pdf"), QStringLiteral(".csv")));
     const QString path = chooseFile_(window_, suggestion);
     if (path.isEmpty()) return;
-    const QList<ChartPoint> points = chart_.points();
-    const QString labelHeader = chart_.categoryAxisTitle().isEmpty() ? tr("Label") : chart_.categoryAxisTitle();
-    QString valueHeader = chart_.valueAxisTitle().isEmpty() ? chart_.title().simplified() : chart_.valueAxisTitle();
-    if (valueHeader.isEmpty()) valueHeader = tr("Value");
-    if (writeChartCsv(path, points, labelHeader, valueHeader)) {
-        show(tr("Exported %1 points to %2").arg(points.size()).arg(QDir::toNativeSeparators(path)));
+    const QList<CsvRow> rows = csvRows_ ? csvRows_() : csvRowsOf(chart_.points());
+    if (writeChartCsv(path, rows, csvColumns_.value_or(axisColumns()))) {
+        show(tr("Exported %1 points to %2").arg(rows.size()).arg(QDir::toNativeSeparators(path)));
     } else {
         qWarning("The CSV file %s could not be written", qPrintable(path));
         show(tr("Could not write %1").arg(QDir::toNativeSeparators(path)));

@@ -1,5 +1,7 @@
 #pragma once
+#include "ui/chartcsv.h"
 #include "ui/chartservice.h"
+#include "ui/printqueue.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -7,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QPushButton;
 class QStatusBar;
@@ -25,28 +28,30 @@ struct PrintJob {
 
 struct PrintOutcome {
     bool ok = false;
-    QString printer;  // the printer that took the page; empty for a PDF
+    QString printer;  // the printer whose queue took the job; empty for a PDF
+    QString jobName;  // the name the job or PDF carries: the chart's title
     QString pdfPath;  // the PDF written, if any
     QString status;   // what the window's status line shows
 };
 
 // The print sequence of every "Print Trend" button: the chart's picture to
-// the clipboard, a landscape page, one line holding a blank, the clipboard's
-// picture at (0, 0) in its natural size (shrunk only to fit the page), end of
-// document. The page goes to the system's default printer; without one, or
-// when the printer refuses it, to a one-page PDF in job.pdfDirectory, so a
-// user always gets a page. Nothing is reported in a modal box.
-PrintOutcome printChart(ChartView& chart, const PrintJob& job);
+// the clipboard, a landscape page, one line holding a blank, the chart at
+// (0, 0) in its natural size (its size on the screen, shrunk only to fit the
+// page), end of document. The chart is drawn into the printer's own painter,
+// so lines and text are as sharp as the printer makes them. The job carries
+// the chart's title. The page goes to the system's default printer; without
+// one, or when the print system does not take the job, to a one-page PDF in
+// job.pdfDirectory, so a user always gets a page, and the status says which
+// happened. Nothing is reported in a modal box.
+PrintOutcome printChart(ChartView& chart, const PrintJob& job, PrintQueue& queue = systemPrintQueue());
+
+// The same sequence for a picture drawn by a widget of its own (the
+// explorer's plot): its picture to the clipboard, then printed as above.
+PrintOutcome printWidget(QWidget& widget, const QString& title, const PrintJob& job,
+                         PrintQueue& queue = systemPrintQueue());
 
 // The PDF's file name (no directory) for a window and a time.
 QString printFileName(const QString& windowName, const QDateTime& when);
-
-// A chart's points as CSV: a header line, then one line per point, the label
-// quoted and the value a plain number with a point ("12:00:05",1.5).
-QByteArray chartCsv(const QList<ChartPoint>& points, const QString& labelHeader, const QString& valueHeader);
-// Writes the CSV to a file the user chose, replacing it atomically.
-bool writeChartCsv(const QString& path, const QList<ChartPoint>& points, const QString& labelHeader,
-                   const QString& valueHeader);
 
 // The "Print Trend" and "Export CSV..." buttons of a chart window and the
 // status line they report in. The window places the widgets it asks for.
@@ -68,11 +73,19 @@ public:
     // answer cancels.
     using FileChooser = std::function<QString(QWidget* parent, const QString& suggestion)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    // The export's column headers; without them the axis titles name the columns.
+    void setCsvColumns(CsvColumns columns) { csvColumns_ = std::move(columns); }
+    // The export's rows; without them, the points the chart shows.
+    using CsvSource = std::function<QList<CsvRow>()>;
+    void setCsvRows(CsvSource source) { csvRows_ = std::move(source); }
     // Off: print straight to a PDF, whatever printers there are.
     void setPrinterEnabled(bool on) { printerEnabled_ = on; }
+    // The printers to print on (the system's unless replaced).
+    void setPrintQueue(PrintQueue& queue) { queue_ = &queue; }
 
 private:
     void show(const QString& message);
+    CsvColumns axisColumns() const;
 
     ChartView& chart_;
     QString windowName_;
@@ -82,6 +95,9 @@ private:
     QStatusBar* status_ = nullptr;
     FileChooser chooseFile_;
     bool printerEnabled_ = true;
+    PrintQueue* queue_ = &systemPrintQueue();
+    std::optional<CsvColumns> csvColumns_;
+    CsvSource csvRows_;
     PrintOutcome lastPrint_;
 };
 

@@ -18,6 +18,9 @@
 
 namespace kelvora {
 
+// The chart's room right of the plot, where half of the last label stands.
+constexpr int kRightMargin = 30;
+
 QColor chartColor(int red, int green, int blue) {
     return QColor(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
 }
@@ -69,7 +72,7 @@ public:
 ChartView::ChartView(Style style, QWidget* parent)
     : QWidget(parent), style_(style), chart_(new QChart), axes_(new Axes) {
     chart_->legend()->hide();
-    chart_->setMargins(QMargins(24, 6, 30, 6));  // room for the first and last row label
+    chart_->setMargins(QMargins(24, 6, kRightMargin, 6));  // room for the first and last row label
     QFont titleFont = chart_->titleFont();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
@@ -208,6 +211,10 @@ void ChartView::setCategoryLabelLimit(int labels) {
     loadCategoryLabels();
 }
 
+void ChartView::setCategoryLabelsFromNewest(bool on) {
+    labelsFromNewest_ = on;
+    loadCategoryLabels();
+}
 
 QPixmap ChartView::picture() {
     flush();
@@ -215,6 +222,11 @@ QPixmap ChartView::picture() {
 }
 
 void ChartView::copyToClipboard() { QApplication::clipboard()->setPixmap(picture()); }
+
+void ChartView::renderChart(QPainter& painter, const QRectF& target) {
+    flush();
+    view_->render(&painter, target, view_->viewport()->rect(), Qt::IgnoreAspectRatio);
+}
 
 void ChartView::flush() {
     if (!loadPending_) return;
@@ -284,36 +296,62 @@ void ChartView::loadCategoryLabels() {
     QList<int> labelled;
     for (int row = 1; row <= rowCount(); ++row)
         if (!rows_[row - 1].label.isEmpty()) labelled << row;
-    const int limit = labelsThatFit();
+    const QList<int> rows = labelledRowsToShow(labelled, labelsThatFit());
     QList<std::pair<QString, double>> wanted;
-    if (!labelled.isEmpty() && limit > 0) {
-        // Labels at least this many rows apart do not run into each other.
-        const int gap = (rowCount() + limit - 1) / limit;
-        // A label is centred on its row; one nearer an end of the axis than
-        // half its room would stand out past the axis, and Qt hides it.
-        // A bar graph whose only bars stand at an end still names them.
-        const auto pick = [&](int margin) {
-            QList<int> rows;
-            for (int row : labelled) {
-                if (row <= margin || row > rowCount() - margin) continue;
-                if (!rows.isEmpty() && row - rows.last() < gap) continue;
-                rows << row;
-            }
-            return rows;
-        };
-        QList<int> rows = pick(gap > 1 ? gap / 2 : 0);
-        if (rows.isEmpty()) rows = pick(0);
-        // The axis wants distinct labels; an invisible suffix keeps equal
-        // row labels apart.
-        for (int row : rows)
-            wanted.append({rows_[row - 1].label + QString(wanted.size(), QChar(0x200B)), rowPosition(row, style_)});
-    }
+    // The axis wants distinct labels; an invisible suffix keeps equal row
+    // labels apart.
+    for (int row : rows)
+        wanted.append({rows_[row - 1].label + QString(wanted.size(), QChar(0x200B)), rowPosition(row, style_)});
+    if (labelsFromNewest_) keepRoomForTheNewestLabel(rows);
     if (wanted == shownLabels_) return;
     shownLabels_ = wanted;
     QCategoryAxis* x = axes_->x;
     for (const QString& old : x->categoriesLabels()) x->remove(old);
     x->setStartValue(rowPosition(1, style_) - 1);
     for (const auto& [label, position] : wanted) x->append(label, position);
+}
+
+QList<int> ChartView::labelledRowsToShow(const QList<int>& labelled, int limit) const {
+    if (labelled.isEmpty() || limit <= 0) return {};
+    // Labels at least this many rows apart do not run into each other.
+    const int gap = (rowCount() + limit - 1) / limit;
+    // A label is centred on its row; one nearer an end of the axis than half
+    // its room would stand out past the axis, and Qt hides it.
+    const int margin = gap > 1 ? gap / 2 : 0;
+    QList<int> rows;
+    if (labelsFromNewest_) {
+        // The newest row always; the chart's right margin makes its room.
+        for (auto it = labelled.crbegin(); it != labelled.crend(); ++it) {
+            if (*it <= margin) break;
+            if (!rows.isEmpty() && rows.first() - *it < gap) continue;
+            rows.prepend(*it);
+        }
+        return rows;
+    }
+    const auto pick = [&](int m) {
+        QList<int> picked;
+        for (int row : labelled) {
+            if (row <= m || row > rowCount() - m) continue;
+            if (!picked.isEmpty() && row - picked.last() < gap) continue;
+            picked << row;
+        }
+        return picked;
+    };
+    rows = pick(margin);
+    // A bar graph whose only bars stand at an end still names them.
+    if (rows.isEmpty()) rows = pick(0);
+    return rows;
+}
+
+void ChartView::keepRoomForTheNewestLabel(const QList<int>& shown) {
+    const int half = shown.isEmpty()
+                         ? 0
+                         : QFontMetrics(axes_->x->labelsFont()).horizontalAdvance(rows_[shown.last() - 1].label) / 2;
+    QMargins margins = chart_->margins();
+    const int right = std::max(kRightMargin, half);
+    if (margins.right() == right) return;
+    margins.setRight(right);
+    chart_->setMargins(margins);
 }
 
 // No more labels than the plot's width takes without cutting them short.

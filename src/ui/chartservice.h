@@ -7,6 +7,7 @@
 #include <optional>
 
 class QChart;
+class QPainter;
 class QChartView;
 
 namespace kelvora {
@@ -89,11 +90,18 @@ public:
     // At most this many row labels are written on the category axis, evenly
     // spread, so that long series (a 14-day history) stay legible; 0 shows none.
     void setCategoryLabelLimit(int labels);
+    // On, the labels are spread back from the newest row, which is always
+    // labelled, and the chart keeps room at its right for that label (a bar
+    // graph whose newest bars matter most). Off, they spread from the oldest.
+    void setCategoryLabelsFromNewest(bool on);
     // Turns the category labels (for long time stamps on a history chart).
 
     // The chart's current picture, and the same put on the clipboard.
     QPixmap picture();
     void copyToClipboard();
+    // Draws the chart as it shows now into `target` of a painter, as lines
+    // and text (a printer gets its full resolution, not a screen picture).
+    void renderChart(QPainter& painter, const QRectF& target);
 
     // Draws pending Row/Data edits now (the event loop does it otherwise).
     void flush();
@@ -114,6 +122,8 @@ private:
     void loadCategoryLabels();
     void fitValueAxis();
     int labelsThatFit() const;
+    QList<int> labelledRowsToShow(const QList<int>& labelled, int limit) const;
+    void keepRoomForTheNewestLabel(const QList<int>& shown);
     void scheduleLoad();
 
     Style style_;
@@ -131,6 +141,7 @@ private:
     double minimum_ = 0;
     double maximum_ = 1;
     int labelLimit_ = 10;
+    bool labelsFromNewest_ = false;
     // The labels last put on the axis: rebuilding them costs far more than
     // the points, and most loads (a waveform every reading set) keep them.
     QList<std::pair<QString, double>> shownLabels_;

@@ -2,6 +2,7 @@
 
 #include "common/datadir.h"
 #include "common/format.h"
+#include "common/timestamp.h"
 #include "live/tensecondtrend.h"
 #include "model/datafiles.h"
 #include "model/sharedstate.h"
@@ -26,16 +27,17 @@ struct QuantityLook {
     int red, green, blue;
     const QString* file;
     const char* unit;
+    const char* csvColumn;  // names the quantity and its unit in an export
 };
 
 // The chart of each quantity: title, pen (components as given, clamped by
 // the chart), file and value-axis title.
 const QuantityLook& look(CurrentTrendWindow::Quantity q) {
     static const QuantityLook looks[] = {
-        {"Current  VAC  Trend", 0, 400, 0, &files::VAC_10sec, "Volts"},
-        {"Current  Phase 'A' AMPS  Trend", 0, 0, 400, &files::A_AMPS_10sec, "Amps"},
-        {"Current  Phase 'B' AMPS  Trend", 0, 0, 400, &files::B_AMPS_10sec, "Amps"},
-        {"Current  KW  Trend", 400, 0, 0, &files::KW_10sec, "KW"},
+        {"Current  VAC  Trend", 0, 400, 0, &files::VAC_10sec, "Volts", "Line voltage (V)"},
+        {"Current  Phase 'A' AMPS  Trend", 0, 0, 400, &files::A_AMPS_10sec, "Amps", "Phase A current (A)"},
+        {"Current  Phase 'B' AMPS  Trend", 0, 0, 400, &files::B_AMPS_10sec, "Amps", "Phase B current (A)"},
+        {"Current  KW  Trend", 400, 0, 0, &files::KW_10sec, "KW", "Power (KW)"},
     };
     return looks[q];
 }
@@ -58,6 +60,7 @@ CurrentTrendWindow::CurrentTrendWindow(const DataDir& dir, const SharedState& sh
     chart_->setCategoryAxisTitle(QStringLiteral("Time (2 Minute)"));
     chart_->setCategoryLabelLimit(12);
     actions_ = new ChartActions(*chart_, objectName(), dir.path(), clock, this);
+    actions_->setCsvRows([this] { return csvRows(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(chart_, 1);
@@ -145,6 +148,7 @@ void CurrentTrendWindow::startChart(Quantity q) {
     chart_->setColumnCount(1);
     chart_->setPenColor(l.red, l.green, l.blue);
     chart_->setValueAxisTitle(tr(l.unit));
+    actions_->setCsvColumns(CsvColumns{tr("Time (local)"), tr(l.csvColumn)});
     chart_->setValueAxisAuto(false);
     shown_ = q;
     currentFile_ = *l.file;
@@ -176,6 +180,18 @@ void CurrentTrendWindow::GetCurrentData() {
     }
     if (records.size() < kPoints) return;  // a short file: the figures stay
     text1_->setText(formatNumber(values_[kPoints - 1], u"####.00"));
+}
+
+QList<CsvRow> CurrentTrendWindow::csvRows() const {
+    // A record holds its date and its time apart; together they are the
+    // time of the reading set. A blank record (a short file) has neither.
+    QList<CsvRow> rows;
+    for (int i = 0; i < kPoints; ++i) {
+        if (dates_[i].isEmpty() && times_[i].isEmpty()) continue;
+        const auto when = parseStamp(dates_[i] + QStringLiteral("  ") + times_[i]);
+        rows.append(CsvRow{when.value_or(QDateTime()), times_[i], values_[i]});
+    }
+    return rows;
 }
 
 void CurrentTrendWindow::UpdateCurrentTrend() {

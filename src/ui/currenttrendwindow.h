@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/chartcsv.h"
+
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -42,6 +44,8 @@ public:
     const QString& currentFile() const { return currentFile_; }
 
 private:
+    // The export: one row per record of the file shown, with its date and time.
+    QList<CsvRow> csvRows() const;
     void Form_Load();
     void showQuantity(Quantity q);
     void startChart(Quantity q);

@@ -1,5 +1,6 @@
 #include "ui/datafilespanel.h"
 
+#include "history/minutearchive.h"
 #include "model/datafiles.h"
 #include "ui/fieldbinder.h"
 
@@ -55,11 +56,19 @@ DataFilesPanel::DataFilesPanel(KelvoraCore& core, Desktop desktop, QWidget* pare
     connect(init, &QPushButton::clicked, this, &DataFilesPanel::CMD_Init_All_Data_Click);
     grid->addWidget(init, 6, 1);
     new FieldBinder(core_.fields(), this);
+    eraseArchive_ = [this] { return eraseArchive(core_.dir()); };
 }
 
 bool DataFilesPanel::askErase(QWidget* parent) {
     return QMessageBox::question(parent, QStringLiteral("Initialize Data"), QStringLiteral("Are you Sure...Erase ALL Data?"),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool DataFilesPanel::askKeepArchive(QWidget* parent) {
+    return QMessageBox::question(parent, QStringLiteral("Initialize Data"),
+                                 tr("Keep the archive of every minute recorded so far?\n"
+                                    "Yes keeps it; No erases it with the rest."),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::No;
 }
 
 void DataFilesPanel::showFile(const QString& name) {
@@ -68,8 +77,10 @@ void DataFilesPanel::showFile(const QString& name) {
 
 void DataFilesPanel::CMD_Init_All_Data_Click() {
     if (!desktop_.confirmErase(this)) return;
+    const bool keepArchive = !desktop_.keepArchive || desktop_.keepArchive(this);
     if (desktop_.beep) desktop_.beep();
     core_.initializeAllData();
+    if (!keepArchive && !eraseArchive_()) qWarning("The minute archive could not be erased");
 }
 
 void DataFilesPanel::CMD_KW_DataReset_Click() { core_.kwhAccounting().ResetKwData(); }

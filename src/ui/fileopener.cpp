@@ -28,8 +28,8 @@ QString keyFileValue(const QString& path, const QString& section, const QString&
 }
 
 // The desktop entry that the first mimeapps.list of the XDG search order names
-// for plain text.
-QString defaultTextApplication() {
+// for a MIME type.
+QString defaultApplication(const QString& mimeType) {
     QStringList lists;
     for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
         lists << QDir(dir).filePath(QStringLiteral("mimeapps.list"));
@@ -37,13 +37,13 @@ QString defaultTextApplication() {
         lists << QDir(dir).filePath(QStringLiteral("mimeapps.list"));
     for (const QString& list : lists) {
         const QString first =
-            keyFileValue(list, QStringLiteral("Default Applications"), kTextType).section(u';', 0, 0).trimmed();
+            keyFileValue(list, QStringLiteral("Default Applications"), mimeType).section(u';', 0, 0).trimmed();
         if (!first.isEmpty()) return first;
     }
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty()) return QString();
     QProcess query;
-    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), kTextType});
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
     if (!query.waitForFinished(2000)) return QString();
     return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
 }
@@ -88,6 +88,15 @@ QStringList plainTextCommand(const DesktopApplication& app, const QString& termi
     return QStringList{terminal, QStringLiteral("-e")} + command;
 }
 
+bool hasDefaultApplication(const QString& mimeType) {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    Q_UNUSED(mimeType);
+    return true;
+#else
+    return !desktopApplication(defaultApplication(mimeType)).exec.isEmpty();
+#endif
+}
+
 bool openInPlainTextEditor(const QUrl& file) {
 #if defined(Q_OS_WIN)
     if (QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(file.toLocalFile())}))
@@ -95,7 +104,7 @@ bool openInPlainTextEditor(const QUrl& file) {
 #elif !defined(Q_OS_MACOS)
     // Debian's name for the desktop's terminal, whichever it is.
     const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
-    const QStringList command = plainTextCommand(desktopApplication(defaultTextApplication()), terminal, file);
+    const QStringList command = plainTextCommand(desktopApplication(defaultApplication(kTextType)), terminal, file);
     if (!command.isEmpty() && QProcess::startDetached(command.first(), command.mid(1))) return true;
 #endif
     return QDesktopServices::openUrl(file);

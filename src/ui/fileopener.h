@@ -24,6 +24,12 @@ struct FileOpener {
 // nowhere. Falls back to QDesktopServices::openUrl.
 bool openInPlainTextEditor(const QUrl& file);
 
+// Whether the desktop has a default application for documents of a MIME type
+// ("application/pdf"): on Linux the one mimeapps.list or xdg-mime names, with
+// a desktop entry that runs something. Elsewhere the system is asked when the
+// document is opened, so this says yes.
+bool hasDefaultApplication(const QString& mimeType);
+
 // What a desktop entry says of the program it starts.
 struct DesktopApplication {
     QString exec;           // its Exec line

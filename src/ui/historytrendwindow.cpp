@@ -39,13 +39,17 @@ const std::array<HistoryWindowConfig, 4>& historyWindowConfigs() {
     const QColor grey(192, 192, 192);
     static const std::array<HistoryWindowConfig, 4> configs = {{
         {&q[0], QStringLiteral("KW HistoryTrend"), QColor(192, 255, 192), buttonNames(QString()),
-         QStringLiteral("Avg KW Usage"), QStringLiteral("Comic Sans MS"), QString(), std::nullopt},
+         QStringLiteral("Avg KW Usage"), QStringLiteral("Comic Sans MS"), QString(), std::nullopt,
+         QStringLiteral("Average power (KW)")},
         {&q[1], QStringLiteral("A_AMPS History Trend"), grey, buttonNames(QStringLiteral("A")),
-         QStringLiteral("A_AMPS Usage"), QStringLiteral("Arial"), QStringLiteral("AMPS"), std::nullopt},
+         QStringLiteral("A_AMPS Usage"), QStringLiteral("Arial"), QStringLiteral("AMPS"), std::nullopt,
+         QStringLiteral("Phase A current (A)")},
         {&q[2], QStringLiteral("B_AMPS_History Trend"), grey, buttonNames(QStringLiteral("B")),
-         QStringLiteral("B_AMPS Usage"), QStringLiteral("Arial"), QStringLiteral("AMPS"), std::nullopt},
+         QStringLiteral("B_AMPS Usage"), QStringLiteral("Arial"), QStringLiteral("AMPS"), std::nullopt,
+         QStringLiteral("Phase B current (A)")},
         {&q[3], QStringLiteral("VAC History Trend"), grey, buttonNames(QStringLiteral("V")),
-         QStringLiteral("VAC Usage"), QStringLiteral("Arial"), QString(), std::pair(100.0, 250.0)},
+         QStringLiteral("VAC Usage"), QStringLiteral("Arial"), QString(), std::pair(100.0, 250.0),
+         QStringLiteral("Line voltage (V)")},
     }};
     return configs;
 }
@@ -71,6 +75,7 @@ HistoryTrendWindow::HistoryTrendWindow(const HistoryWindowConfig& config, Window
     chart_ = new ChartView(ChartView::Style::Line);
     chart_->setObjectName(QStringLiteral("MSChart1"));
     actions_ = new ChartActions(*chart_, quantity_.window, dir_.path(), clock, this);
+    actions_->setCsvColumns(CsvColumns{tr("Time (local)"), config_.csvColumn});
     buildControls();
     resize(1000, 640);
     windows_.setOpen(quantity_.window, true);

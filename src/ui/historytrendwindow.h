@@ -32,6 +32,7 @@ struct HistoryWindowConfig {
     QString periodFont;               // of the period buttons
     QString valueAxisTitle;           // "AMPS" for the phases
     std::optional<std::pair<double, double>> fixedScale;  // the voltage window's 100 to 250
+    QString csvColumn;                // the value column of an export: "Power (KW)"
 };
 
 // KW, phase A, phase B and voltage, in the order of historyQuantities().

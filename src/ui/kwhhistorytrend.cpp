@@ -1,5 +1,6 @@
 #include "ui/kwhhistorytrend.h"
 
+#include "common/timestamp.h"
 #include "energy/kwhgraph.h"
 #include "energy/kwhrolling.h"
 #include "model/datafiles.h"
@@ -39,7 +40,10 @@ KwhHistoryTrend::KwhHistoryTrend(KelvoraCore& core, QWidget* parent)
     chart_->setTitle(QStringLiteral("Kelvora (KWH)"));
     chart_->setValueAxisTitle(QStringLiteral("KWH"));
     chart_->setMinimumSize(640, 360);
+    // The newest bars matter most: the newest is always named.
+    chart_->setCategoryLabelsFromNewest(true);
     actions_ = new ChartActions(*chart_, kWindowName, core_.dir().path(), core_.clock(), this);
+    actions_->setCsvRows([this] { return csvRows(); });
 
     auto* periods = new QHBoxLayout;
     for (const KwhGraph& g : kwhGraphs()) {
@@ -108,6 +112,7 @@ void KwhHistoryTrend::showPeriod(int period) {
     windows_.Graph_Period = g.period;
     chart_->setTitle(g.title);
     chart_->setCategoryAxisTitle(tr(kCategoryTitles[g.period - 1]));
+    actions_->setCsvColumns(CsvColumns{tr("%1 (local)").arg(tr(kCategoryTitles[g.period - 1])), tr("Energy (KWH)")});
     file_ = g.file;
     ShowKwhGraph();
     periodButtons_.value(g.period)->setEnabled(false);
@@ -129,6 +134,16 @@ void KwhHistoryTrend::UpdateKwhGraph() {
     chart_->setPointFillColor(51, 160, 500);
     oldest_->setText(windows_.Roll_Stamp.value(0));
     newest_->setText(windows_.Roll_Stamp.value(kRollingRecords - 1));
+}
+
+QList<CsvRow> KwhHistoryTrend::csvRows() const {
+    QList<CsvRow> rows;
+    for (const KwhBar& bar : kwhBars(windows_.Graph_Period, windows_)) {
+        const auto when = parseStamp(bar.stamp);
+        rows.append(CsvRow{when.value_or(QDateTime()), bar.stamp,
+                           bar.hasData ? std::optional(bar.value) : std::nullopt});
+    }
+    return rows;
 }
 
 void KwhHistoryTrend::ShowYtdKwh() { ytd_->setText(ytdKwhText(core_.dir())); }

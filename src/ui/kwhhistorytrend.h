@@ -35,6 +35,9 @@ public:
     ChartActions& actions() { return *actions_; }
 
 private:
+    // The export: each bar's period stamp and value, empty for a bar without data.
+    QList<CsvRow> csvRows() const;
+
     KelvoraCore& core_;
     WindowState& windows_;
     ChartView* chart_ = nullptr;

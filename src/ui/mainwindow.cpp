@@ -1,7 +1,10 @@
 #include "ui/mainwindow.h"
 
+#include "ui/alarmstrip.h"
 #include "ui/fieldbinder.h"
 #include "ui/lamp.h"
+#include "ui/fileopener.h"
+#include "ui/helpwindow.h"
 #include "ui/usermanual.h"
 #include "ui/waveformpanel.h"
 
@@ -14,11 +17,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -105,10 +110,13 @@ MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent)
     tabs_->addTab(scrollable(buildCurrentTab()), tr("Current"));
     tabs_->addTab(scrollable(buildHistoryTab()), tr("History"));
     tabs_->addTab(scrollable(buildCalcsTab()), tr("Calcs"));
-    tabs_->addTab(scrollable(buildSetupTab()), tr("Set-Up"));
+    tabs_->addTab(buildSetupTab(), tr("Set-Up"));  // each section scrolls on its own
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
+    auto* alarms = new AlarmStrip(core_.alarms().engine());
+    connect(alarms->openButton(), &QPushButton::clicked, this, [this] { showWindow(QStringLiteral("CMD_Alarms")); });
+    layout->addWidget(alarms);
     layout->addWidget(tabs_, 1);
     layout->addWidget(buildStatusStrip());
     setCentralWidget(central);
@@ -203,6 +211,8 @@ QWidget* MainWindow::buildHistoryTab() {
         {"CMD_B_AMPS_History_Trend", "B_AMPS History Trends", "Phase B current over the last hour to 14 days"},
         {"CMD_VAC_History_Trend", "VAC History Trends", "Line voltage over the last hour to 14 days"},
         {"CMD_BarGraphs", "KWH History Graphs", "Energy per hour, day, week, month and year"},
+        {"CMD_Alarms", "Alarms", "Every alarm raised and cleared, and every start of Kelvora"},
+        {"CMD_Explore", "Explore", "Every minute archived: any stretch from minutes to years, zoomed, compared, exported"},
     };
     int row = 0;
     for (const auto& b : buttons) {
@@ -224,9 +234,30 @@ QWidget* MainWindow::buildHistoryTab() {
 
 void MainWindow::addToHistoryTab(QWidget* panel) { historyTab_->addWidget(panel, 1); }
 
-void MainWindow::addToSetupTab(QWidget* panel, int column) {
-    auto* v = static_cast<QVBoxLayout*>(setupColumns_.at(std::clamp(column, 0, 2))->layout());
+void MainWindow::addToSetupTab(QWidget* panel, const QString& section) {
+    QVBoxLayout* v = setupSection(section);
     v->insertWidget(v->count() - 1, panel);  // above the closing stretch
+}
+
+QVBoxLayout* MainWindow::setupSection(const QString& section) {
+    if (QVBoxLayout* v = setupSections_.value(section)) return v;
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("setupPage_") + QString(section).remove(u' '));
+    auto* v = new QVBoxLayout(page);
+    v->addStretch();
+    setupSections_.insert(section, v);
+    setupPages_->addWidget(scrollable(page));
+    auto* item = new QListWidgetItem(section, setupList_);
+    item->setSizeHint(QSize(0, setupList_->fontMetrics().height() + 14));  // rows a finger can hit
+    return v;
+}
+
+bool MainWindow::showSetupSection(const QString& section) {
+    const QList<QListWidgetItem*> items = setupList_->findItems(section, Qt::MatchExactly);
+    if (items.isEmpty()) return false;
+    setupList_->setCurrentItem(items.first());
+    tabs_->setCurrentIndex(tabs_->indexOf(setupList_->parentWidget()));
+    return true;
 }
 
 QWidget* MainWindow::buildCalcsTab() {
@@ -315,12 +346,35 @@ QGroupBox* MainWindow::buildDiagnosticsFrame() {
     return frame(tr("Diagnostics"), grid);
 }
 
+// A list of sections on the left, the chosen section's page beside it.
 QWidget* MainWindow::buildSetupTab() {
+    setupList_ = new QListWidget;
+    setupList_->setObjectName(QStringLiteral("setupSections"));
+    setupList_->setAccessibleName(tr("Set-Up sections"));
+    setupPages_ = new QStackedWidget;
+    setupPages_->setObjectName(QStringLiteral("setupPages"));
+    connect(setupList_, &QListWidget::currentRowChanged, setupPages_, &QStackedWidget::setCurrentIndex);
+    addToSetupTab(buildNetworkFrame(), kConnection);
+    addToSetupTab(buildDiagnosticsFrame(), kConnection);
+    addToSetupTab(buildVoltageFrame(), kCalibration);
+    addToSetupTab(buildPhaseFrame(u'A'), kCalibration);
+    addToSetupTab(buildPhaseFrame(u'B'), kCalibration);
+    for (const QString& section : {kAlarms, kHomeAutomation, kData}) setupSection(section);
+    setupList_->setCurrentRow(0);
+    int widest = 0;
+    for (int i = 0; i < setupList_->count(); ++i)
+        widest = std::max(widest, setupList_->fontMetrics().horizontalAdvance(setupList_->item(i)->text()));
+    setupList_->setFixedWidth(widest + 40);
+
     auto* manual = addButton(QStringLiteral("CMD_USER_MAN"), tr("User Manual"));
     connect(manual, &QPushButton::clicked, this, &MainWindow::openUserManual);
-    setupColumns_ = {column({buildNetworkFrame(), buildVoltageFrame(), manual}),
-                     column({buildPhaseFrame(u'A'), buildPhaseFrame(u'B')}), column({buildDiagnosticsFrame()})};
-    auto* page = columnsPage({setupColumns_[0], setupColumns_[1], setupColumns_[2]});
+    auto* left = new QVBoxLayout;
+    left->addWidget(setupList_, 1);
+    left->addWidget(manual);
+    auto* page = new QWidget;
+    auto* h = new QHBoxLayout(page);
+    h->addLayout(left);
+    h->addWidget(setupPages_, 1);
     return page;
 }
 
@@ -373,7 +427,10 @@ void MainWindow::buildMenus() {
     file->addAction(tr("&Save Settings and Exit"), this, [this] { Q_EMIT saveAndExitRequested(); });
     file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QWidget::close);
     QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->addAction(tr("&User Manual"), this, &MainWindow::openUserManual);
+    QAction* contents = help->addAction(tr("Kelvora &Help"), QKeySequence::HelpContents, this, &MainWindow::showHelp);
+    contents->setObjectName(QStringLiteral("actionHelp"));
+    help->addAction(tr("&User Manual"), this, &MainWindow::openUserManual)
+        ->setObjectName(QStringLiteral("actionUserManual"));
     help->addAction(tr("&About Kelvora"), this, [this] {
         QMessageBox::about(this, tr("About Kelvora"),
                            tr("<b>Kelvora</b> %1<br>Household energy monitor for a split-phase supply.")
@@ -402,7 +459,8 @@ void MainWindow::connectSetupButtons() {
             [&setup] { setup.Option_240vac_Click(); });
     const QStringList windowButtons = {"CMD_Cur_Trend", "CMD_Meter", "CMD_BarGraphs1", "CMD_BarGraphs",
                                        "CMD_KW_History_Trend", "CMD_A_AMPS_History_Trend",
-                                       "CMD_B_AMPS_History_Trend", "CMD_VAC_History_Trend"};
+                                       "CMD_B_AMPS_History_Trend", "CMD_VAC_History_Trend", "CMD_Alarms",
+                                       "CMD_Explore"};
     for (const QString& name : windowButtons) {
         auto* button = findChild<QPushButton*>(name);
         core_.fields().setEnabled(name, false);  // until its window is provided
@@ -436,6 +494,10 @@ void MainWindow::showWindow(const QString& button) {
     window->activateWindow();
 }
 
+void MainWindow::openEveryWindow() {
+    for (auto it = factories_.cbegin(); it != factories_.cend(); ++it) showWindow(it.key());
+}
+
 void MainWindow::toggleMeter() {
     // Whether the meter shows decides, not a count of clicks: a meter closed
     // from its own window opens again with the next click.
@@ -449,11 +511,26 @@ void MainWindow::toggleMeter() {
 
 void MainWindow::openUserManual() {
     const QUrl manual = placeUserManual(core_.dir());
-    const bool opened = !manual.isEmpty() && (openDocument_ ? openDocument_(manual) : QDesktopServices::openUrl(manual));
-    // Nothing visible would happen otherwise: say where the manual should be.
-    if (!opened)
-        statusBar()->showMessage(tr("The user manual \"%1\" could not be opened.")
-                                     .arg(core_.dir().filePath(files::UserManual)));
+    const auto desktopViewer = [](const QUrl& url) {
+        return hasDefaultApplication(QStringLiteral("application/pdf")) && QDesktopServices::openUrl(url);
+    };
+    const bool opened = !manual.isEmpty() && (openDocument_ ? openDocument_(manual) : desktopViewer(manual));
+    if (opened) return;
+    // A bare desktop without a PDF viewer still gets the manual.
+    showHelp();
+    statusBar()->showMessage(tr("No PDF viewer could open \"%1\": the manual is shown in the Help window.")
+                                 .arg(core_.dir().filePath(files::UserManual)));
+}
+
+void MainWindow::showHelp() {
+    if (!help_) {
+        help_ = new HelpWindow(this);
+        help_->setWindowFlag(Qt::Window);
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 }  // namespace kelvora

@@ -11,6 +11,8 @@ class QGridLayout;
 class QLabel;
 class QGroupBox;
 class QLineEdit;
+class QListWidget;
+class QStackedWidget;
 class QPushButton;
 class QTabWidget;
 class QHBoxLayout;
@@ -35,14 +37,32 @@ public:
     void setWindowFactory(const QString& button, WindowFactory factory);
 
     // Panels of other subsystems: beside the window buttons of the "History"
-    // tab, and at the foot of a "Set-Up" column (0..2, left to right).
+    // tab, and at the foot of a section of the "Set-Up" tab. A section that
+    // does not exist yet is added at the end of the list.
     void addToHistoryTab(QWidget* panel);
-    void addToSetupTab(QWidget* panel, int column = 2);
+    void addToSetupTab(QWidget* panel, const QString& section);
+    // The sections of the "Set-Up" tab, in list order.
+    static inline const QString kConnection = QStringLiteral("Connection");
+    static inline const QString kCalibration = QStringLiteral("Calibration");
+    static inline const QString kAlarms = QStringLiteral("Alarms");
+    static inline const QString kHomeAutomation = QStringLiteral("Home automation");
+    static inline const QString kData = QStringLiteral("Data");
+    // Shows a section of the "Set-Up" tab (false when there is none of that name).
+    bool showSetupSection(const QString& section);
 
-    // Opens a document with the desktop's viewer (QDesktopServices by
-    // default; tests put their own). True when the viewer was started.
+    // Opens a document with the desktop's viewer (QDesktopServices, when the
+    // desktop has a viewer for its type; tests put their own). True when the
+    // viewer was started.
     using DocumentOpener = std::function<bool(const QUrl&)>;
     void setDocumentOpener(DocumentOpener opener) { openDocument_ = std::move(opener); }
+
+    // Opens every window that has a button, the meter included (for
+    // measuring the program with all of its windows at work).
+    void openEveryWindow();
+
+    // The Help window (F1, Help > Kelvora Help): the manual inside the
+    // program; made on first use, then brought to the front.
+    void showHelp();
 
 Q_SIGNALS:
     void saveAndExitRequested();
@@ -53,6 +73,7 @@ private:
     QWidget* buildCalcsTab();
     QWidget* buildSetupTab();
     QWidget* buildStatusStrip();
+    QVBoxLayout* setupSection(const QString& section);
     QGroupBox* buildNetworkFrame();
     QGroupBox* buildVoltageFrame();
     QGroupBox* buildPhaseFrame(QChar phase);
@@ -72,10 +93,13 @@ private:
     QTabWidget* tabs_ = nullptr;
     QVBoxLayout* currentTab_ = nullptr;
     QHBoxLayout* historyTab_ = nullptr;
-    std::array<QWidget*, 3> setupColumns_{};
+    QListWidget* setupList_ = nullptr;
+    QStackedWidget* setupPages_ = nullptr;
+    QHash<QString, QVBoxLayout*> setupSections_;
     QHash<QString, WindowFactory> factories_;
     QHash<QString, QPointer<QWidget>> windows_;
     DocumentOpener openDocument_;
+    QPointer<QWidget> help_;
 };
 
 }  // namespace kelvora

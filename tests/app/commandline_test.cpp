@@ -56,3 +56,18 @@ TEST(CommandLine, DataDirectoryFollowsHowKelvoraWasStarted) {
         EXPECT_EQ(dataDirectoryOf(parse(args)), expected) << args.join(' ').toStdString();
     saved.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", saved);
 }
+
+// The measuring flags take no value and leave the rest of the line alone.
+TEST(CommandLine, StallReportAndOpenWindowsAreFlags) {
+    const struct { QStringList args; bool stall, open; Action action; } cases[] = {
+        {{"--stall-report"}, true, false, Action::Run},
+        {{"--open-windows", "--data-dir", "d", "--stall-report"}, true, true, Action::Run},
+        {{"--stall-report=1"}, false, false, Action::Error},
+    };
+    for (const auto& c : cases) {
+        const CommandLine cl = parse(c.args);
+        EXPECT_EQ(std::tuple(cl.stallReport, cl.openWindows, cl.action), std::tuple(c.stall, c.open, c.action))
+            << c.args.join(' ').toStdString();
+    }
+    EXPECT_TRUE(usageText().contains("--stall-report"));
+}

@@ -7,6 +7,7 @@
 #include "support/wait.h"
 #include "support/warnings.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -68,7 +69,8 @@ TEST(FullDisk, MinutesWhileEveryWriteFailsAreCountedAndSavedLater) {
     EXPECT_NEAR(app.core.shared().Lifetime_KWH, kwh, 1e-12);
     EXPECT_TRUE(app.shown("1KWhr.dat").endsWith("\",\"4.8\"\r\n"));
     ASSERT_TRUE(waitUntil([&] { return !app.core.fields().text("savingStatus").isEmpty(); }));
-    EXPECT_EQ(app.core.fields().text("savingStatus"), "Cannot save data: No space left on device; retrying");
+    EXPECT_EQ(app.core.fields().text("savingStatus"),
+              QStringLiteral("Cannot save data: %1; retrying").arg(QString::fromLocal8Bit(std::strerror(ENOSPC))));
     EXPECT_TRUE(warnings.contains("Cannot save data in"));
     QMap<QString, QByteArray> expected;
     for (const QString& name : kKeptFiles) {

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSysInfo>
 #include <QTimer>
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -140,7 +141,9 @@ TEST(Startup, ReadOnlyDataDirectoryIsReportedAndNothingIsTouched) {
         ASSERT_TRUE(app.waitForFinished(60000));
         EXPECT_EQ(app.exitCode(), 2);
         EXPECT_TRUE(app.readAllStandardError().contains(
-            QStringLiteral("Cannot write to the data directory %1: Read-only file system").arg(disk.path()).toUtf8()));
+            QStringLiteral("Cannot write to the data directory %1: %2")
+                .arg(disk.path(), QString::fromLocal8Bit(std::strerror(EROFS)))
+                .toUtf8()));
         EXPECT_TRUE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
     const KelvoraCore::InstanceLock lock = KelvoraCore::lockDataDir(DataDir(disk.path()));

@@ -7,6 +7,7 @@
 #include "support/wait.h"
 
 #include <QDir>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -38,16 +39,16 @@ struct Rig {
 // again every file holds what it would have held, appends in their order, no
 // temporary file left behind.
 TEST(DiskWriter, FailedWritesAreKeptInOrderNewestFirstAndSavedWhenTheDiskRecovers) {
-    const struct { int error; const char* reason; } cases[] = {
-        {ENOSPC, "No space left on device"}, {EROFS, "Read-only file system"}, {EIO, "Input/output error"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.reason);
+    for (const int error : {ENOSPC, EROFS, EIO}) {
+        // The system's own words, in the user's language.
+        const QString reason = QString::fromLocal8Bit(std::strerror(error));
+        SCOPED_TRACE(reason.toStdString());
         Rig rig;
         QStringList failed;
         int recovered = 0;
         QObject::connect(rig.writer.get(), &DiskWriter::savingFailed, [&](const QString& why, int) { failed << why; });
         QObject::connect(rig.writer.get(), &DiskWriter::savingRecovered, [&](int) { ++recovered; });
-        rig.sink->failWith = c.error;
+        rig.sink->failWith = error;
         rig.dir.writeWhole("a.dat", "1");
         rig.dir.append("log.dat", "x\r\n");
         ASSERT_TRUE(waitUntil([&] { return failed.size() == 1; }));
@@ -55,7 +56,7 @@ TEST(DiskWriter, FailedWritesAreKeptInOrderNewestFirstAndSavedWhenTheDiskRecover
         rig.dir.append("log.dat", "y\r\n");
         rig.dir.writeWhole("b.dat", "b");
         EXPECT_FALSE(rig.dir.flush(50));
-        EXPECT_EQ(failed.value(0), c.reason);
+        EXPECT_EQ(failed.value(0), reason);
         EXPECT_EQ(rig.dir.read("a.dat"), QByteArray("2"));
         EXPECT_EQ(rig.dir.read("log.dat"), QByteArray("x\r\ny\r\n"));
         EXPECT_TRUE(rig.onDisk().isEmpty());
@@ -103,4 +104,18 @@ TEST(DirectorySink, AnAppendThatDoesNotFitLeavesTheFileAsItWas) {
     disk.emptyAgain();
     EXPECT_EQ(DataDir(disk.path()).read("log.dat"), QByteArray("kept\r\n"));
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files), QStringList{"log.dat"});
+}
+
+// A line appended after a rewrite of the same file was queued lands after
+// the rewrite, also when both come while the writer is busy with another file.
+TEST(DiskWriter, AnAppendAfterARewriteLandsAfterIt) {
+    Rig rig;
+    rig.sink->closeGate();
+    rig.dir.writeWhole("held.dat", "h");
+    ASSERT_TRUE(waitUntil([&] { return rig.sink->calls > 0; }));  // the writer waits inside its round
+    rig.dir.writeWhole("log.dat", "start\r\n");
+    rig.dir.append("log.dat", "line\r\n");
+    rig.sink->openGate();
+    ASSERT_TRUE(rig.dir.flush(5000));
+    EXPECT_EQ(rig.tmp.contents("log.dat"), "start\r\nline\r\n");
 }

@@ -45,3 +45,16 @@ TEST(DemoHouse, RecordsHistoryAndDrivesTheEnergyAccountingUpToTheEnd) {
 
     EXPECT_EQ(readFields(tmp.contents("KWH_last_data.dat")).value(2), "0.1650");
 }
+
+// The same run keeps every minute in the archive and an hour summary for
+// every hour that ended, in the files of the months they belong to.
+TEST(DemoHouse, FillsTheMinuteArchive) {
+    TempDataDir tmp;
+    const QDateTime end(QDate(2026, 12, 1), QTime(1, 0, 0));
+    ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 3 * 60, 7}));
+    const auto lines = [&](const QString& name) { return tmp.contents(name).count("\r\n"); };
+    // 10 PM to 1 AM across the month's end, each with its header.
+    EXPECT_EQ(lines(files::archiveMinutes(2026, 11)) + lines(files::archiveMinutes(2026, 12)), 2 + 3 * 60);
+    EXPECT_EQ(lines(files::archiveHours(2026, 11)), 1 + 2);  // 10 and 11 PM
+    EXPECT_TRUE(tmp.contents(files::archiveMinutes(2026, 12)).startsWith("time,volts,amps_a,amps_b,kw,kwh,cost\r\n"));
+}

@@ -35,7 +35,8 @@ TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
          {std::pair{"CMD_Cur_Trend", "Current Trend"}, {"CMD_Meter", "RT Meters"},
           {"CMD_BarGraphs1", "KWH History Trend"}, {"CMD_BarGraphs", "KWH History Trend"},
           {"CMD_KW_History_Trend", "KW HistoryTrend"}, {"CMD_A_AMPS_History_Trend", "A_AMPS History Trend"},
-          {"CMD_B_AMPS_History_Trend", "B_AMPS_History Trend"}, {"CMD_VAC_History_Trend", "VAC History Trend"}}) {
+          {"CMD_B_AMPS_History_Trend", "B_AMPS_History Trend"}, {"CMD_VAC_History_Trend", "VAC History Trend"},
+          {"CMD_Alarms", "Alarms"}, {"CMD_Explore", "Explore"}}) {
         SCOPED_TRACE(button);
         QSet<QWidget*> opened = click(button);
         ASSERT_EQ(opened.size(), 1);
@@ -54,6 +55,24 @@ TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
     // A factory that makes no window is survived, click after click.
     window.setWindowFactory("CMD_KW_History_Trend", [](QWidget*) -> QWidget* { return nullptr; });
     EXPECT_TRUE(click("CMD_KW_History_Trend").isEmpty() && click("CMD_KW_History_Trend").isEmpty());
-    for (const char* frame : {"frameMqtt", "Frame_DateRange", "Frame_DataFiles"})
+    for (const char* frame : {"frameMqtt", "Frame_DateRange", "Frame_DataFiles", "frameAlarms"})
         EXPECT_NE(window.findChild<QGroupBox*>(frame), nullptr) << frame;
+}
+
+// --open-windows: every window that has a button is open at once, the one
+// graphs window behind its two buttons once.
+TEST(AppWindows, OpenEveryWindowOpensEachOnce) {
+    kelvora::testing::StartedApp app;
+    MainWindow window(app.core);
+    addAppWindows(window, app.core);
+    window.show();
+    window.openEveryWindow();
+    QStringList titles;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w != &window) titles << w->windowTitle();
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{"A_AMPS History Trend", "B_AMPS_History Trend", "Current Trend",
+                                   "KW HistoryTrend", "KWH History Trend", "RT Meters", "VAC History Trend"}));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != &window) w->close();
 }

@@ -134,3 +134,21 @@ TEST(HistoryTrendWindow, OpenedFromTheMainWindowOnTheOneHourPeriod) {
     ASSERT_TRUE(again);
     EXPECT_EQ(again->fileShown(), "1KWhr.dat");
 }
+
+// Each window's export names its quantity and unit and turns the record
+// stamps into ISO 8601 times: "12/5/2026  1:04:00 PM" is 2026-12-05 13:04:00.
+TEST(HistoryTrendWindow, ExportGivesIsoTimesAndTheQuantitysUnit) {
+    const char* const columns[] = {"Average power (KW)", "Phase A current (A)", "Phase B current (A)",
+                                   "Line voltage (V)"};
+    for (int quantity = 0; quantity < 4; ++quantity) {
+        Rig r(quantity);
+        const QString out = r.tmp.dir().filePath("history.csv");
+        r.w->actions().setFileChooser([&](QWidget*, const QString&) { return out; });
+        r.click("CMD_Export_CSV");
+        const QList<QByteArray> lines = r.tmp.contents("history.csv").split('\n');
+        ASSERT_EQ(lines.size(), 62) << quantity;  // the 1-hour file's 60 records
+        EXPECT_EQ(lines[0], QByteArray("\"Time (local)\",\"") + columns[quantity] + "\"\r");
+        EXPECT_EQ(lines[1], "2026-12-05 13:04:00,1.5\r");
+        EXPECT_EQ(lines[60], "2026-12-05 14:03:00,60.5\r");
+    }
+}

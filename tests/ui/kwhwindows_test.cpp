@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCategoryAxis>
+#include <QDir>
 #include <QChartView>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -128,10 +130,12 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     QList<QUrl> folders;
     bool yes = false;
     int beeps = 0;
+    int keepAsked = 0;
     DataFilesPanel panel(c.core, DataFilesPanel::Desktop{
                                      FileOpener{[&](const QUrl& u) { return opened << u.fileName(), true; },
                                                 [&](const QUrl& u) { return folders << u, true; }},
-                                     [&](QWidget*) { return yes; }, [&] { ++beeps; }});
+                                     [&](QWidget*) { return yes; }, [&] { ++beeps; },
+                                     [&](QWidget*) { return ++keepAsked, true; }});
     for (const char* b : {"CMD_KWH_hrs", "CMD_KWH_days", "CMD_KWH_weeks", "CMD_KWH_months", "CMD_KWH_years",
                           "Command1", "Command3", "Command2", "Command4", "Command5"})
         child<QPushButton>(panel, b)->click();
@@ -150,6 +154,7 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     yes = true;
     child<QPushButton>(panel, "CMD_Init_All_Data")->click();
     EXPECT_EQ(beeps, 1);  // on Yes only
+    EXPECT_EQ(keepAsked, 1);
     EXPECT_EQ(c.core.kwhPeriods()[KwhPeriod::Hour].kwh, 0);  // the erased hour is not written back
     c.settle();
     EXPECT_EQ(graphs.chart().value(60), 0);  // the open graph shows the erased hours
@@ -157,6 +162,23 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     c.core.shared().Total_KWH_Saved = 12;
     child<QPushButton>(panel, "CMD_KW_DataReset")->click();
     EXPECT_EQ(c.core.shared().Total_KWH_Saved, 0);
+}
+
+// "Initialize All Data" asks whether to keep the minute archive: kept on
+// Yes (the default), erased with the rest on No.
+TEST(DataFilesPanel, InitializeKeepsTheArchiveUnlessToldNot) {
+    for (bool keep : {true, false}) {
+        Core c;
+        const QString month = files::archiveMinutes(2026, 12);
+        QDir().mkpath(c.tmp.dir().filePath(files::ArchiveFolder));
+        c.tmp.dir().writeWhole(month, "time,volts,amps_a,amps_b,kw,kwh,cost\r\n");
+        DataFilesPanel panel(c.core, DataFilesPanel::Desktop{FileOpener{}, [](QWidget*) { return true; }, [] {},
+                                                             [keep](QWidget*) { return keep; }});
+        child<QPushButton>(panel, "CMD_Init_All_Data")->click();
+        c.settle();
+        EXPECT_EQ(c.tmp.dir().exists(month), keep);
+        EXPECT_EQ(c.tmp.contents(files::InitMarker), "\"init done\"\r\n");
+    }
 }
 
 // The command of a desktop entry for one file; an editor that runs in a
@@ -173,4 +195,67 @@ TEST(FileOpener, TerminalEditorsRunInATerminal) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(plainTextCommand(c.app, c.terminal, file), c.command) << c.app.exec.toStdString();
+}
+
+// The export names each bar by its period's stamp in ISO 8601, whatever its
+// caption on the axis; the records a new file was filled with, and the bars a
+// graph does not draw, keep their stamps with an empty value.
+TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData) {
+    Core c;
+    const QString made = "12/5/2026  6:00:00 AM";  // when the data were initialised
+    c.writeRolling(files::KWHhr, [&](int i) { return i < 12 ? made : hourStamp(i); },
+                   [](int i) { return i < 12 ? "0" : i == 20 ? "0.00" : QString::number(i) + ".50"; });
+    c.writeRolling(files::KWHday, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
+                   [](int i) { return i == 59 ? "0.00" : "12.25"; });
+    KwhHistoryTrend w(c.core);
+    const QString out = c.tmp.dir().filePath("kwh.csv");
+    w.actions().setFileChooser([&](QWidget*, const QString&) { return out; });
+    const auto exported = [&] {
+        child<QPushButton>(w, "CMD_Export_CSV")->click();
+        return c.tmp.contents("kwh.csv").split('\n');
+    };
+    QList<QByteArray> lines = exported();
+    ASSERT_EQ(lines.size(), 62);  // header, 60 bars, nothing after the last CR LF
+    EXPECT_EQ(lines[0], "\"Hour ending (local)\",\"Energy (KWH)\"\r");
+    EXPECT_EQ(lines[1], "2026-12-05 06:00:00,\r");   // filled when the file was made
+    EXPECT_EQ(lines[12], "2026-12-05 06:00:00,\r");
+    EXPECT_EQ(lines[13], "2026-12-03 12:00:00,12.5\r");
+    EXPECT_EQ(lines[21], "2026-12-03 20:00:00,0\r");  // an hour of no use is data
+    EXPECT_EQ(lines[60], "2026-12-05 11:00:00,59.5\r");
+
+    child<QPushButton>(w, "CMD_Daily")->click();
+    lines = exported();
+    EXPECT_EQ(lines[0], "\"Day ending (local)\",\"Energy (KWH)\"\r");
+    EXPECT_EQ(lines[1], "2026-10-01 00:00:00,12.25\r");
+    EXPECT_EQ(lines[60], "2026-11-29 00:00:00,\r");  // a zero day is not drawn
+}
+
+// The hourly graph of a house that has two days of data names its newest bar
+// and spreads its names over the whole axis; before, the labels ran from the
+// oldest bar and stopped some seventeen bars short of the newest.
+TEST(KwhHistoryTrend, TheNewestBarIsNamedAndTheNamesSpanTheAxis) {
+    Core c;
+    const QString made = "12/6/2026  6:45:08 AM";
+    c.writeRolling(files::KWHhr, [&](int i) { return i < 12 ? made : hourStamp(i); },
+                   [](int i) { return i < 12 ? "0" : "1.25"; });
+    KwhHistoryTrend w(c.core);
+    w.resize(900, 560);
+    w.show();
+    QApplication::processEvents();
+    auto* view = w.findChild<QChartView*>();
+    ASSERT_NE(view, nullptr);
+    QStringList shown;  // the axis labels Qt draws, without the invisible suffixes
+    for (QGraphicsItem* item : view->scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && text->isVisible())
+            shown << text->toPlainText().remove(QChar(0x200B));
+    const QString newest = w.chart().rowLabel(60);
+    EXPECT_EQ(newest, "Sat 5 11:00 AM");
+    EXPECT_TRUE(shown.contains(newest)) << shown.join(" | ").toStdString();
+    auto* axis = qobject_cast<QCategoryAxis*>(view->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(axis, nullptr);
+    const QStringList labels = axis->categoriesLabels();
+    ASSERT_GE(labels.size(), 4);
+    // Evenly spaced back from the newest: the first stands in the oldest fifth.
+    EXPECT_LE(axis->endValue(labels.first()), 12);
+    EXPECT_EQ(axis->endValue(labels.last()), 59);  // bars stand at 0 .. 59
 }

@@ -104,3 +104,29 @@ TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsBothWaveforms) {
     window.show();
     EXPECT_EQ(vac->points().size() + amps->points().size(), 50);  // caught up as they show
 }
+
+// The export joins each record's date and time into one ISO 8601 stamp, so a
+// spreadsheet in a day-first locale reads 07/03 as the third of July; the
+// header names the quantity shown with its unit.
+TEST(CurrentTrend, ExportWritesIsoStampsUnderAHeaderWithUnits) {
+    TrendWindowRig r;
+    r.fill(files::VAC_10sec, 118, 125);
+    r.fill(files::KW_10sec, 1.2, 3.4);
+    auto w = r.open();
+    const QString out = r.tmp.dir().filePath("trend.csv");
+    w->actions().setFileChooser([&](QWidget*, const QString&) { return out; });
+    const struct { const char* button; QByteArray header, first; } cases[] = {
+        {"CMDCur_VAC", "\"Time (local)\",\"Line voltage (V)\"\r", "2026-07-03 14:00:00,118\r"},
+        {"CMDCur_KW", "\"Time (local)\",\"Power (KW)\"\r", "2026-07-03 14:00:00,1.2\r"},
+    };
+    r.shared.Cur_VAC = 120;  // a voltage, so the voltage button charts
+    for (const auto& c : cases) {
+        child<QPushButton>(*w, c.button)->click();
+        child<QPushButton>(*w, "CMD_Export_CSV")->click();
+        const QList<QByteArray> lines = r.tmp.contents("trend.csv").split('\n');
+        ASSERT_EQ(lines.size(), 62) << c.button;
+        EXPECT_EQ(lines[0], c.header);
+        EXPECT_EQ(lines[1], c.first);
+        EXPECT_TRUE(lines[60].startsWith("2026-07-03 14:59:00,")) << lines[60].toStdString();
+    }
+}

@@ -18,7 +18,7 @@ namespace {
 
 struct Panel : StartedApp {
     // As main.cpp adds it.
-    Panel() { window.addToSetupTab(new MqttPanel(core.publisher())); }
+    Panel() { window.addToSetupTab(new MqttPanel(core.publisher()), MainWindow::kHomeAutomation); }
     template <typename W>
     W* find(const char* name) { return child<W>(window, QLatin1String(name)); }
     void type(const char* name, const QString& text) { find<QLineEdit>(name)->setText(text); }

@@ -6,6 +6,7 @@
 #include "common/format.h"
 #include "common/timestamp.h"
 #include "energy/priceentry.h"
+#include "history/minutearchive.h"
 #include "meterstream.h"
 
 #include <QDir>
@@ -99,9 +100,14 @@ void runHousehold(KelvoraCore& core, ManualClock& clock, const DemoHouseRun& run
 bool copyInto(const QString& from, const QString& to) {
     const DataDir source(from);
     const DataDir target(to, files::displayOnly());
-    bool ok = true;
-    for (const QString& name : QDir(from).entryList(QDir::Files)) {
-        if (name == files::InstanceLock) continue;
+    QStringList names;
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        if (name != files::InstanceLock) names << name;
+    // The minute archive's folder with its month files.
+    for (const QString& name : QDir(source.filePath(files::ArchiveFolder)).entryList(QDir::Files))
+        names << files::ArchiveFolder + u'/' + name;
+    bool ok = !QDir(source.filePath(files::ArchiveFolder)).exists() || QDir().mkpath(target.filePath(files::ArchiveFolder));
+    for (const QString& name : names) {
         const auto content = source.read(name);
         ok = content && target.writeWhole(name, *content) && ok;
     }
@@ -121,6 +127,14 @@ bool generateDemoHouse(const DemoHouseRun& run, const std::function<void(int)>& 
         core.setServerOverride(QStringLiteral("127.0.0.1"), closedLoopbackPort());
         if (core.Form_Load() != KelvoraCore::LoadResult::Started) return false;
         endPriceEntry(kDemoPrice, core.shared(), core.fields(), core.dir());
+        // The minute archive as a consumer of its own, where the core has none.
+        std::unique_ptr<MinuteArchive> archive;
+        if (!core.scheduler().minuteConsumerNames().contains(QStringLiteral("archive"))) {
+            archive = std::make_unique<MinuteArchive>(core.dir());
+            archive->start(clock.now());
+            core.scheduler().addMinuteConsumer(QStringLiteral("archive"),
+                                               [a = archive.get()](const MinuteRecord& m) { a->append(m); });
+        }
         runHousehold(core, clock, run, progress);
     }
     // Not over a directory a running Kelvora is using.

@@ -4,9 +4,12 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QTime>
 #include <cstdio>
 
+using kelvora::sim::LoadScript;
+using kelvora::sim::ParsedScript;
 using kelvora::sim::MeterServer;
 
 namespace {
@@ -50,7 +53,13 @@ int main(int argc, char** argv) {
     const QCommandLineOption startOpt(QStringLiteral("start"),
                                       QStringLiteral("Household time of day to start at, HH:MM (default: now)."),
                                       QStringLiteral("time"));
-    parser.addOptions({bindOpt, portOpt, intervalOpt, seedOpt, startOpt});
+    const QCommandLineOption scriptOpt(
+        QStringLiteral("script"),
+        QStringLiteral("Drive the load from a script of timed steps, one a line:\n"
+                       "  <seconds> amps <A> <B> | volts <V> | pause <seconds> | household\n"
+                       "(seconds from the start of the stream; # starts a comment)."),
+        QStringLiteral("file"));
+    parser.addOptions({bindOpt, portOpt, intervalOpt, seedOpt, startOpt, scriptOpt});
     parser.process(app);
 
     QHostAddress address;
@@ -74,6 +83,13 @@ int main(int argc, char** argv) {
     }
 
     MeterServer server(seed, startSecond, interval);
+    if (parser.isSet(scriptOpt)) {
+        QFile file(parser.value(scriptOpt));
+        if (!file.open(QIODevice::ReadOnly)) return fail(QStringLiteral("cannot read the script ") + file.fileName());
+        const ParsedScript parsed = LoadScript::parse(QString::fromUtf8(file.read(1024 * 1024)));
+        if (!parsed.script) return fail(file.fileName() + QStringLiteral(", ") + parsed.error);
+        server.setScript(*parsed.script);
+    }
     if (!server.listen(address, quint16(port)))
         return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(server.errorString()));
     std::printf("kelvora-meter-sim: listening on %s:%u\n", qPrintable(address.toString()), unsigned(server.serverPort()));

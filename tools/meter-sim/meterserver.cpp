@@ -14,7 +14,8 @@ MeterServer::MeterServer(quint64 seed, double startSecondOfDay, int intervalMs, 
       stream_(seed, startSecondOfDay),
       splitter_(seed ^ 0x5EED5EED5EED5EEDULL),
       // The second half follows well before the next message.
-      splitDelayMs_(std::clamp(std::max(intervalMs, 1) / 4, 1, 50)) {
+      splitDelayMs_(std::clamp(std::max(intervalMs, 1) / 4, 1, 50)),
+      intervalMs_(std::max(intervalMs, 1)) {
     timer_.setInterval(std::max(intervalMs, 1));
     connect(&timer_, &QTimer::timeout, this, &MeterServer::sendNext);
     connect(&server_, &QTcpServer::newConnection, this, &MeterServer::onNewConnection);
@@ -46,7 +47,11 @@ void MeterServer::flushTail() {
 
 void MeterServer::sendNext() {
     flushTail();
-    const QByteArray message = stream_.next();
+    const double second = streamSeconds();
+    ++slots_;
+    if (script_ && script_->paused(second)) return;  // the meter is silent
+    const QByteArray message =
+        script_ ? stream_.next([&](LoadSample& s) { script_->apply(second, s); }) : stream_.next();
     // Decide the split for every message, client or not, so that the splits
     // follow the seed alone.
     const bool split = splitter_.chance(kSplitChance);

@@ -1,4 +1,5 @@
 #pragma once
+#include "loadscript.h"
 #include "meterstream.h"
 
 #include <QHostAddress>
@@ -7,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <optional>
 
 namespace kelvora::sim {
 
@@ -35,6 +37,10 @@ public:
 
     // Makes the next message and sends it to the client, if there is one.
     void sendNext();
+    // The load follows this script; its time is the stream's (one interval
+    // per message slot, paused slots included).
+    void setScript(const LoadScript& script) { script_ = script; }
+    double streamSeconds() const { return slots_ * intervalMs_ / 1000.0; }
 
     const MeterStream& stream() const { return stream_; }
     int clientsAccepted() const { return accepted_; }
@@ -54,6 +60,9 @@ private:
     QTcpServer server_;
     QTimer timer_;
     int splitDelayMs_;
+    int intervalMs_;
+    quint64 slots_ = 0;
+    std::optional<LoadScript> script_;
     QPointer<QTcpSocket> client_;
     QByteArray tail_;  // the second half of a split message, for client_
     int accepted_ = 0;

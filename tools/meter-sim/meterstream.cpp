@@ -210,8 +210,9 @@ int HouseholdLoad::starts(const QString& name) const {
 
 MeterStream::MeterStream(quint64 seed, double startSecondOfDay) : load_(seed, startSecondOfDay) {}
 
-QByteArray MeterStream::next() {
+QByteArray MeterStream::next(const std::function<void(LoadSample&)>& adjust) {
     last_ = load_.step(kStepSeconds);
+    if (adjust) adjust(last_);
     ++sequence_;
     return message(last_);
 }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QtGlobal>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace kelvora::sim {
@@ -112,8 +113,8 @@ public:
 
     MeterStream(quint64 seed, double startSecondOfDay);
 
-    // The next message.
-    QByteArray next();
+    // The next message; `adjust` may change the household's sample first.
+    QByteArray next(const std::function<void(LoadSample&)>& adjust = {});
     // Messages made so far.
     quint64 sequence() const { return sequence_; }
     // The household state behind the last message.

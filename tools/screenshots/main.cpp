@@ -9,6 +9,7 @@
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
 #include "ui/appwindows.h"
+#include "ui/helpwindow.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -125,6 +126,7 @@ void takeReview(MainWindow& window, QTabWidget& tabs, const QDir& out) {
         {"CMD_KW_History_Trend", {"CMD1Hr"}, {}, "kw-history-1hr.png"},
         {"CMD_KW_History_Trend", {"CMD14Day"}, {}, "kw-history-14day.png"},
         {"CMD_KW_History_Trend", {"CMD14Day", "CNDPrint_KWHistory"}, {}, "kw-history-printed.png"},
+        {"CMD_BarGraphs", {"CMD_Hourly", "CNDPrint_KWHistory"}, {}, "kwh-graphs-printed.png"},
     };
     for (const auto& s : shots) {
         QWidget* opened = openWindow(window, QString::fromLatin1(s.button));
@@ -141,6 +143,16 @@ void takeReview(MainWindow& window, QTabWidget& tabs, const QDir& out) {
             std::printf("%s: %s\n", s.picture, qPrintable(status->currentMessage()));
         save(opened, out.filePath(QString::fromLatin1(s.picture)), 0);
         closeWindow(opened);
+    }
+
+    // The manual inside the program, on the chapter of the windows.
+    window.showHelp();
+    settle(1500);
+    if (auto* help = window.findChild<HelpWindow*>()) {
+        help->showChapter(QStringLiteral("KWH History Trend"));
+        settle(800);
+        save(help, out.filePath(QStringLiteral("help-window.png")), 0);
+        closeWindow(help);
     }
 }
 
@@ -188,6 +200,9 @@ int main(int argc, char** argv) {
         settle(800);
         save(&window, QDir(out).filePath(QString::fromLatin1(tabPictures[i])));
     }
+    window.showSetupSection(MainWindow::kAlarms);
+    settle(800);
+    save(&window, QDir(out).filePath(QStringLiteral("setup-alarms.png")));
     tabs->setCurrentIndex(0);
 
     // Each window as its button opens it; then a period button where the
@@ -198,6 +213,7 @@ int main(int argc, char** argv) {
         {"CMD_Meter", nullptr, "meter.png", false},
         {"CMD_KW_History_Trend", "CMD14Day", "kw-history.png", true},
         {"CMD_BarGraphs", "CMD_Daily", "kwh-graphs.png", true},
+        {"CMD_Alarms", nullptr, "alarms-window.png", false},
     };
     for (const auto& w : windows) {
         QWidget* opened = openWindow(window, QString::fromLatin1(w.button));
