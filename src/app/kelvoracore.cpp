@@ -71,6 +71,9 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
     scheduler_.addMinuteConsumer(QStringLiteral("KWH periods"),
                                  [this](const MinuteRecord& m) { kwhAccounting_.KwhMinuteStep(m); });
     scheduler_.addMinuteConsumer(QStringLiteral("publishing"), [this](const MinuteRecord&) { publisher_.publishState(); });
+    scheduler_.addMinuteConsumer(QStringLiteral("archive"), [this](const MinuteRecord& m) { archive_.append(m); });
+    // An hour over with no minute after it (the meter silent) still gets its summary.
+    scheduler_.addBoundaryCheck([this] { archive_.closeHour(clock_.now()); });
     // Today's energy and cost as the day period has counted them, stamped
     // with the minute they count to.
     scheduler_.addMinuteConsumer(QStringLiteral("alarms"), [this](const MinuteRecord& m) {
@@ -129,6 +132,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     applyMainsOption();                                              // 7
     connectToMeter();                                                // 8, 9
     kwhAccounting_.LoadKwhPeriodTotals();                            // 10
+    archive_.start(clock_.now());
     measurement_.resetMinuteSums();                                  // 11
     fields_.setText(QStringLiteral("Text100(9)"), QStringLiteral("0"));
     fields_.setText(QStringLiteral("Text1(0)"), QString());          // 12

@@ -12,6 +12,7 @@
 #include "energy/kwhaccounting.h"
 #include "energy/kwhperiods.h"
 #include "history/historyupdate.h"
+#include "history/minutearchive.h"
 #include "link/meterdecoder.h"
 #include "link/meterlink.h"
 #include "live/tensecondtrend.h"
@@ -101,6 +102,7 @@ public:
     HomePublisher& publisher() { return publisher_; }
     TariffBook& tariffs() { return tariffs_; }
     AlarmCenter& alarms() { return alarms_; }
+    MinuteArchive& archive() { return archive_; }
 
 
 private:
@@ -137,6 +139,7 @@ private:
     std::vector<std::unique_ptr<HistoryUpdate>> histories_;
     HomePublisher publisher_;
     AlarmCenter alarms_;
+    MinuteArchive archive_{dir_};
 };
 
 }  // namespace kelvora

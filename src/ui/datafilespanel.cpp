@@ -56,7 +56,7 @@ DataFilesPanel::DataFilesPanel(KelvoraCore& core, Desktop desktop, QWidget* pare
     connect(init, &QPushButton::clicked, this, &DataFilesPanel::CMD_Init_All_Data_Click);
     grid->addWidget(init, 6, 1);
     new FieldBinder(core_.fields(), this);
-    eraseArchive_ = [this] { return eraseArchive(core_.dir()); };
+    eraseArchive_ = [this] { return core_.archive().erase(); };
 }
 
 bool DataFilesPanel::askErase(QWidget* parent) {

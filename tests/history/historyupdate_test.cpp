@@ -92,8 +92,9 @@ TEST(HistoryUpdate, AFailingReloadLeavesNoFileMarkedBusy) {
 
 TEST(HistoryUpdate, ConsumersRunKwThenPhaseAThenPhaseBThenVoltage) {
     kelvora::testing::StartedApp app;
-    // The four histories, then the minute's energy, then publishing.
+    // The four histories, then the minute's energy, publishing, the archive
+    // and the alarms (which read the day's energy the minute has reached).
     EXPECT_EQ(app.core.scheduler().minuteConsumerNames(),
               (QStringList{"KW history", "A_AMPS history", "B_AMPS history", "VAC history", "KWH periods",
-                           "publishing"}));
+                           "publishing", "archive", "alarms"}));
 }

@@ -71,8 +71,9 @@ TEST(AppWindows, OpenEveryWindowOpensEachOnce) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && w != &window) titles << w->windowTitle();
     titles.sort();
-    EXPECT_EQ(titles, (QStringList{"A_AMPS History Trend", "B_AMPS_History Trend", "Current Trend",
-                                   "KW HistoryTrend", "KWH History Trend", "RT Meters", "VAC History Trend"}));
+    EXPECT_EQ(titles, (QStringList{"A_AMPS History Trend", "Alarms", "B_AMPS_History Trend", "Current Trend",
+                                   "Explore", "KW HistoryTrend", "KWH History Trend", "RT Meters",
+                                   "VAC History Trend"}));
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != &window) w->close();
 }

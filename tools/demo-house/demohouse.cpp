@@ -6,7 +6,6 @@
 #include "common/format.h"
 #include "common/timestamp.h"
 #include "energy/priceentry.h"
-#include "history/minutearchive.h"
 #include "meterstream.h"
 
 #include <QDir>
@@ -127,14 +126,6 @@ bool generateDemoHouse(const DemoHouseRun& run, const std::function<void(int)>& 
         core.setServerOverride(QStringLiteral("127.0.0.1"), closedLoopbackPort());
         if (core.Form_Load() != KelvoraCore::LoadResult::Started) return false;
         endPriceEntry(kDemoPrice, core.shared(), core.fields(), core.dir());
-        // The minute archive as a consumer of its own, where the core has none.
-        std::unique_ptr<MinuteArchive> archive;
-        if (!core.scheduler().minuteConsumerNames().contains(QStringLiteral("archive"))) {
-            archive = std::make_unique<MinuteArchive>(core.dir());
-            archive->start(clock.now());
-            core.scheduler().addMinuteConsumer(QStringLiteral("archive"),
-                                               [a = archive.get()](const MinuteRecord& m) { a->append(m); });
-        }
         runHousehold(core, clock, run, progress);
     }
     // Not over a directory a running Kelvora is using.
