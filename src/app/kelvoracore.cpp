@@ -31,6 +31,7 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
       clock_(clock),
       setup_(shared_, fields_, dir_, std::move(beep)),
       decoder_(std::make_unique<MeterDecoder>(shared_, fields_, dir_)),
+      tariffs_(dir_),
       measurement_(shared_, fields_, dir_, clock_),
       kwhAccounting_(shared_, fields_, dir_, clock_, kwhPeriods_, windows_),
       link_(fields_, clock_, [this](const QString& slot) { decoder_->DecodeMeterMessage(slot); }),
@@ -60,6 +61,12 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
         scheduler_.addMinuteConsumer(q.name + QStringLiteral(" history"),
                                      [h = histories_.back().get()](const MinuteRecord& m) { h->History_Update(m); });
     }
+    // Costs are booked at the tariff's price of each minute and its daily
+    // charge; without a tariff, at the flat price shown in Text100(7).
+    measurement_.setPriceAt([this](const QDateTime& when) { return tariffs_.priceAt(when); });
+    kwhAccounting_.setDailyCharge([this](QDate day) { return tariffs_.dailyCharge(day); });
+    connect(&tariffs_, &TariffBook::tariffChanged, this, [this] { showPriceInForce(); });
+    scheduler_.addBoundaryCheck([this] { showPriceInForce(); });
     scheduler_.addBoundaryCheck([this] { kwhAccounting_.CheckKwhBoundaries(); });
     scheduler_.addMinuteConsumer(QStringLiteral("KWH periods"),
                                  [this](const MinuteRecord& m) { kwhAccounting_.KwhMinuteStep(m); });
@@ -101,6 +108,14 @@ void KelvoraCore::watchSaving(DiskWriter& writer) {
 
 KelvoraCore::~KelvoraCore() = default;
 
+// With a tariff in force Text100(7) shows its price now; the band's
+// description goes beside it for the window's tooltip.
+void KelvoraCore::showPriceInForce() {
+    const auto band = tariffs_.bandAt(clock_.now());
+    fields_.setText(QStringLiteral("tariffBand"), band ? band->describe() : QString());
+    if (band) fields_.setText(QStringLiteral("Text100(7)"), formatNumber(band->price, u"0.###0"));
+}
+
 void KelvoraCore::setServerOverride(const QString& host, quint16 port) {
     serverOverride_ = std::pair{host, port};
 }
@@ -111,6 +126,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     loadAverages();                                                  // 3
     setup_.armIgnoreChange();                                        // 4
     loadSavedTotals();                                               // 5
+    tariffs_.load();
     shared_.Lifetime_KWH = readLifetimeKwh(dir_);
     loadSettings();                                                  // 6
     applyMainsOption();                                              // 7

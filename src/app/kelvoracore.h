@@ -18,6 +18,7 @@
 #include "live/tensecondtrend.h"
 #include "live/waveforms.h"
 #include "measure/measurement.h"
+#include "energy/tariffbook.h"
 #include "publish/homepublisher.h"
 
 #include <QLockFile>
@@ -99,6 +100,7 @@ public:
     // The history of KW, phase A, phase B and voltage, in that order.
     HistoryUpdate& history(int quantity) { return *histories_.at(quantity); }
     HomePublisher& publisher() { return publisher_; }
+    TariffBook& tariffs() { return tariffs_; }
     AlarmCenter& alarms() { return alarms_; }
     MinuteArchive& archive() { return archive_; }
 
@@ -114,6 +116,7 @@ private:
     void LogRestart();
     void startAlarms();
     void watchSaving(DiskWriter& writer);
+    void showPriceInForce();
 
     DataDir dir_;
     const Clock& clock_;
@@ -125,6 +128,7 @@ private:
     WindowState windows_;
     SetupController setup_;
     std::unique_ptr<MeterDecoder> decoder_;
+    TariffBook tariffs_;
     Measurement measurement_;
     KwhPeriods kwhPeriods_;
     KwhAccounting kwhAccounting_;

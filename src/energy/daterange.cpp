@@ -17,6 +17,24 @@ QString text1(int index) { return arrayName("Text1", index); }
 
 const QString kFuture = QStringLiteral("No Data-Future");
 
+// With a tariff, the costs booked day by day (CostDays.dat) over the same
+// records the energy is summed from: dated `start` through `end`. Without a
+// tariff file there is nothing to prefer to the flat price.
+std::optional<double> bookedCost(const DataDir& dir, QDate start, QDate end) {
+    if (!dir.exists(files::Tariffs)) return std::nullopt;
+    const auto data = dir.read(files::CostDays);
+    if (!data) return std::nullopt;
+    RecordReader reader(*data);
+    double sum = 0;
+    while (!reader.atEnd()) {
+        const auto date = parseStampDate(reader.next());
+        if (reader.atEnd()) break;
+        const double cost = numericValue(reader.next());
+        if (date && *date >= start && *date <= end) sum += cost;
+    }
+    return sum;
+}
+
 }  // namespace
 
 DateRangeCalculator::DateRangeCalculator(SharedState& shared, FieldModel& fields, const DataDir& dir,
@@ -92,7 +110,7 @@ bool DateRangeCalculator::CalcDateRange() {
             QDate day = *date;
             while ((date = next())) {
                 if (date->daysTo(*end) < 0) {
-                    showResults(total, records);
+                    showResults(total, records, bookedCost(dir_, *start, *end));
                     shown = true;
                     break;
                 }
@@ -110,17 +128,26 @@ bool DateRangeCalculator::CalcDateRange() {
     return shown;
 }
 
-void DateRangeCalculator::showResults(double total, int records) {
+void DateRangeCalculator::showResults(double total, int records, std::optional<double> booked) {
     // Each figure is taken from the text just shown before it, so that the
     // figures agree with one another as they read.
-    const double price = shared_.Cost_per_KWH;
     const auto show = [this](int field, double value, const char16_t* pattern) {
         fields_.setText(text1(field), formatNumber(value, pattern));
-        return numericValue(fields_.text(text1(field)));
+        return moneyValue(fields_.text(text1(field)));
     };
     const double kwh = show(2, total, u"####.0");
     const double perDay = show(3, total / records, u"###.0");
     const double perHour = show(4, perDay / 24, u"##.0");
+    if (booked) {
+        // Prices that changed within the range: what was booked, and the
+        // price it averages to.
+        show(5, *booked, u"$###.0");
+        const double costPerDay = show(6, *booked / records, u"$##.0");
+        show(7, costPerDay / 24, u"$#0.0");
+        show(8, total > 0 ? *booked / total : 0, u"$0.###0");
+        return;
+    }
+    const double price = shared_.Cost_per_KWH;
     show(5, price * kwh, u"$###.0");
     show(6, price * perDay, u"$##.0");
     show(7, price * perHour, u"$#0.0");

@@ -3,6 +3,7 @@
 #include "common/datadir.h"
 
 #include <QDate>
+#include <optional>
 
 namespace kelvora {
 
@@ -16,6 +17,8 @@ struct SharedState;
 //   Text1(0) start date   Text1(1) end date   Text1(9) days   Text1(10) records
 //   Text1(2..4) KWH total, per day, per hour   Text1(5..7) their costs
 //   Text1(8) the price used
+// With a tariff file the costs are those booked per day (CostDays.dat) and
+// the price is their average over the range's energy.
 // A daily record is stamped at the midnight that ends its day, so the record
 // found for the start date holds the day before it.
 class DateRangeCalculator {
@@ -36,7 +39,7 @@ public:
 private:
     bool isFuture(QDate date) const;
     void refuseFuture(int field);
-    void showResults(double total, int records);
+    void showResults(double total, int records, std::optional<double> booked);
 
     SharedState& shared_;
     FieldModel& fields_;

@@ -91,6 +91,7 @@ void KwhAccounting::CheckKwhBoundaries() {
         }
         const qint64 counted = kwhPeriodKey(row.period, state.start, firstDay_);
         if (key > counted) {
+            if (row.period == KwhPeriod::Day) bookDailyCharge(state.start.date());
             rollOver(row, kwhNextPeriodStart(row.period, state.start, firstDay_));
             state.start = kwhPeriodStart(row.period, now, firstDay_);
             changed = true;
@@ -114,12 +115,25 @@ void KwhAccounting::rollOver(const KwhPeriodRow& row, const QDateTime& boundary)
     }
     const QString logStamp = row.logStampPattern ? formatDate(boundary, row.logStampPattern) : stamp;
     appendKwhLog(dir_, row.logFile, logStamp, formatNumber(state.kwh, row.logPattern));
+    appendKwhLog(dir_, row.costLogFile, logStamp, formatNumber(state.cost, u"0.00"));
     RollKwhFile(dir_, row.rollingFile, stamp, state.kwh, windows_);
     if (row.zeroRecordAfter) RollKwhFile(dir_, row.rollingFile, stamp, 0, windows_);
     state.kwh = 0;
     state.cost = 0;
     if (row.leadResets) state.lead = Variant::Number(0);
     if (row.period == KwhPeriod::Month) ResetKwData();
+}
+
+void KwhAccounting::bookDailyCharge(QDate day) {
+    const double charge = dailyCharge_ ? dailyCharge_(day) : 0;
+    if (charge == 0) return;
+    // The day ends before the week, month and year roll in the same tick,
+    // so the charge lands in the periods that hold the day.
+    for (KwhPeriod period : {KwhPeriod::Day, KwhPeriod::Week, KwhPeriod::Month, KwhPeriod::Year})
+        periods_[period].cost += charge;
+    shared_.Total_Cost_Saved += charge;
+    fields_.setText(text100(5), formatNumber(shared_.Total_Cost_Saved, u"$##0.00"));
+    writeKwhLastData(dir_, shared_.Total_KWH_Saved, shared_.Total_Cost_Saved, shared_.Cost_per_KWH);
 }
 
 void KwhAccounting::showAverages(const KwhAverageFields& f, const KwhPeriodState& state) {

@@ -5,6 +5,7 @@
 #include "energy/kwhperiods.h"
 
 #include <QString>
+#include <functional>
 
 namespace kelvora {
 
@@ -47,6 +48,10 @@ public:
     // does not write the erased totals back.
     void startAfresh();
 
+    // The fixed charge of a day, booked at the rollover that ends the day
+    // into its day, week, month and year and the month-to-date cost.
+    void setDailyCharge(std::function<double(QDate)> chargeOf) { dailyCharge_ = std::move(chargeOf); }
+
     // The first day of the week; QLocale::system() gives it by default.
     void setFirstDayOfWeek(Qt::DayOfWeek day) { firstDay_ = day; }
     Qt::DayOfWeek firstDayOfWeek() const { return firstDay_; }
@@ -56,6 +61,7 @@ private:
     // Records the period counted so far under the stamp of `boundary` (the
     // start of the period after it) and starts counting afresh.
     void rollOver(const KwhPeriodRow& row, const QDateTime& boundary);
+    void bookDailyCharge(QDate day);
     void showAverages(const KwhAverageFields& fields, const KwhPeriodState& state);
     void writeAverages();
     void seedFromOldForm();
@@ -68,6 +74,7 @@ private:
     WindowState& windows_;
     Qt::DayOfWeek firstDay_;
     bool loaded_ = false;
+    std::function<double(QDate)> dailyCharge_;
 };
 
 }  // namespace kelvora

@@ -36,15 +36,15 @@ QString isoStamp(const QDateTime& when) {
 
 const std::array<KwhPeriodRow, 5>& kwhPeriodTable() {
     static const std::array<KwhPeriodRow, 5> table = {{
-        {KwhPeriod::Hour, "hourly", files::KWH_Hr, files::KWHhr, files::KWHHours, u"0.00",
+        {KwhPeriod::Hour, "hourly", files::KWH_Hr, files::KWHhr, files::KWHHours, files::CostHours, u"0.00",
          u"mm/dd/yy h:nn:ss AM/PM", false, false, true, KwhAverageFields{13, u"#0.0", 14, u"$0.0"}},
-        {KwhPeriod::Day, "daily", files::KWH_Day, files::KWHday, files::KWHDays, u"0.00", nullptr, true, false, true,
+        {KwhPeriod::Day, "daily", files::KWH_Day, files::KWHday, files::KWHDays, files::CostDays, u"0.00", nullptr, true, false, true,
          KwhAverageFields{8, u"#0.0", 12, u"$#0.0"}},
-        {KwhPeriod::Week, "weekly", files::KWH_Week, files::KWHweek, files::KWHWeeks, u"####.##", nullptr, true, false,
+        {KwhPeriod::Week, "weekly", files::KWH_Week, files::KWHweek, files::KWHWeeks, files::CostWeeks, u"####.##", nullptr, true, false,
          false, std::nullopt},
-        {KwhPeriod::Month, "monthly", files::KWH_Month, files::KWHMonth, files::KWHMonths, u"####.##", nullptr, true,
+        {KwhPeriod::Month, "monthly", files::KWH_Month, files::KWHMonth, files::KWHMonths, files::CostMonths, u"####.##", nullptr, true,
          true, true, std::nullopt},
-        {KwhPeriod::Year, "yearly", files::KWH_Year, files::KWHyear, files::KWHyears, u"######", nullptr, true, true,
+        {KwhPeriod::Year, "yearly", files::KWH_Year, files::KWHyear, files::KWHyears, files::CostYears, u"######", nullptr, true, true,
          false, std::nullopt},
     }};
     return table;

@@ -26,6 +26,7 @@ struct KwhPeriodRow {
     QString stateFile;              // the running total between runs
     QString rollingFile;            // the last 60 periods
     QString logFile;                // every period, appended
+    QString costLogFile;            // every period's cost, appended beside the log
     const char16_t* logPattern;     // the value in the log
     const char16_t* logStampPattern;  // the stamp re-formatted for the log; null: as it is
     bool midnightStamp;             // records carry the date and "12:00:00 AM"

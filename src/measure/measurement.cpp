@@ -179,7 +179,10 @@ MinuteRecord Measurement::KW_Minute_Update() {
     // Energy of the minute from the 30-reading cycle averages (volt-amps to
     // KW is /1000, one minute of an hour /60).
     minute.kwh = finiteOrZero(state_.VAC_Avg * (state_.A_AMPS_Avg + state_.B_AMPS_Avg) / 60000, "KWH_Minute");
-    state_.Cost_per_KWH = numericValue(fields_.text(text100(7)));
+    // The minute is booked at the price of its own stamp, so a band that
+    // starts while the step waits changes nothing already measured.
+    const std::optional<double> tariffPrice = priceAt_ ? priceAt_(minute.stamp) : std::nullopt;
+    state_.Cost_per_KWH = tariffPrice ? *tariffPrice : numericValue(fields_.text(text100(7)));
     minute.cost = finiteOrZero(minute.kwh * state_.Cost_per_KWH, "the minute's cost");
     addToTotals(minute);
 

@@ -5,6 +5,8 @@
 #include "measure/channelaverager.h"
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 namespace kelvora {
 
@@ -72,6 +74,11 @@ public:
     // KWH_last_data.dat and the lifetime total; then the minute sums start
     // over. The minute goes on, in memory, as the record returned.
     MinuteRecord KW_Minute_Update();
+    // The price per KWH in force at a moment, where a tariff sets one; where
+    // it does not (or none is given), the price shown in Text100(7) holds.
+    using PriceAt = std::function<std::optional<double>(const QDateTime&)>;
+    void setPriceAt(PriceAt priceAt) { priceAt_ = std::move(priceAt); }
+
     // Start-up: the minute sums and their count start over.
     void resetMinuteSums();
 
@@ -96,6 +103,7 @@ private:
     ChannelAverager b_;
     PowerWindow power_;
     MinuteSums sums_;
+    PriceAt priceAt_;
 };
 
 }  // namespace kelvora

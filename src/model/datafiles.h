@@ -53,6 +53,15 @@ inline const QString KWHDays = QStringLiteral("KWHDays.dat");
 inline const QString KWHWeeks = QStringLiteral("KWHWeeks.dat");
 inline const QString KWHMonths = QStringLiteral("KWHMonths.dat");
 inline const QString KWHyears = QStringLiteral("KWHyears.dat");
+// The cost of each period, beside its KWH log.
+inline const QString CostHours = QStringLiteral("CostHours.dat");
+inline const QString CostDays = QStringLiteral("CostDays.dat");
+inline const QString CostWeeks = QStringLiteral("CostWeeks.dat");
+inline const QString CostMonths = QStringLiteral("CostMonths.dat");
+inline const QString CostYears = QStringLiteral("CostYears.dat");
+// The time-of-use tariff the user writes, and the copy of the last one accepted.
+inline const QString Tariffs = QStringLiteral("Tariffs.dat");
+inline const QString TariffsAccepted = QStringLiteral("Tariffs.accepted");
 inline const QString Avg_KWHhr = QStringLiteral("Avg_KWHhr.dat");
 
 // KWH period state: the lead value and running total of each period.

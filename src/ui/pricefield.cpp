@@ -15,6 +15,11 @@ PriceField::PriceField(KelvoraCore& core, QLineEdit* field, Ask ask)
     field_->installEventFilter(this);
     field_->setCursor(Qt::PointingHandCursor);
     field_->setToolTip(field_->toolTip() + tr(" (click to change)"));
+    // With a tariff in force the field shows its price now; the tip names the band.
+    const QString flatTip = field_->toolTip();
+    connect(&core_.fields(), &FieldModel::textChanged, this, [this, flatTip](const QString& name, const QString& text) {
+        if (name == QLatin1String("tariffBand")) field_->setToolTip(text.isEmpty() ? flatTip : text);
+    });
 }
 
 QString PriceField::askPrice(QWidget* parent, const QString& current) {

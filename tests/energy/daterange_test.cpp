@@ -99,3 +99,25 @@ TEST(PriceEntry, OnlyAPositiveNumberChangesAndSavesThePrice) {
         EXPECT_EQ(k.tmp.contents(files::KWH_last_data), taken ? QByteArray("\"123.5\",\"7.23\",\"0.0700\"\r\n") : "");
     }
 }
+
+// Prices that change within the range: the costs are those booked each day,
+// the price their average; without a tariff file the flat price as before.
+TEST(DateRange, WithATariffTheBookedDailyCostsAndTheirAveragePrice) {
+    const struct { bool tariff; QStringList shown; } cases[] = {
+        {true, {"40.0", "1.0", ".0", "$8.0", "$.2", "$0.0", "$0.2000"}},
+        {false, {"40.0", "1.0", ".0", "$4.0", "$.1", "$0.0", "$0.1000"}},
+    };
+    for (const auto& c : cases) {
+        Calc k(50, "1");
+        QList<Record> costs;
+        for (int i = 0; i < 50; ++i)  // 0.10 a day, 0.30 from 10/21 on
+            costs << Record{Field::Text(midnightStamp(QDate(2026, 10, 1).addDays(i))),
+                            Field::Text(i < 20 ? "0.10" : "0.30")};
+        k.tmp.dir().writeRecords(files::CostDays, costs);
+        if (c.tariff) k.tmp.dir().writeWhole(files::Tariffs, "\"2026-10-21\",\"Mon-Sun\",\"00:00\",\"24:00\",\"0.3\"\r\n");
+        k.calc.CMD_Chk_Click(QDate(2026, 10, 1), QDate(2026, 11, 9));  // 40 days: 20 at 0.10, 20 at 0.30
+        QStringList shown;
+        for (int i = 2; i <= 8; ++i) shown << k.t(i);
+        EXPECT_EQ(shown, c.shown) << c.tariff;
+    }
+}

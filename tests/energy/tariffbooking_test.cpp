@@ -1,0 +1,185 @@
+#include "energy/initdata.h"
+#include "energy/kwhaccounting.h"
+#include "energy/tariffbook.h"
+#include "common/records.h"
+#include "measure/measurement.h"
+#include "model/datafiles.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
+#include "model/windowstate.h"
+#include "support/fakes.h"
+#include "support/wait.h"
+#include "support/warnings.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+
+namespace {
+
+QDateTime at(int y, int mo, int d, int h, int mi, int s = 0) { return {QDate(y, mo, d), QTime(h, mi, s)}; }
+
+const QByteArray kHousePlan = "\"valid from\",\"days\",\"from\",\"to\",\"price\"\r\n"
+                              "\"2026-12-01\",\"Mon-Fri\",\"07:00\",\"23:00\",\"0.30\"\r\n"
+                              "\"2026-12-01\",\"Mon-Sun\",\"23:00\",\"07:00\",\"0.12\"\r\n"
+                              "\"2026-12-01\",\"Sat,Sun\",\"07:00\",\"23:00\",\"0.12\"\r\n"
+                              "\"2026-12-01\",\"daily charge\",\"\",\"\",\"0.45\"\r\n";
+const QByteArray kFlatPlan = "\"2026-12-01\",\"Mon-Sun\",\"00:00\",\"24:00\",\"0.50\"\r\n";
+const QByteArray kRefused = "\"2026-12-01\",\"Mon-Sat\",\"00:00\",\"24:00\",\"0.99\"\r\n";
+
+// The minute step and the KWH accounting of a fresh data directory, with a
+// flat price of 0.1. Each step books `kwhPerStep` (the bands here change on
+// the hour, so a step of an hour stands for its 60 minutes).
+struct House {
+    explicit House(const QDateTime& start, double kwhPerStep = 1) : clock(start) {
+        EXPECT_TRUE(InitAllData(dir, clock, shared, fields));
+        fields.setText("Text100(7)", "0.1");
+        shared.VAC_Avg = 240, shared.A_AMPS_Avg = 250 * kwhPerStep, shared.B_AMPS_Avg = 0;
+        measurement.setPriceAt([this](const QDateTime& t) { return book.priceAt(t); });
+        accounting.setFirstDayOfWeek(Qt::Monday);
+        accounting.setDailyCharge([this](QDate d) { return book.dailyCharge(d); });
+        accounting.LoadKwhPeriodTotals();
+        accounting.CheckKwhBoundaries();
+    }
+    void writeTariff(const QByteArray& content) { ASSERT_TRUE(dir.writeWhole(files::Tariffs, content)); }
+    // `count` minute steps, `minutesApart`.
+    void steps(int count, int minutesApart) {
+        for (int i = 0; i < count; ++i) {
+            accounting.CheckKwhBoundaries();
+            accounting.KwhMinuteStep(measurement.KW_Minute_Update());
+            clock.advanceMs(minutesApart * 60'000);
+        }
+        accounting.CheckKwhBoundaries();
+    }
+    QStringList costs(const QString& log) const {
+        const QStringList f = readFields(tmp.contents(log));
+        QStringList values;
+        for (qsizetype i = 1; i < f.size(); i += 2) values << f[i];
+        return values;
+    }
+    QString lastRecord(const QString& log) const {
+        const QStringList f = readFields(tmp.contents(log));
+        return f.size() < 2 ? QString() : f[f.size() - 2] + " " + f.last();
+    }
+
+    kelvora::testing::TempDataDir tmp;
+    DataDir dir = tmp.dir();
+    ManualClock clock;
+    SharedState shared;
+    FieldModel fields;
+    KwhPeriods periods;
+    WindowState windows;
+    TariffBook book{dir};
+    Measurement measurement{shared, fields, dir, clock};
+    KwhAccounting accounting{shared, fields, dir, clock, periods, windows};
+};
+
+}  // namespace
+
+// A whole week, Monday to Sunday, at 1 KWH a minute: nights 7 x 480 minutes
+// at 0.12, weekdays 5 x 960 at 0.30, the weekend days 2 x 960 at 0.12, and
+// seven daily charges of 0.45: 403.20 + 1440.00 + 230.40 + 3.15 = 2076.75.
+TEST(TariffBooking, AWeekOfMinutesCostsWhatTheBandsSay) {
+    House house(at(2026, 12, 7, 0, 30), 60);
+    house.writeTariff(kHousePlan);
+    house.book.load();
+    house.steps(7 * 24, 60);
+    EXPECT_EQ(house.lastRecord(files::CostWeeks), "12/14/2026  12:00:00 AM 2076.75");
+    // Monday: 420 + 60 night minutes, 960 day minutes; Sunday all at 0.12.
+    EXPECT_EQ(house.costs(files::CostDays),
+              QStringList({"346.05", "346.05", "346.05", "346.05", "346.05", "173.25", "173.25"}));
+    EXPECT_EQ(house.costs(files::CostHours).mid(6, 2), QStringList({"7.20", "18.00"}));  // 06:00 and 07:00 hours
+    EXPECT_NEAR(house.shared.Total_Cost_Saved, 2076.75, 1e-9);
+    EXPECT_EQ(readFields(house.tmp.contents(files::KWH_last_data)).value(2), "0.1200");
+}
+
+// Without a tariff file the cost logs hold the flat price's costs.
+TEST(TariffBooking, WithoutATariffTheCostLogsGoAtTheFlatPrice) {
+    House house(at(2026, 12, 7, 22, 30), 60);
+    house.book.load();
+    house.steps(3, 60);
+    EXPECT_EQ(house.costs(files::CostHours), QStringList({"6.00", "6.00", "6.00"}));
+    EXPECT_EQ(house.lastRecord(files::CostDays), "12/8/2026  12:00:00 AM 12.00");
+    EXPECT_NEAR(house.shared.Total_Cost_Saved, 18, 1e-9);
+}
+
+// A new tariff prices the minutes after it; the costs booked before stay, and
+// a refused file changes nothing.
+TEST(TariffBooking, ReplacingTheTariffLeavesBookedCosts) {
+    House house(at(2026, 12, 8, 12, 30), 60);
+    house.writeTariff(kHousePlan);
+    house.book.load();
+    house.steps(1, 60);
+    EXPECT_EQ(house.costs(files::CostHours), QStringList({"18.00"}));
+    house.writeTariff(kFlatPlan);
+    EXPECT_TRUE(house.book.reload());
+    house.steps(1, 60);
+    {
+        kelvora::testing::CapturedWarnings warnings;
+        house.writeTariff(kRefused);
+        EXPECT_FALSE(house.book.reload());
+        EXPECT_TRUE(warnings.contains("Tariffs.dat line 1: the plan from 2026-12-01 leaves Sun 00:00"));
+    }
+    house.steps(1, 60);
+    EXPECT_EQ(house.costs(files::CostHours), QStringList({"18.00", "30.00", "30.00"}));
+    EXPECT_NEAR(house.shared.Total_Cost_Saved, 78, 1e-9);
+    EXPECT_NEAR(house.periods[KwhPeriod::Day].cost, 78, 1e-9);
+}
+
+// The day's charge goes into the day ending, its week, month and year and the
+// month-to-date cost, at the rollover that ends the day, once.
+TEST(TariffBooking, DailyChargeIsBookedOnceWhenTheDayEnds) {
+    House house(at(2026, 11, 30, 23, 59, 30));  // the last day of the month
+    house.writeTariff("\"2026-11-01\",\"Mon-Sun\",\"00:00\",\"24:00\",\"0\"\r\n"
+                      "\"2026-11-01\",\"daily charge\",\"\",\"\",\"0.45\"\r\n"
+                      "\"2026-12-01\",\"Mon-Sun\",\"00:00\",\"24:00\",\"0\"\r\n"
+                      "\"2026-12-01\",\"daily charge\",\"\",\"\",\"0.60\"\r\n");
+    house.book.load();
+    house.steps(2, 1);
+    EXPECT_EQ(house.lastRecord(files::CostDays), "12/1/2026  12:00:00 AM 0.45");
+    EXPECT_EQ(house.lastRecord(files::CostMonths), "12/1/2026  12:00:00 AM 0.45");
+    EXPECT_EQ(house.periods[KwhPeriod::Week].cost, 0.45);  // the week of Monday 30 November goes on
+    EXPECT_EQ(house.periods[KwhPeriod::Year].cost, 0.45);
+    EXPECT_EQ(house.periods[KwhPeriod::Day].cost, 0);
+    EXPECT_EQ(house.shared.Total_Cost_Saved, 0);  // the new month starts from nothing
+    house.clock.set(at(2026, 12, 2, 0, 0, 10));
+    house.steps(1, 1);
+    EXPECT_EQ(house.lastRecord(files::CostDays), "12/2/2026  12:00:00 AM 0.60");
+    EXPECT_EQ(house.shared.Total_Cost_Saved, 0.60);
+    EXPECT_DOUBLE_EQ(house.periods[KwhPeriod::Week].cost, 1.05);
+}
+
+// A refused file at start keeps the tariff last accepted; no file at all
+// means the flat price.
+TEST(TariffBook, RefusedFileAtStartKeepsTheAcceptedCopy) {
+    kelvora::testing::TempDataDir tmp;
+    ASSERT_TRUE(tmp.dir().writeWhole(files::Tariffs, kHousePlan));
+    {
+        TariffBook first(tmp.dir());
+        first.load();
+        ASSERT_TRUE(first.tariff());
+    }
+    EXPECT_EQ(tmp.contents(files::TariffsAccepted), kHousePlan);
+    ASSERT_TRUE(tmp.dir().writeWhole(files::Tariffs, kRefused));
+    TariffBook book(tmp.dir());
+    book.load();
+    EXPECT_EQ(book.priceAt(at(2026, 12, 8, 12, 0)), 0.30);
+    EXPECT_EQ(book.faults().size(), 1);
+    EXPECT_EQ(tmp.contents(files::TariffsAccepted), kHousePlan);
+    ASSERT_TRUE(QFile::remove(tmp.dir().filePath(files::Tariffs)));
+    EXPECT_TRUE(book.reload());
+    EXPECT_FALSE(book.priceAt(at(2026, 12, 8, 12, 0)));
+    EXPECT_EQ(book.dailyCharge(QDate(2026, 12, 8)), 0);
+}
+
+TEST(TariffBook, FileWrittenWhileRunningIsReadWithoutBeingAsked) {
+    kelvora::testing::TempDataDir tmp;
+    TariffBook book(tmp.dir());
+    book.load();
+    EXPECT_FALSE(book.tariff());
+    ASSERT_TRUE(tmp.dir().writeWhole(files::Tariffs, kFlatPlan));
+    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return book.tariff().has_value(); }));
+    ASSERT_TRUE(tmp.dir().writeWhole(files::Tariffs, kHousePlan));
+    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return book.dailyCharge(QDate(2026, 12, 8)) == 0.45; }));
+}
