@@ -35,12 +35,18 @@ QPageSize localPageSize() {
 // line holding a blank, the chart at (0, 0) in its natural size (its size on
 // the screen), shrunk to the page when it is larger, and the end of the
 // document. The chart is drawn as lines and text at the device's resolution.
-bool paintChartPage(QPagedPaintDevice& device, ChartView& chart) {
+// The landscape page and the line holding a blank that every printed page starts with.
+bool beginPage(QPagedPaintDevice& device, QPainter& painter) {
     device.setPageLayout(QPageLayout(device.pageLayout().pageSize(), kOrientation, kMarginsMm,
                                      QPageLayout::Millimeter));
-    QPainter painter;
     if (!painter.begin(&device)) return false;
     painter.drawText(QPointF(0, painter.fontMetrics().ascent()), QStringLiteral(" "));
+    return true;
+}
+
+bool paintChartPage(QPagedPaintDevice& device, ChartView& chart) {
+    QPainter painter;
+    if (!beginPage(device, painter)) return false;
     QSizeF size = QSizeF(chart.size()) * (device.logicalDpiX() / double(chart.logicalDpiX()));
     const QSizeF page(device.width(), device.height());
     const double shrink = std::min({1.0, page.width() / size.width(), page.height() / size.height()});
@@ -52,11 +58,8 @@ bool paintChartPage(QPagedPaintDevice& device, ChartView& chart) {
 // The same page for a widget that draws itself (the explorer's plot): its
 // own painting, scaled to the device's resolution.
 bool paintWidgetPage(QPagedPaintDevice& device, QWidget& widget) {
-    device.setPageLayout(QPageLayout(device.pageLayout().pageSize(), kOrientation, kMarginsMm,
-                                     QPageLayout::Millimeter));
     QPainter painter;
-    if (!painter.begin(&device)) return false;
-    painter.drawText(QPointF(0, painter.fontMetrics().ascent()), QStringLiteral(" "));
+    if (!beginPage(device, painter)) return false;
     const double scale = device.logicalDpiX() / double(widget.logicalDpiX());
     const QSizeF size = QSizeF(widget.size()) * scale;
     const double shrink = std::min({1.0, device.width() / size.width(), device.height() / size.height()});
