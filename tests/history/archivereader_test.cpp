@@ -232,26 +232,6 @@ TEST_F(ArchiveReader, BadFilesAreRefusedOrCountedAndTheRestIsShown) {
     EXPECT_EQ(damage.damagedLines, october->damaged + 1);
 }
 
-TEST_F(ArchiveReader, TheStoreReadsAMonthAgainOnlyWhenItChanged) {
-    record(at(2026, 12, 8, 17, 0), at(2026, 12, 8, 17, 10), flat);
-    ArchiveStore store(dir);
-    const auto first = store.minutes({2026, 12});
-    EXPECT_EQ(store.minutes({2026, 12}), first);
-    record(at(2026, 12, 8, 17, 10), at(2026, 12, 8, 17, 12), flat);
-    const auto grown = store.minutes({2026, 12});
-    EXPECT_NE(grown, first);
-    EXPECT_EQ(grown->points.size(), 12u);
-}
-
-TEST_F(ArchiveReader, TheStoreKeepsItsMinutesWithinItsBudget) {
-    record(at(2026, 10, 31, 23, 0), at(2026, 11, 1, 1, 0), flat);
-    record(at(2026, 11, 30, 23, 0), at(2026, 12, 1, 1, 0), flat);
-    ArchiveStore store(dir, 150);
-    for (YearMonth m : {YearMonth{2026, 10}, YearMonth{2026, 11}, YearMonth{2026, 12}}) store.minutes(m);
-    EXPECT_LE(store.minutesHeld(), 150);
-    EXPECT_TRUE(store.minutes({2026, 12}));
-}
-
 }  // namespace
 
 #include "history/archiverange.h"

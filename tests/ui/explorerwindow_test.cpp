@@ -111,15 +111,6 @@ TEST_F(Explorer, WheelRubberBandDragAndWholeRangeMoveTheView) {
     EXPECT_EQ(w->shownResult().request.range, day);
 }
 
-TEST_F(Explorer, ZoomStopsAtTenMinutesAndTheWholeRange) {
-    open();
-    ExplorerPlot& plot = w->plot();
-    for (int i = 0; i < 60; ++i) plot.zoomAt(plot.plotArea().center().x(), 0.5);
-    EXPECT_EQ(plot.view().span(), ExplorerPlot::kMinSpanMs);
-    for (int i = 0; i < 60; ++i) plot.zoomAt(plot.plotArea().center().x(), 2);
-    EXPECT_EQ(plot.view(), plot.whole());
-}
-
 TEST_F(Explorer, CompareDrawsTheWeekBeforeUnderTheDayShown) {
     open();
     choose("CMB_Compare", 1);
