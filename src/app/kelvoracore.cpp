@@ -133,6 +133,7 @@ KelvoraCore::LoadResult KelvoraCore::Form_Load() {
     connectToMeter();                                                // 8, 9
     kwhAccounting_.LoadKwhPeriodTotals();                            // 10
     archive_.start(clock_.now());
+    for (auto& history : histories_) history->learnWritten();
     measurement_.resetMinuteSums();                                  // 11
     fields_.setText(QStringLiteral("Text100(9)"), QStringLiteral("0"));
     fields_.setText(QStringLiteral("Text1(0)"), QString());          // 12
@@ -290,6 +291,7 @@ void KelvoraCore::initializeAllData() {
         qWarning("Not every data file could be created afresh in %s", qPrintable(dir_.path()));
     kwhAccounting_.startAfresh();
     tenSecondTrends_.reset();
+    for (auto& history : histories_) history->forgetWritten();
     // Open chart windows reload the erased files as each is saved.
 }
 

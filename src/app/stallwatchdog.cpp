@@ -3,11 +3,20 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 namespace kelvora {
 namespace {
 
 constexpr qint64 kNsPerMs = 1000000;
+
+qint64 threadCpuNs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+QString ms(qint64 ns) { return QString::number(double(ns) / kNsPerMs, 'f', 1); }
 
 QString bucketName(std::size_t i) {
     const auto& limits = StallWatchdog::kBucketLimitsMs;
@@ -27,6 +36,7 @@ StallWatchdog::StallWatchdog(QObject* parent) : QObject(parent) {
 void StallWatchdog::start() {
     clock_.start();
     last_ = 0;
+    lastCpu_ = threadCpuNs();
     timer_.start();
 }
 
@@ -36,6 +46,17 @@ void StallWatchdog::tick() {
     if (late > max_) maxAt_ = now;
     record(late);
     last_ = now;
+    const qint64 cpu = threadCpuNs();
+    recordBusy(cpu - lastCpu_, now);
+    lastCpu_ = cpu;
+}
+
+void StallWatchdog::recordBusy(qint64 busyNs, qint64 atNs) {
+    if (busyNs > maxBusy_) {
+        maxBusy_ = busyNs;
+        maxBusyAt_ = atNs;
+    }
+    if (atNs >= kStartUpNs && busyNs > 16 * kNsPerMs) ++busyFrames_;
 }
 
 void StallWatchdog::record(qint64 lateNs) {
@@ -52,9 +73,15 @@ QString StallWatchdog::report() const {
                        .arg(ticks_)
                        .arg(kIntervalMs)
                        .arg(QString::number(clock_.isValid() ? clock_.elapsed() / 1000.0 : 0, 'f', 1));
-    text += QStringLiteral("  max stall: %1 ms").arg(QString::number(double(max_) / kNsPerMs, 'f', 1));
+    text += QStringLiteral("  max stall: %1 ms").arg(ms(max_));
     if (clock_.isValid() && max_ > 0)
         text += QStringLiteral(" (%1 s after the start)").arg(QString::number(double(maxAt_) / 1e9, 'f', 1));
+    text += QStringLiteral("\n  longest busy stretch of the UI thread: %1 ms of its own processor time").arg(ms(maxBusy_));
+    if (maxBusy_ > 0)
+        text += QStringLiteral(" (%1 s after the start)").arg(QString::number(double(maxBusyAt_) / 1e9, 'f', 1));
+    text += QStringLiteral("\n  busy stretches over 16 ms after the first %1 s: %2")
+                .arg(kStartUpNs / 1'000'000'000)
+                .arg(busyFrames_);
     text += QStringLiteral("\n  late by      ticks\n");
     for (std::size_t i = 0; i < histogram_.size(); ++i)
         text += QStringLiteral("  %1 %2\n").arg(bucketName(i), -12).arg(histogram_[i], 8);

@@ -10,7 +10,10 @@ namespace kelvora {
 // Measures how long the UI thread keeps a person waiting: a 5 ms timer asks
 // to be served every 5 ms, and each tick that comes later than that counts
 // its lateness, the time a tick, a repaint or a file step held the event loop.
-// It keeps the largest lateness and a histogram of all of them.
+// It keeps the largest lateness and a histogram of all of them. On a busy
+// machine a tick is also late while other programs have the processor, so it
+// keeps apart the UI thread's own processor time between two ticks: the
+// longest such busy stretch is what the program itself held the loop for.
 class StallWatchdog : public QObject {
     Q_OBJECT
 public:
@@ -25,10 +28,16 @@ public:
     void start();
     // Counts one tick that came `lateNs` nanoseconds after it was due.
     void record(qint64 lateNs);
+    // Counts the UI thread's processor time between two ticks, `atNs` after the start.
+    void recordBusy(qint64 busyNs, qint64 atNs);
 
     qint64 maxStallNs() const { return max_; }
     const Histogram& histogram() const { return histogram_; }
     quint64 ticks() const { return ticks_; }
+    qint64 maxBusyNs() const { return maxBusy_; }
+    // Busy stretches over one frame (16 ms) after the start-up (the first 10 s).
+    static constexpr qint64 kStartUpNs = 10'000'000'000;
+    quint64 busyFramesAfterStartUp() const { return busyFrames_; }
 
     // The figures as a few lines of text, for the standard error stream.
     QString report() const;
@@ -49,6 +58,10 @@ private:
     qint64 maxAt_ = 0;
     quint64 ticks_ = 0;
     Histogram histogram_{};
+    qint64 lastCpu_ = 0;
+    qint64 maxBusy_ = 0;
+    qint64 maxBusyAt_ = 0;
+    quint64 busyFrames_ = 0;
 };
 
 }  // namespace kelvora

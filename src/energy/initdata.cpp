@@ -72,9 +72,8 @@ bool InitAllData(const DataDir& dir, const Clock& clock, SharedState& shared, Fi
         return true;
     };
     steps << [&dir] { return dir.writeWhole(files::AlarmsLog, QByteArray()); };
-    for (const QString& name :
-         {files::CostHours, files::CostDays, files::CostWeeks, files::CostMonths, files::CostYears})
-        steps << [&dir, name] { return dir.writeWhole(name, QByteArray()); };
+    for (const KwhPeriodRow& period : kwhPeriodTable())
+        steps << [&dir, name = period.costLogFile] { return dir.writeWhole(name, QByteArray()); };
     write(files::KWH_1m, zeros(1));
     write(files::Avg_KWHhr, zeros(4));
     for (const KwhPeriodRow& period : kwhPeriodTable()) write(period.rollingFile, rolling);

@@ -159,8 +159,8 @@ void appendHistoryValue(QByteArray& out, QByteArrayView value) {
     out += hasStoredForm(value) ? value.toByteArray() : storedForm(value);
 }
 
-std::optional<QByteArray> withMinuteRecord(QByteArrayView content, int capacity, QByteArrayView stamp,
-                                           QByteArrayView value) {
+std::optional<WrittenHistory> writtenWithMinuteRecord(QByteArrayView content, int capacity, QByteArrayView stamp,
+                                                      QByteArrayView value) {
     auto records = scanHistory(content);
     if (!records) return std::nullopt;
     std::erase_if(*records, [](const HistoryRecord& r) { return r.stamp.isEmpty(); });
@@ -171,7 +171,37 @@ std::optional<QByteArray> withMinuteRecord(QByteArrayView content, int capacity,
     for (qsizetype i = first; i < end; ++i) out.putRecord((*records)[i]);
     out.flushLines();
     out.putRecord(stamp, value);
-    return out.take();
+    return WrittenHistory{out.take(), std::max<qsizetype>(end - first, 0) + 1};
+}
+
+std::optional<QByteArray> withMinuteRecord(QByteArrayView content, int capacity, QByteArrayView stamp,
+                                           QByteArrayView value) {
+    auto written = writtenWithMinuteRecord(content, capacity, stamp, value);
+    if (!written) return std::nullopt;
+    return std::move(written->content);
+}
+
+std::optional<WrittenHistory> asWrittenHistory(const QByteArray& content) {
+    const auto records = scanHistory(content);
+    if (!records) return std::nullopt;
+    RecordBuffer out(content.size());
+    for (const HistoryRecord& r : *records) {
+        if (r.stamp.isEmpty()) return std::nullopt;
+        out.putRecord(r);
+    }
+    out.flushLines();
+    if (out.take() != content) return std::nullopt;
+    return WrittenHistory{content, qsizetype(records->size())};
+}
+
+WrittenHistory nextWrittenHistory(const WrittenHistory& last, int capacity, QByteArrayView stamp,
+                                  QByteArrayView value) {
+    const bool full = last.records >= capacity;
+    const qsizetype firstLineEnd = full ? last.content.indexOf('\n') + 1 : 0;
+    RecordBuffer out(last.content.size() - firstLineEnd + stamp.size() + value.size() + 8);
+    out.put(QByteArrayView(last.content).sliced(firstLineEnd));
+    out.putRecord(stamp, value);
+    return WrittenHistory{out.take(), full ? last.records : last.records + 1};
 }
 
 HistoryChart historyChart(QByteArrayView content) {

@@ -38,6 +38,21 @@ std::optional<std::vector<HistoryRecord>> scanHistory(QByteArrayView content);
 std::optional<QByteArray> withMinuteRecord(QByteArrayView content, int capacity, QByteArrayView stamp,
                                            QByteArrayView value);
 
+// A history file as the minute step last wrote it: every record on a line of
+// its own, as the record writer writes it, and how many there are.
+struct WrittenHistory {
+    QByteArray content;
+    qsizetype records = 0;
+};
+// withMinuteRecord for a file the step wrote itself, without reading its
+// records again: a full file drops its first line, then the new record follows.
+std::optional<WrittenHistory> writtenWithMinuteRecord(QByteArrayView content, int capacity, QByteArrayView stamp,
+                                                      QByteArrayView value);
+// The content as a WrittenHistory when it is in the form the step writes.
+std::optional<WrittenHistory> asWrittenHistory(const QByteArray& content);
+WrittenHistory nextWrittenHistory(const WrittenHistory& last, int capacity, QByteArrayView stamp,
+                                  QByteArrayView value);
+
 // A value text in the form "##.0#": kept as it is when it already has the
 // form, otherwise its numeric value formatted.
 void appendHistoryValue(QByteArray& out, QByteArrayView value);

@@ -27,17 +27,18 @@ QColor chartColor(int red, int green, int blue) {
 
 // Ticks on round numbers (1, 2 or 5 times a power of ten, about five of
 // them), whatever odd limits a caller sets (-0.8 to 5.4).
+// The 1, 2 or 5 times a power of ten at or above `raw`.
+static double roundStep(double raw) {
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0})
+        if (raw <= m * power) return m * power;
+    return power * 10;
+}
+
 static void placeTicks(QValueAxis* axis) {
     const double span = axis->max() - axis->min();
     if (!(span > 0) || !std::isfinite(span)) return;
-    const double raw = span / 5;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = power * 10;
-    for (double m : {1.0, 2.0, 5.0})
-        if (raw <= m * power) {
-            step = m * power;
-            break;
-        }
+    const double step = roundStep(span / 5);
     const int decimals = std::max(0, int(-std::floor(std::log10(step))));
     axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
     axis->setTickAnchor(std::ceil(axis->min() / step) * step);
@@ -399,7 +400,13 @@ void ChartView::fitValueAxis() {
         lo -= 1;
         hi += 1;
     }
-    setValueRange(axes_->y, lo, hi, true);
+    const double step = roundStep((hi - lo) / 5);
+    const std::pair grid{std::floor(lo / step) * step, std::ceil(hi / step) * step};
+    QValueAxis* y = axes_->y;
+    const std::pair shown{y->min(), y->max()};
+    if (fitted_ && fitted_->grid == grid && fitted_->axis == shown && lo >= shown.first && hi <= shown.second) return;
+    setValueRange(y, lo, hi, true);
+    fitted_ = Fit{grid, {y->min(), y->max()}};
 }
 
 }  // namespace kelvora

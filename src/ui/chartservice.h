@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 #include <optional>
+#include <utility>
 
 class QChart;
 class QPainter;
@@ -138,6 +139,15 @@ private:
     QColor pen_ = Qt::blue;
     QColor fill_ = Qt::blue;
     bool auto_ = true;
+    // The fit last applied: the 1-2-5 grid its values fell on and the range
+    // it gave the axis. Values that fall on the same grid and inside that
+    // range leave the axis as it is: every new range lays the axes out anew,
+    // and the waveforms change every two seconds.
+    struct Fit {
+        std::pair<double, double> grid;
+        std::pair<double, double> axis;
+    };
+    std::optional<Fit> fitted_;
     double minimum_ = 0;
     double maximum_ = 1;
     int labelLimit_ = 10;

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
+#include <ctime>
 #include <numeric>
 #include <gtest/gtest.h>
 
@@ -27,14 +28,24 @@ TEST(StallWatchdog, HistogramBucketsByLateness) {
     const QString report = w.report();
     EXPECT_TRUE(report.contains("max stall: 7200000.0 ms")) << report.toStdString();
     EXPECT_TRUE(report.contains(">= 1000 ms")) << report.toStdString();
+    w.recordBusy(20'000'000, 5'000'000'000);  // in the start-up
+    w.recordBusy(17'000'000, 11'000'000'000);
+    w.recordBusy(16'000'000, 12'000'000'000);
+    EXPECT_EQ(w.busyFramesAfterStartUp(), 1u);
+    EXPECT_TRUE(w.report().contains("longest busy stretch of the UI thread: 20.0 ms")) << w.report().toStdString();
 }
 
 // A handler that holds the event loop for 60 ms is seen as one stall of
-// about that length; the ticks before and after it are on time.
+// about that length; the ticks before and after it are on time. Only a
+// handler that works (here 30 ms of processor time) makes a busy stretch.
 TEST(StallWatchdog, SeesAnEventLoopHeldUp) {
     StallWatchdog w;
     w.start();
     QTimer::singleShot(50, [] { QThread::msleep(60); });
+    QTimer::singleShot(120, [] {
+        const std::clock_t start = std::clock();
+        while (std::clock() - start < CLOCKS_PER_SEC * 30 / 1000) {}
+    });
     QElapsedTimer run;
     run.start();
     // A busy machine serves fewer ticks; the held-up one is what counts.
@@ -43,6 +54,9 @@ TEST(StallWatchdog, SeesAnEventLoopHeldUp) {
     EXPECT_GE(w.maxStallNs(), 50'000'000);
     EXPECT_LT(w.maxStallNs(), 1'000'000'000);
     EXPECT_GE(w.ticks(), 12u);
+    EXPECT_GE(w.maxBusyNs(), 25'000'000);
+    EXPECT_LT(w.maxBusyNs(), 55'000'000);  // the sleep is no work
+    EXPECT_EQ(w.busyFramesAfterStartUp(), 0u);
     const auto& h = w.histogram();
     EXPECT_GE(std::accumulate(h.begin() + 6, h.end(), quint64(0)), 1u);  // 32 ms or more
 }

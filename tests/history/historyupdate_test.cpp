@@ -1,5 +1,6 @@
 #include "history/historyupdate.h"
 
+#include "common/timestamp.h"
 #include "energy/initdata.h"
 #include "support/started.h"
 
@@ -97,4 +98,35 @@ TEST(HistoryUpdate, ConsumersRunKwThenPhaseAThenPhaseBThenVoltage) {
     EXPECT_EQ(app.core.scheduler().minuteConsumerNames(),
               (QStringList{"KW history", "A_AMPS history", "B_AMPS history", "VAC history", "KWH periods",
                            "publishing", "archive", "alarms"}));
+}
+
+// The step builds on what it wrote (or on what it learnt at the start-up); a
+// file that another writer replaced in between (the data made afresh) is read
+// again. Either way every file ends as a step that reads it afresh would
+// leave it.
+TEST(HistoryUpdate, BuildsOnWhatItWroteUnlessTheFileWasReplaced) {
+    Recorder r;
+    r.dir.writeWhole(r.quantity.file(kHistorySpans[0]), QByteArray("\"x\",\"1.5\"\r\n").repeated(61));  // over capacity
+    r.dir.writeWhole(r.quantity.file(kHistorySpans[1]), "\"x\",\"1.50\"\r\n\r\n\"y\",\"2\"\r\n");  // another form
+    r.update.learnWritten();
+    const struct { const char* what; QByteArray replacement; } cases[] = {
+        {"learnt", {}},
+        {"left alone", {}},
+        {"replaced", QByteArray("\"a\",\"1.5\"\r\n\"b\",\"\"\r\n")},
+        {"left alone again", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.what != std::string("learnt")) r.minute(1);
+        for (const HistorySpan& s : kHistorySpans)
+            if (!c.replacement.isEmpty()) r.dir.writeWhole(r.quantity.file(s), c.replacement);
+        QList<QByteArray> before;
+        for (const HistorySpan& s : kHistorySpans) before << r.file(s.hours);
+        r.minute(2.25);
+        const QByteArray stampNow = stamp(r.clock.now()).toUtf8();
+        for (int i = 0; i < int(kHistorySpans.size()); ++i)
+            EXPECT_EQ(r.file(kHistorySpans[i].hours),
+                      withMinuteRecord(before[i], kHistorySpans[i].capacity, stampNow, "2.25").value())
+                << kHistorySpans[i].hours;
+    }
 }

@@ -77,6 +77,33 @@ TEST(ChartView, ANewValueRangeNeverLaysOutTheOldIntervalsTicks) {
     EXPECT_LT(most, 300);  // about 70 with round ticks; the old interval gave over 700
 }
 
+// Waveforms are redrawn every two seconds with values that move a little;
+// each new axis range lays the axes out again, so the range changes only when
+// the values leave it or no longer fill it.
+TEST(ChartView, RedrawsWithValuesOnTheSameGridKeepTheAxis) {
+    ChartView chart;
+    chart.setPoints(pointsOneTo(25, 4));  // 4 .. 100
+    QApplication::processEvents();
+    auto* y = qobject_cast<QValueAxis*>(chart.findChild<QChartView*>()->chart()->axes(Qt::Vertical).value(0));
+    ASSERT_NE(y, nullptr);
+    int changes = 0;
+    QObject::connect(y, &QValueAxis::rangeChanged, [&] { ++changes; });
+    const struct { double step; bool refits; } cases[] = {
+        {3.9, false},  // 3.9 .. 97.5: the same grid, inside the range
+        {4, false},
+        {4.4, true},   // up to 110: out of the range
+        {0.4, true},   // 0.4 .. 10: a tenth of it
+    };
+    for (const auto& c : cases) {
+        changes = 0;
+        chart.setPoints(pointsOneTo(25, c.step));
+        QApplication::processEvents();
+        EXPECT_EQ(changes > 0, c.refits) << c.step;
+        EXPECT_LE(y->min(), c.step);
+        EXPECT_GE(y->max(), 25 * c.step);
+    }
+}
+
 // The print sequence puts the chart's picture on the clipboard first.
 TEST(ChartPrint, WithoutAPrinterTheChartBecomesAOnePageLandscapePdf) {
     TempDataDir tmp;
