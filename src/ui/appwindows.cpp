@@ -1,5 +1,6 @@
 #include "ui/appwindows.h"
 
+#include "common/numeric.h"
 #include "ui/alarmspanel.h"
 #include "ui/alarmswindow.h"
 #include "ui/currenttrendwindow.h"
@@ -10,6 +11,8 @@
 #include "ui/meterwindow.h"
 #include "ui/mqttpanel.h"
 #include "ui/pricefield.h"
+#include "ui/tariffeditor.h"
+#include "ui/tariffpanel.h"
 #include "ui/usagecalculator.h"
 
 #include <QLineEdit>
@@ -17,6 +20,9 @@
 #include <memory>
 
 namespace kelvora {
+namespace {
+const QString kTariffSection = QStringLiteral("Tariff");
+}  // namespace
 
 void addAppWindows(MainWindow& window, KelvoraCore& core) {
     window.addToSetupTab(new AlarmsPanel(core.alarms(), [&core] { return core.shared().settings.VAC_Option.display(); }),
@@ -39,11 +45,27 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
             return *kwhGraphs;
         });
     window.setWindowFactory(QStringLiteral("CMD_Explore"), [&core](QWidget* parent) {
-        return new ExplorerWindow(core.dir(), core.clock(), parent);
+        auto* explorer = new ExplorerWindow(core.dir(), core.clock(), parent);
+        explorer->setCurrencySymbol(currencySymbol(core.shared().settings));
+        return explorer;
     });
     window.addToHistoryTab(new UsageCalculator(core));
     window.addToSetupTab(new DataFilesPanel(core), MainWindow::kData);
-    new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")));
+    // One tariff editor, from the Set-Up page and from the price field.
+    auto tariffEditor = std::make_shared<QPointer<TariffEditor>>();
+    const auto openTariffEditor = [&core, &window, tariffEditor] {
+        if (!*tariffEditor) {
+            const double price = numericValue(core.fields().text(QStringLiteral("Text100(7)")));
+            *tariffEditor = new TariffEditor(core.dir(), core.tariffs(), core.clock(), price, &window);
+            (*tariffEditor)->setCurrencySymbol(currencySymbol(core.shared().settings));
+        }
+        (*tariffEditor)->show();
+        (*tariffEditor)->raise();
+        (*tariffEditor)->activateWindow();
+    };
+    window.addToSetupTab(new TariffPanel(core, openTariffEditor), kTariffSection);
+    new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")), PriceField::askPrice,
+                   openTariffEditor);
 }
 
 }  // namespace kelvora
