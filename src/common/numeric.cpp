@@ -69,7 +69,11 @@ QStringView moneySymbol(QStringView text) {
 
 double moneyValue(QStringView text) {
     text = text.trimmed();
-    return numericValue(text.mid(moneySymbol(text).size()));
+    // The sign of an amount leads its symbol: "-$1.50".
+    const bool negative = text.startsWith(u'-') && !moneySymbol(text.mid(1)).isEmpty();
+    if (negative) text = text.mid(1);
+    const double value = numericValue(text.mid(moneySymbol(text).size()));
+    return negative ? -value : value;
 }
 
 }  // namespace kelvora

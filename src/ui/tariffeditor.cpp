@@ -344,7 +344,6 @@ void TariffEditor::addBand() {
     filling_ = false;
     edited();
     table_->setCurrentCell(row, kDays);
-    table_->editItem(table_->item(row, kDays));
 }
 
 void TariffEditor::removeSelectedBands() {
@@ -396,7 +395,6 @@ void TariffEditor::setModified(bool modified) {
     modified_ = modified;
     save_->setEnabled(modified && faults_.isEmpty());
     revert_->setEnabled(modified);
-    setWindowModified(modified);
 }
 
 void TariffEditor::setStatus(const QString& text) { status_->setText(text); }
