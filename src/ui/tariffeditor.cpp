@@ -203,7 +203,15 @@ void TariffEditor::loadFile() {
                      "Start from a template or add bands."));
     else if (faults_.isEmpty())
         setStatus(tr("As saved in %1").arg(files::Tariffs));
-    if (table_->rowCount() > 0) table_->setCurrentCell(0, kValidFrom);
+    // The week shown first is that of the plan in force.
+    const auto band = book_.bandAt(clock_.now());
+    int first = 0;
+    for (int row = 0; band && row < table_->rowCount(); ++row)
+        if (rowCells(row)[kValidFrom] == band->validFrom.toString(Qt::ISODate)) {
+            first = row;
+            break;
+        }
+    if (table_->rowCount() > 0) table_->setCurrentCell(first, kValidFrom);
 }
 
 void TariffEditor::appendRow(const QStringList& cells) {

@@ -55,8 +55,13 @@ QColor TariffWeekGrid::colourOf(double price) const {
     return QColor::fromHsv(int(120 * (1 - share)), 150, 230);  // green to red
 }
 
+// The legend: a row per price, and one for the daily charge.
+int TariffWeekGrid::legendRows() const {
+    return std::max<int>(1, int(prices().size()) + (plan_ && plan_->dailyCharge != 0));
+}
+
 QSize TariffWeekGrid::sizeHint() const {
-    const int legendRows = std::max<int>(1, int(prices().size()));
+    const int legendRows = this->legendRows();
     return {fontMetrics().horizontalAdvance(QStringLiteral("Wed ")) + 24 * kCell + 8,
             fontMetrics().height() + 7 * kCell + 12 + legendRows * kLegendRow};
 }
@@ -66,7 +71,7 @@ QSize TariffWeekGrid::minimumSizeHint() const { return {24 * 10 + 40, 7 * 12 + 8
 QRectF TariffWeekGrid::gridRect() const {
     const int left = fontMetrics().horizontalAdvance(QStringLiteral("Wed ")) + 4;
     const int top = fontMetrics().height() + 4;
-    const int legend = std::max<int>(1, int(prices().size())) * kLegendRow + 8;
+    const int legend = legendRows() * kLegendRow + 8;
     return QRectF(left, top, std::max(width() - left - 6, 24), std::max(height() - top - legend, 7));
 }
 
@@ -110,6 +115,9 @@ void TariffWeekGrid::paintEvent(QPaintEvent*) {
                    tr("%1 per KWH").arg(symbol_ + formatNumber(price, u"0.###0")));
         y += kLegendRow;
     }
+    if (plan_->dailyCharge != 0)
+        p.drawText(QRectF(grid.left(), y, grid.width(), kLegendRow), Qt::AlignLeft | Qt::AlignVCenter,
+                   tr("and a daily charge of %1").arg(symbol_ + formatNumber(plan_->dailyCharge, u"0.00##")));
 }
 
 QString TariffWeekGrid::describeAt(QPointF point) const {

@@ -34,6 +34,7 @@ protected:
 
 private:
     QRectF gridRect() const;
+    int legendRows() const;
     // The band under a point of the grid, as its tooltip text.
     QString describeAt(QPointF point) const;
 
