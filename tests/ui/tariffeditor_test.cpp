@@ -32,7 +32,9 @@ const QByteArray kExample =
 // tariff book, and the answer it gets when it asks before losing changes.
 struct Rig {
     explicit Rig(bool example) {
-        if (example) EXPECT_TRUE(dir.writeNow(files::Tariffs, kExample));
+        if (example) {
+            EXPECT_TRUE(dir.writeNow(files::Tariffs, kExample));
+        }
         book.load();
         editor = new TariffEditor(dir, book, clock, 0.2);
         editor->setAsk([this](QWidget*, const QString&, QMessageBox::StandardButtons) { return ++asked, answer; });
@@ -149,7 +151,9 @@ TEST(TariffEditor, AddRemoveAndCloseAskBeforeChangesAreLost) {
 TEST(TariffEditor, PriceFieldOpensTheEditorOnlyWithATariffFile) {
     for (const bool withFile : {false, true}) {
         kelvora::testing::StartedApp app;
-        if (withFile) ASSERT_TRUE(app.core.dir().writeNow(files::Tariffs, kExample));
+        if (withFile) {
+            ASSERT_TRUE(app.core.dir().writeNow(files::Tariffs, kExample));
+        }
         QLineEdit field;
         int asked = 0, opened = 0;
         PriceField price(app.core, &field, [&](QWidget*, const QString&) { return ++asked, QString(); },
