@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     case KelvoraCore::LoadResult::Started:
         break;
     }
-    MainWindow window(core);
+    MainWindow window(mainWindowParts(core));
     addAppWindows(window, core);
     QObject::connect(&window, &MainWindow::saveAndExitRequested, &app, [&] {
         if (core.CMD_SaveExit_Click()) {

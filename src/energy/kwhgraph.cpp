@@ -8,33 +8,19 @@
 
 namespace kelvora {
 
-const QList<KwhGraph>& kwhGraphs() {
-    static const QList<KwhGraph> graphs = {
-        {1, QStringLiteral("CMD_Hourly"), QStringLiteral("Hourly"), QStringLiteral("KWH Hourly - Usage"), files::KWHhr},
-        {2, QStringLiteral("CMD_Daily"), QStringLiteral("Daily"), QStringLiteral("Daily - Usage"), files::KWHday},
-        {3, QStringLiteral("CMD_Weekly"), QStringLiteral("Weekly"), QStringLiteral("Weekly - Usage"), files::KWHweek},
-        {4, QStringLiteral("CMD_Monthly"), QStringLiteral("Monthly"), QStringLiteral("Monthly - Usage"),
-         files::KWHMonth},
-        {5, QStringLiteral("CMD_Years"), QStringLiteral("Years"), QStringLiteral("Year to Date - Usage"),
-         files::KWHyear},
-    };
-    return graphs;
-}
-
-const KwhGraph& kwhGraph(int period) { return kwhGraphs()[period >= 1 && period <= 5 ? period - 1 : 0]; }
-
-QString kwhBarLabel(int period, const QString& stamp) {
+QString kwhBarLabel(KwhPeriod period, const QString& stamp) {
     static const char* const months[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUNE",
                                          "JULY", "AUG", "SEPT", "OCT", "NOV", "DEC"};
     const auto when = parseStamp(stamp);
     if (!when) return stamp;
     switch (period) {
-    case 2: return formatDate(*when, u"ddd mmm D");
-    case 3: return formatDate(*when, u"mmm D");
-    case 4: return QString::fromLatin1(months[when->date().month() - 1]);
-    case 5: return formatDate(*when, u"yyyy");
-    default: return formatDate(*when, u"ddd D H:MM AM/PM");
+    case KwhPeriod::Hour: return formatDate(*when, u"ddd D H:MM AM/PM");
+    case KwhPeriod::Day: return formatDate(*when, u"ddd mmm D");
+    case KwhPeriod::Week: return formatDate(*when, u"mmm D");
+    case KwhPeriod::Month: return QString::fromLatin1(months[when->date().month() - 1]);
+    case KwhPeriod::Year: return formatDate(*when, u"yyyy");
     }
+    return stamp;
 }
 
 namespace {
@@ -51,14 +37,14 @@ qsizetype fillRecords(const WindowState& windows, qsizetype n) {
 
 }  // namespace
 
-QList<KwhBar> kwhBars(int period, const WindowState& windows) {
+QList<KwhBar> kwhBars(KwhPeriod period, const WindowState& windows) {
     QList<KwhBar> bars(kRollingRecords);
     const qsizetype n = std::min<qsizetype>({kRollingRecords, windows.Roll_Stamp.size(), windows.Roll_Value.size()});
     const qsizetype fill = fillRecords(windows, n);
     for (qsizetype i = 0; i < n; ++i) {
         const double value = windows.Roll_Value[i].value();
         bars[i].stamp = windows.Roll_Stamp[i];
-        if (period == 1 || value != 0) {
+        if (period == KwhPeriod::Hour || value != 0) {
             bars[i].label = kwhBarLabel(period, windows.Roll_Stamp[i]);
             bars[i].value = value;
             bars[i].hasData = i >= fill;

@@ -1,5 +1,6 @@
 #pragma once
 #include "common/datadir.h"
+#include "energy/kwhdates.h"
 
 #include <QList>
 #include <QString>
@@ -8,18 +9,10 @@ namespace kelvora {
 
 class WindowState;
 
-// The five graphs of the KWH graphs window, by Graph_Period (1 hourly .. 5 years).
-struct KwhGraph {
-    int period;
-    QString button, caption, title, file;
-};
-const QList<KwhGraph>& kwhGraphs();
-const KwhGraph& kwhGraph(int period);  // the hourly graph for a period out of range
-
 // The category label of a bar from the stamp of its record: "Mon 7 2:00 PM"
 // hourly, "Mon Dec 7" daily, "Dec 7" weekly, "JAN" .. "DEC" monthly (with
 // "JUNE", "JULY", "SEPT"), "2026" yearly. A stamp that is no date stays as it is.
-QString kwhBarLabel(int period, const QString& stamp);
+QString kwhBarLabel(KwhPeriod period, const QString& stamp);
 
 struct KwhBar {
     QString label;
@@ -32,7 +25,7 @@ struct KwhBar {
 // drawn are 0 without a label. Every bar keeps its record's stamp. The zero
 // records a new file was filled with (one stamp for all, before the first
 // period ended) are bars without data, in every graph.
-QList<KwhBar> kwhBars(int period, const WindowState& windows);
+QList<KwhBar> kwhBars(KwhPeriod period, const WindowState& windows);
 
 // The energy of the eleven most recent monthly totals of KWHMonth.dat that are
 // not 0 (the zero record after each total does not count), "##,###".

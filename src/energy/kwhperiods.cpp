@@ -37,15 +37,20 @@ QString isoStamp(const QDateTime& when) {
 const std::array<KwhPeriodRow, 5>& kwhPeriodTable() {
     static const std::array<KwhPeriodRow, 5> table = {{
         {KwhPeriod::Hour, "hourly", files::KWH_Hr, files::KWHhr, files::KWHHours, files::CostHours, u"0.00",
-         u"mm/dd/yy h:nn:ss AM/PM", false, false, true, KwhAverageFields{13, u"#0.0", 14, u"$0.0"}},
+         u"mm/dd/yy h:nn:ss AM/PM", false, false, true, KwhAverageFields{13, u"#0.0", 14, u"$0.0"},
+         {"CMD_Hourly", "Hourly", "KWH Hourly - Usage", "Hour ending", "CMD_KWH_hrs", "KWH   hours", "Command1", "Total KWH hours"}},
         {KwhPeriod::Day, "daily", files::KWH_Day, files::KWHday, files::KWHDays, files::CostDays, u"0.00", nullptr, true, false, true,
-         KwhAverageFields{8, u"#0.0", 12, u"$#0.0"}},
+         KwhAverageFields{8, u"#0.0", 12, u"$#0.0"},
+         {"CMD_Daily", "Daily", "Daily - Usage", "Day ending", "CMD_KWH_days", " KWH   days", "Command3", "Total KWH days"}},
         {KwhPeriod::Week, "weekly", files::KWH_Week, files::KWHweek, files::KWHWeeks, files::CostWeeks, u"####.##", nullptr, true, false,
-         false, std::nullopt},
+         false, std::nullopt,
+         {"CMD_Weekly", "Weekly", "Weekly - Usage", "Week ending", "CMD_KWH_weeks", " KWH   weeks", "Command2", "Total KWH weeks"}},
         {KwhPeriod::Month, "monthly", files::KWH_Month, files::KWHMonth, files::KWHMonths, files::CostMonths, u"####.##", nullptr, true,
-         true, true, std::nullopt},
+         true, true, std::nullopt,
+         {"CMD_Monthly", "Monthly", "Monthly - Usage", "Month ending", "CMD_KWH_months", "KWH months", "Command4", "Total KWH months"}},
         {KwhPeriod::Year, "yearly", files::KWH_Year, files::KWHyear, files::KWHyears, files::CostYears, u"######", nullptr, true, true,
-         false, std::nullopt},
+         false, std::nullopt,
+         {"CMD_Years", "Years", "Year to Date - Usage", "Year ending", "CMD_KWH_years", "KWH   years", "Command5", "Total KWH years"}},
     }};
     return table;
 }

@@ -18,6 +18,19 @@ struct KwhAverageFields {
     const char16_t* costPattern;
 };
 
+// How the windows name a period: its graph in the KWH graphs window and its
+// two file buttons (rolling file, log) in the Data Files frame.
+struct KwhPeriodCaptions {
+    const char* graphButton;
+    const char* graphCaption;    // the graph's button
+    const char* graphTitle;      // the chart's title
+    const char* categoryTitle;   // each record is stamped when its period ends
+    const char* rollingButton;
+    const char* rollingCaption;
+    const char* logButton;
+    const char* logCaption;
+};
+
 // What sets one KWH period apart from the others: its files and how its
 // records are written. The hour, day, week, month and year are the rows.
 struct KwhPeriodRow {
@@ -33,6 +46,7 @@ struct KwhPeriodRow {
     bool zeroRecordAfter;           // the rolling file gets a zero record after each total
     bool leadResets;                // the rollover sets the lead value to 0
     std::optional<KwhAverageFields> averages;
+    KwhPeriodCaptions captions;
 };
 const std::array<KwhPeriodRow, 5>& kwhPeriodTable();
 inline const KwhPeriodRow& kwhPeriodRow(KwhPeriod period) { return kwhPeriodTable()[size_t(period)]; }

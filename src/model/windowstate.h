@@ -19,8 +19,6 @@ public:
 
     // The history file being updated or shown ("4KWhr.dat").
     QString History_File;
-    // The period the KWH graphs window shows: 1 hourly .. 5 yearly, 0 when closed.
-    int Graph_Period = 0;
     // The 60 records (stamp, value) of the rolling KWH file last read.
     QList<QString> Roll_Stamp;
     QList<Variant> Roll_Value;

@@ -4,7 +4,6 @@
 #include "ui/alarmspanel.h"
 #include "ui/alarmswindow.h"
 #include "ui/currenttrendwindow.h"
-#include "ui/datafilespanel.h"
 #include "ui/explorerwindow.h"
 #include "ui/historytrendwindow.h"
 #include "ui/kwhhistorytrend.h"
@@ -24,6 +23,21 @@ namespace {
 const QString kTariffSection = QStringLiteral("Tariff");
 }  // namespace
 
+MainWindow::Parts mainWindowParts(KelvoraCore& core) {
+    return {core.fields(),
+            core.setup(),
+            core.alarms().engine(),
+            core.waveforms(),
+            core.dir(),
+            [&core] { core.measurement().resetPowerFactor(); },
+            [&core] { core.link().ConnectToServer(); }};
+}
+
+DataFilesPanel::Actions dataFileActions(KelvoraCore& core) {
+    return {[&core] { core.initializeAllData(); }, [&core] { core.kwhAccounting().ResetKwData(); },
+            [&core] { return core.archive().erase(); }};
+}
+
 void addAppWindows(MainWindow& window, KelvoraCore& core) {
     window.addToSetupTab(new AlarmsPanel(core.alarms(), [&core] { return core.shared().settings.VAC_Option.display(); }),
                          MainWindow::kAlarms);
@@ -36,12 +50,12 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
     });
     window.setWindowFactory(QStringLiteral("CMD_Meter"),
                             [&core](QWidget* parent) { return new MeterWindow(core.dir(), parent); });
-    addHistoryWindows(window, core);
+    addHistoryWindows(window, core.windows(), core.dir(), core.clock());
     // Both "KWH History Graphs" buttons show the one graphs window.
     auto kwhGraphs = std::make_shared<QPointer<QWidget>>();
     for (const char* button : {"CMD_BarGraphs", "CMD_BarGraphs1"})
         window.setWindowFactory(QString::fromLatin1(button), [&core, kwhGraphs](QWidget* parent) -> QWidget* {
-            if (!*kwhGraphs) *kwhGraphs = new KwhHistoryTrend(core, parent);
+            if (!*kwhGraphs) *kwhGraphs = new KwhHistoryTrend(core.dir(), core.clock(), core.windows(), parent);
             return *kwhGraphs;
         });
     window.setWindowFactory(QStringLiteral("CMD_Explore"), [&core](QWidget* parent) {
@@ -49,8 +63,8 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
         explorer->setCurrencySymbol(currencySymbol(core.shared().settings));
         return explorer;
     });
-    window.addToHistoryTab(new UsageCalculator(core));
-    window.addToSetupTab(new DataFilesPanel(core), MainWindow::kData);
+    window.addToHistoryTab(new UsageCalculator(core.shared(), core.fields(), core.dir(), core.clock()));
+    window.addToSetupTab(new DataFilesPanel(core.dir(), core.fields(), dataFileActions(core)), MainWindow::kData);
     // One tariff editor, from the Set-Up page and from the price field.
     auto tariffEditor = std::make_shared<QPointer<TariffEditor>>();
     const auto openTariffEditor = [&core, &window, tariffEditor] {

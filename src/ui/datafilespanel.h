@@ -1,5 +1,6 @@
 #pragma once
-#include "app/kelvoracore.h"
+#include "common/datadir.h"
+#include "model/fieldmodel.h"
 #include "ui/fileopener.h"
 
 #include <QGroupBox>
@@ -22,23 +23,26 @@ public:
         // answer) keeps it.
         std::function<bool(QWidget* parent)> keepArchive = askKeepArchive;
     };
-    DataFilesPanel(KelvoraCore& core, Desktop desktop, QWidget* parent = nullptr);
-    explicit DataFilesPanel(KelvoraCore& core, QWidget* parent = nullptr);
+    // What the buttons do to the data.
+    struct Actions {
+        std::function<void()> initializeAll;  // fresh files; the running totals start afresh
+        std::function<void()> resetKwData;    // the month-to-date KWH and cost from zero
+        std::function<bool()> eraseArchive;   // when the answer is not to keep it
+    };
+    DataFilesPanel(const DataDir& dir, FieldModel& fields, Actions actions, Desktop desktop, QWidget* parent = nullptr);
+    DataFilesPanel(const DataDir& dir, FieldModel& fields, Actions actions, QWidget* parent = nullptr);
 
     void CMD_Init_All_Data_Click();
     void CMD_KW_DataReset_Click();
     static bool askErase(QWidget* parent);
     static bool askKeepArchive(QWidget* parent);
-    // What erases the archive when the answer is not to keep it (by default
-    // its folder is removed).
-    void setArchiveEraser(std::function<bool()> erase) { eraseArchive_ = std::move(erase); }
 
 private:
     void showFile(const QString& name);
 
-    KelvoraCore& core_;
+    const DataDir& dir_;
+    Actions actions_;
     Desktop desktop_;
-    std::function<bool()> eraseArchive_;
 };
 
 }  // namespace kelvora

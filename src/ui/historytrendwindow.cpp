@@ -214,11 +214,12 @@ void HistoryTrendWindow::Load_History_Chart() {
     label2_->setText(data.Label2);
 }
 
-void addHistoryWindows(MainWindow& main, KelvoraCore& core) {
+void addHistoryWindows(MainWindow& main, WindowState& windows, const DataDir& dir, const Clock& clock) {
     for (const HistoryWindowConfig& c : historyWindowConfigs()) {
-        main.setWindowFactory(QStringLiteral("CMD_%1_History_Trend").arg(c.quantity->name), [&core, &c](QWidget* parent) {
-            return new HistoryTrendWindow(c, core.windows(), core.dir(), core.clock(), parent);
-        });
+        main.setWindowFactory(QStringLiteral("CMD_%1_History_Trend").arg(c.quantity->name),
+                              [&windows, &dir, &clock, &c](QWidget* parent) {
+                                  return new HistoryTrendWindow(c, windows, dir, clock, parent);
+                              });
     }
 }
 

@@ -19,7 +19,6 @@ namespace kelvora {
 
 class ChartActions;
 class ChartView;
-class KelvoraCore;
 class MainWindow;
 
 // What sets one history window apart from the other three.
@@ -85,6 +84,6 @@ private:
 // Opens the four history windows from the main window's buttons
 // CMD_KW_History_Trend, CMD_A_AMPS_History_Trend, CMD_B_AMPS_History_Trend
 // and CMD_VAC_History_Trend.
-void addHistoryWindows(MainWindow& main, KelvoraCore& core);
+void addHistoryWindows(MainWindow& main, WindowState& windows, const DataDir& dir, const Clock& clock);
 
 }  // namespace kelvora

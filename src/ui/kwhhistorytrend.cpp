@@ -2,6 +2,7 @@
 
 #include "common/timestamp.h"
 #include "energy/kwhgraph.h"
+#include "energy/kwhperiods.h"
 #include "energy/kwhrolling.h"
 #include "model/datafiles.h"
 
@@ -16,8 +17,6 @@ namespace kelvora {
 namespace {
 
 const QString kWindowName = QStringLiteral("KWH_HistoryTrend");
-// Each record is stamped when its period ends.
-const char* const kCategoryTitles[] = {"Hour ending", "Day ending", "Week ending", "Month ending", "Year ending"};
 
 QLineEdit* stampField(const QString& name, const QString& accessible) {
     auto* edit = new QLineEdit;
@@ -31,8 +30,8 @@ QLineEdit* stampField(const QString& name, const QString& accessible) {
 
 }  // namespace
 
-KwhHistoryTrend::KwhHistoryTrend(KelvoraCore& core, QWidget* parent)
-    : QWidget(parent), core_(core), windows_(core.windows()) {
+KwhHistoryTrend::KwhHistoryTrend(const DataDir& dir, const Clock& clock, WindowState& windows, QWidget* parent)
+    : QWidget(parent), dir_(dir), windows_(windows) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("KWH History Trend"));
     chart_ = new ChartView(ChartView::Style::Bars);
@@ -42,16 +41,16 @@ KwhHistoryTrend::KwhHistoryTrend(KelvoraCore& core, QWidget* parent)
     chart_->setMinimumSize(640, 360);
     // The newest bars matter most: the newest is always named.
     chart_->setCategoryLabelsFromNewest(true);
-    actions_ = new ChartActions(*chart_, kWindowName, core_.dir().path(), core_.clock(), this);
+    actions_ = new ChartActions(*chart_, kWindowName, dir_.path(), clock, this);
     actions_->setCsvRows([this] { return csvRows(); });
 
     auto* periods = new QHBoxLayout;
-    for (const KwhGraph& g : kwhGraphs()) {
-        auto* b = new QPushButton(g.caption);
-        b->setObjectName(g.button);
-        const int period = g.period;
+    for (const KwhPeriodRow& row : kwhPeriodTable()) {
+        auto* b = new QPushButton(tr(row.captions.graphCaption));
+        b->setObjectName(QString::fromLatin1(row.captions.graphButton));
+        const KwhPeriod period = row.period;
         connect(b, &QPushButton::clicked, this, [this, period] { showPeriod(period); });
-        periodButtons_.insert(period, b);
+        periodButtons_.append(b);
         periods->addWidget(b);
     }
     periods->addStretch();
@@ -91,36 +90,36 @@ KwhHistoryTrend::KwhHistoryTrend(KelvoraCore& core, QWidget* parent)
     // A rollover rewrote a file: redraw when it is the one shown.
     connect(&windows_, &WindowState::fileRewritten, this, [this](const QString& file) {
         if (file == file_) {
-            LoadKwhFile(core_.dir(), file_, windows_);  // what was saved, not what was last read
+            LoadKwhFile(dir_, file_, windows_);  // what was saved, not what was last read
             UpdateKwhGraph();
         }
         if (file == files::KWHMonth) ShowYtdKwh();
     });
     windows_.setOpen(kWindowName, true);
-    showPeriod(1);
+    showPeriod(KwhPeriod::Hour);
     ShowYtdKwh();
     resize(900, 560);
 }
 
 KwhHistoryTrend::~KwhHistoryTrend() {
     windows_.setOpen(kWindowName, false);
-    windows_.Graph_Period = 0;
 }
 
-void KwhHistoryTrend::showPeriod(int period) {
-    const KwhGraph& g = kwhGraph(period);
-    windows_.Graph_Period = g.period;
-    chart_->setTitle(g.title);
-    chart_->setCategoryAxisTitle(tr(kCategoryTitles[g.period - 1]));
-    actions_->setCsvColumns(CsvColumns{tr("%1 (local)").arg(tr(kCategoryTitles[g.period - 1])), tr("Energy (KWH)")});
-    file_ = g.file;
+void KwhHistoryTrend::showPeriod(KwhPeriod period) {
+    const KwhPeriodRow& row = kwhPeriodRow(period);
+    Graph_Period = period;
+    chart_->setTitle(QString::fromLatin1(row.captions.graphTitle));
+    const QString category = tr(row.captions.categoryTitle);
+    chart_->setCategoryAxisTitle(category);
+    actions_->setCsvColumns(CsvColumns{tr("%1 (local)").arg(category), tr("Energy (KWH)")});
+    file_ = row.rollingFile;
     ShowKwhGraph();
-    periodButtons_.value(g.period)->setEnabled(false);
+    periodButtons_.value(qsizetype(period))->setEnabled(false);
 }
 
 void KwhHistoryTrend::ShowKwhGraph() {
-    if (!LoadKwhFile(core_.dir(), file_, windows_))
-        actions_->statusLine()->showMessage(tr("%1 cannot be read").arg(core_.dir().filePath(file_)));
+    if (!LoadKwhFile(dir_, file_, windows_))
+        actions_->statusLine()->showMessage(tr("%1 cannot be read").arg(dir_.filePath(file_)));
     else
         actions_->statusLine()->clearMessage();
     UpdateKwhGraph();
@@ -129,7 +128,7 @@ void KwhHistoryTrend::ShowKwhGraph() {
 
 void KwhHistoryTrend::UpdateKwhGraph() {
     QList<ChartPoint> points;
-    for (const KwhBar& bar : kwhBars(windows_.Graph_Period, windows_)) points << ChartPoint{bar.label, bar.value};
+    for (const KwhBar& bar : kwhBars(Graph_Period, windows_)) points << ChartPoint{bar.label, bar.value};
     chart_->setPoints(points);
     chart_->setPointFillColor(51, 160, 500);
     oldest_->setText(windows_.Roll_Stamp.value(0));
@@ -138,7 +137,7 @@ void KwhHistoryTrend::UpdateKwhGraph() {
 
 QList<CsvRow> KwhHistoryTrend::csvRows() const {
     QList<CsvRow> rows;
-    for (const KwhBar& bar : kwhBars(windows_.Graph_Period, windows_)) {
+    for (const KwhBar& bar : kwhBars(Graph_Period, windows_)) {
         const auto when = parseStamp(bar.stamp);
         rows.append(CsvRow{when.value_or(QDateTime()), bar.stamp,
                            bar.hasData ? std::optional(bar.value) : std::nullopt});
@@ -146,6 +145,6 @@ QList<CsvRow> KwhHistoryTrend::csvRows() const {
     return rows;
 }
 
-void KwhHistoryTrend::ShowYtdKwh() { ytd_->setText(ytdKwhText(core_.dir())); }
+void KwhHistoryTrend::ShowYtdKwh() { ytd_->setText(ytdKwhText(dir_)); }
 
 }  // namespace kelvora

@@ -1,9 +1,12 @@
 #pragma once
-#include "app/kelvoracore.h"
+#include "common/clock.h"
+#include "common/datadir.h"
+#include "energy/kwhdates.h"
+#include "model/windowstate.h"
 #include "ui/chartprint.h"
 #include "ui/chartservice.h"
 
-#include <QHash>
+#include <QList>
 #include <QWidget>
 
 class QLabel;
@@ -20,11 +23,12 @@ namespace kelvora {
 class KwhHistoryTrend : public QWidget {
     Q_OBJECT
 public:
-    explicit KwhHistoryTrend(KelvoraCore& core, QWidget* parent = nullptr);
+    KwhHistoryTrend(const DataDir& dir, const Clock& clock, WindowState& windows, QWidget* parent = nullptr);
     ~KwhHistoryTrend() override;
 
-    // The period buttons: 1 hourly .. 5 years.
-    void showPeriod(int period);
+    // The period buttons "Hourly" .. "Years".
+    void showPeriod(KwhPeriod period);
+    KwhPeriod period() const { return Graph_Period; }
     // LoadKwhFile on the file shown, then UpdateKwhGraph.
     void ShowKwhGraph();
     // Draws the bars from Roll_Stamp and Roll_Value.
@@ -38,12 +42,13 @@ private:
     // The export: each bar's period stamp and value, empty for a bar without data.
     QList<CsvRow> csvRows() const;
 
-    KelvoraCore& core_;
+    const DataDir& dir_;
     WindowState& windows_;
+    KwhPeriod Graph_Period = KwhPeriod::Hour;
     ChartView* chart_ = nullptr;
     ChartActions* actions_ = nullptr;
     QString file_;
-    QHash<int, QPushButton*> periodButtons_;
+    QList<QPushButton*> periodButtons_;
     QLineEdit* oldest_ = nullptr;
     QLineEdit* newest_ = nullptr;
     QLabel* ytd_ = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/mainwindow.h"
 
+#include "model/datafiles.h"
+
 #include "ui/alarmstrip.h"
 #include "ui/fieldbinder.h"
 #include "ui/lamp.h"
@@ -102,7 +104,7 @@ QLineEdit* addTile(QGridLayout* grid, int column, const QString& caption, const 
 
 }  // namespace
 
-MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), parts_(std::move(parts)) {
     setObjectName(QStringLiteral("FRM_Kelvora"));
     setWindowTitle(tr("Kelvora - Household Energy Monitor"));
     tabs_ = new QTabWidget;
@@ -114,7 +116,7 @@ MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent)
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
-    auto* alarms = new AlarmStrip(core_.alarms().engine());
+    auto* alarms = new AlarmStrip(parts_.alarms);
     connect(alarms->openButton(), &QPushButton::clicked, this, [this] { showWindow(QStringLiteral("CMD_Alarms")); });
     layout->addWidget(alarms);
     layout->addWidget(tabs_, 1);
@@ -122,7 +124,7 @@ MainWindow::MainWindow(KelvoraCore& core, QWidget* parent) : QMainWindow(parent)
     setCentralWidget(central);
     buildMenus();
     connectSetupButtons();
-    new FieldBinder(core_.fields(), this);
+    new FieldBinder(parts_.fields, this);
     resize(1100, 720);
 }
 
@@ -199,7 +201,7 @@ QWidget* MainWindow::buildCurrentTab() {
     currentTab_->addWidget(frame(tr("Live values"), live));
     currentTab_->addLayout(row);
     // The waveforms take the height the figures leave.
-    currentTab_->addWidget(new WaveformPanel(core_.waveforms()), 1);
+    currentTab_->addWidget(new WaveformPanel(parts_.waveforms), 1);
     return page;
 }
 
@@ -406,7 +408,7 @@ QWidget* MainWindow::buildStatusStrip() {
     saving->setAccessibleName(tr("Saving data"));
     saving->setStyleSheet(QStringLiteral("QLabel { color: white; background: #b00020; padding: 2px 6px; }"));
     saving->setVisible(false);
-    connect(&core_.fields(), &FieldModel::textChanged, saving, [saving](const QString& name, const QString& text) {
+    connect(&parts_.fields, &FieldModel::textChanged, saving, [saving](const QString& name, const QString& text) {
         if (name == saving->objectName()) saving->setVisible(!text.isEmpty());
     });
     auto* connection = new QHBoxLayout;
@@ -439,7 +441,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::connectSetupButtons() {
-    SetupController& setup = core_.setup();
+    SetupController& setup = parts_.setup;
     const QList<std::pair<const char*, std::function<void()>>> handlers = {
         {"CMD_Save_VAC", [&setup] { setup.CMD_Save_VAC_Click(); }},
         {"CMD_VAC_Default", [&setup] { setup.CMD_VAC_Default_Click(); }},
@@ -447,9 +449,9 @@ void MainWindow::connectSetupButtons() {
         {"CMD_CAL_B", [&setup] { setup.CMD_CAL_B_Click(); }},
         {"CMD_A_Default", [&setup] { setup.CMD_A_Default_Click(); }},
         {"CMD_B_Default", [&setup] { setup.CMD_B_Default_Click(); }},
-        {"CMD_Reset_PF", [this] { core_.measurement().resetPowerFactor(); }},
+        {"CMD_Reset_PF", [this] { parts_.resetPowerFactor(); }},
         {"CMD_SaveExit", [this] { Q_EMIT saveAndExitRequested(); }},
-        {"CMDConnect", [this] { core_.link().ConnectToServer(); }},
+        {"CMDConnect", [this] { parts_.connectToServer(); }},
     };
     for (const auto& [name, handler] : handlers)
         connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this, handler);
@@ -463,8 +465,7 @@ void MainWindow::connectSetupButtons() {
                                        "CMD_Explore"};
     for (const QString& name : windowButtons) {
         auto* button = findChild<QPushButton*>(name);
-        core_.fields().setEnabled(name, false);  // until its window is provided
-        button->setToolTip(tr("Not available in this version"));
+        parts_.fields.setEnabled(name, false);  // until its window is provided
         connect(button, &QPushButton::clicked, this,
                 [this, name] { name == QLatin1String("CMD_Meter") ? toggleMeter() : showWindow(name); });
     }
@@ -472,8 +473,7 @@ void MainWindow::connectSetupButtons() {
 
 void MainWindow::setWindowFactory(const QString& button, WindowFactory factory) {
     factories_.insert(button, std::move(factory));
-    core_.fields().setEnabled(button, true);
-    if (auto* b = findChild<QPushButton*>(button)) b->setToolTip(QString());
+    parts_.fields.setEnabled(button, true);
 }
 
 void MainWindow::showWindow(const QString& button) {
@@ -510,7 +510,7 @@ void MainWindow::toggleMeter() {
 }
 
 void MainWindow::openUserManual() {
-    const QUrl manual = placeUserManual(core_.dir());
+    const QUrl manual = placeUserManual(parts_.dir);
     const auto desktopViewer = [](const QUrl& url) {
         return hasDefaultApplication(QStringLiteral("application/pdf")) && QDesktopServices::openUrl(url);
     };
@@ -519,7 +519,7 @@ void MainWindow::openUserManual() {
     // A bare desktop without a PDF viewer still gets the manual.
     showHelp();
     statusBar()->showMessage(tr("No PDF viewer could open \"%1\": the manual is shown in the Help window.")
-                                 .arg(core_.dir().filePath(files::UserManual)));
+                                 .arg(parts_.dir.filePath(files::UserManual)));
 }
 
 void MainWindow::showHelp() {

@@ -1,5 +1,9 @@
 #pragma once
-#include "app/kelvoracore.h"
+#include "alarm/alarmengine.h"
+#include "app/setupcontroller.h"
+#include "common/datadir.h"
+#include "live/waveforms.h"
+#include "model/fieldmodel.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -29,7 +33,17 @@ class FieldBinder;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(KelvoraCore& core, QWidget* parent = nullptr);
+    // What the window shows and what its own buttons act on.
+    struct Parts {
+        FieldModel& fields;
+        SetupController& setup;
+        const AlarmEngine& alarms;
+        Waveforms& waveforms;
+        const DataDir& dir;
+        std::function<void()> resetPowerFactor;
+        std::function<void()> connectToServer;
+    };
+    explicit MainWindow(Parts parts, QWidget* parent = nullptr);
 
     // A window opened by a button: created on demand, modeless, brought to
     // the front when it is already open. Buttons without a window stay disabled.
@@ -89,7 +103,7 @@ private:
     void toggleMeter();
     void openUserManual();
 
-    KelvoraCore& core_;
+    Parts parts_;
     QTabWidget* tabs_ = nullptr;
     QVBoxLayout* currentTab_ = nullptr;
     QHBoxLayout* historyTab_ = nullptr;

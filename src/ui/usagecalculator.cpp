@@ -12,15 +12,15 @@
 
 namespace kelvora {
 
-UsageCalculator::UsageCalculator(KelvoraCore& core, QWidget* parent)
-    : QGroupBox(tr("Usage between two dates"), parent), core_(core),
-      calc_(core.shared(), core.fields(), core.dir(), core.clock()) {
+UsageCalculator::UsageCalculator(SharedState& shared, FieldModel& fields, const DataDir& dir, const Clock& clock,
+                                 QWidget* parent)
+    : QGroupBox(tr("Usage between two dates"), parent), calc_(shared, fields, dir, clock) {
     setObjectName(QStringLiteral("Frame_DateRange"));
     start_ = calendar(QStringLiteral("Calendar_Start"));
     end_ = calendar(QStringLiteral("Calendar_End"));
     // The last day that has a record after it, so that the first "Get Data"
     // with these dates gives a result.
-    const QDate yesterday = core_.clock().now().date().addDays(-1);
+    const QDate yesterday = clock.now().date().addDays(-1);
     start_->setSelectedDate(yesterday.addDays(-30));
     end_->setSelectedDate(yesterday);
     // A click picks a date, as Enter or a double click on it does.
@@ -74,7 +74,7 @@ UsageCalculator::UsageCalculator(KelvoraCore& core, QWidget* parent)
     v->addLayout(calendars);
     v->addLayout(results);
     v->addStretch();
-    new FieldBinder(core_.fields(), this);
+    new FieldBinder(fields, this);
 }
 
 QCalendarWidget* UsageCalculator::calendar(const QString& name) {

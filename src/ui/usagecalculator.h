@@ -1,5 +1,4 @@
 #pragma once
-#include "app/kelvoracore.h"
 #include "energy/daterange.h"
 
 #include <QGroupBox>
@@ -13,14 +12,14 @@ namespace kelvora {
 class UsageCalculator : public QGroupBox {
     Q_OBJECT
 public:
-    explicit UsageCalculator(KelvoraCore& core, QWidget* parent = nullptr);
+    UsageCalculator(SharedState& shared, FieldModel& fields, const DataDir& dir, const Clock& clock,
+                    QWidget* parent = nullptr);
 
     DateRangeCalculator& calculator() { return calc_; }
 
 private:
     QCalendarWidget* calendar(const QString& name);
 
-    KelvoraCore& core_;
     DateRangeCalculator calc_;
     QCalendarWidget* start_ = nullptr;
     QCalendarWidget* end_ = nullptr;

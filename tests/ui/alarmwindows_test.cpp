@@ -32,7 +32,7 @@ struct App : StartedApp {
     template <typename W>
     W* find(const char* name) { return child<W>(window, QLatin1String(name)); }
     AlarmEngine& engine() { return core.alarms().engine(); }
-    MainWindow window{core};
+    MainWindow window{mainWindowParts(core)};
 };
 
 AlarmsWindow* openAlarmsWindow() {

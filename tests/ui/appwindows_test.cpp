@@ -16,7 +16,7 @@ using namespace kelvora;
 // history window on its 1-hour period), the panels sit on their tabs.
 TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
     kelvora::testing::StartedApp app;
-    MainWindow window(app.core);
+    MainWindow window(mainWindowParts(app.core));
     addAppWindows(window, app.core);
     window.show();
     const auto visibleWindows = [] {
@@ -63,7 +63,7 @@ TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
 // graphs window behind its two buttons once.
 TEST(AppWindows, OpenEveryWindowOpensEachOnce) {
     kelvora::testing::StartedApp app;
-    MainWindow window(app.core);
+    MainWindow window(mainWindowParts(app.core));
     addAppWindows(window, app.core);
     window.show();
     window.openEveryWindow();

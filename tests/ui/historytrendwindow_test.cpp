@@ -1,3 +1,4 @@
+#include "ui/appwindows.h"
 #include "ui/historytrendwindow.h"
 
 #include "common/timestamp.h"
@@ -114,8 +115,8 @@ TEST(HistoryTrendWindow, AMissingFileShowsAnEmptyChartAndTheVoltageAxisStaysAt10
 // app-window test opens each quantity's window on that period).
 TEST(HistoryTrendWindow, OpenedFromTheMainWindowOnTheOneHourPeriod) {
     kelvora::testing::StartedApp app;
-    MainWindow main(app.core);
-    addHistoryWindows(main, app.core);
+    MainWindow main(mainWindowParts(app.core));
+    addHistoryWindows(main, app.core.windows(), app.core.dir(), app.core.clock());
     const auto open = [&] {
         child<QPushButton>(main, "CMD_KW_History_Trend")->click();
         return QPointer<HistoryTrendWindow>(main.findChild<HistoryTrendWindow*>("KW_HistoryTrend"));

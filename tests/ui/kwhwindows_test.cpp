@@ -1,3 +1,4 @@
+#include "ui/appwindows.h"
 #include "ui/datafilespanel.h"
 #include "ui/kwhhistorytrend.h"
 #include "ui/mainwindow.h"
@@ -48,7 +49,7 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
     // Totals of 100, 200, ... 1300 KWH for thirteen months, each followed by its zero record.
     c.writeRolling(files::KWHMonth, [](int i) { return midnightStamp(QDate(2025, 12, 1).addMonths((i - 34) / 2)); },
                    [](int i) { return i >= 34 && i % 2 == 0 ? QString::number((i - 32) / 2 * 100) : "0"; });
-    KwhHistoryTrend w(c.core);
+    KwhHistoryTrend w(c.core.dir(), c.core.clock(), c.core.windows());
     ChartView& chart = w.chart();
     const auto click = [&](const char* button) { child<QPushButton>(w, button)->click(); };
     EXPECT_EQ(chart.points().size(), 60);
@@ -59,10 +60,11 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
     EXPECT_EQ(chart.rowLabel(1), "");  // a zero day: no label, and 0 rather than the hourly value before it
     EXPECT_EQ(chart.value(1), 0.0);
     EXPECT_EQ((std::pair{chart.rowLabel(2), chart.value(2)}), (std::pair{QString("Fri Oct 2"), std::optional(12.5)}));
-    for (const auto& [button, period] :
-         {std::pair{"CMD_Weekly", 3}, {"CMD_Years", 5}, {"CMD_Hourly", 1}, {"CMD_Monthly", 4}}) {
+    for (const auto& [button, period] : {std::pair{"CMD_Weekly", KwhPeriod::Week}, {"CMD_Years", KwhPeriod::Year},
+                                         {"CMD_Hourly", KwhPeriod::Hour}, {"CMD_Monthly", KwhPeriod::Month}}) {
         click(button);
-        EXPECT_EQ(c.core.windows().Graph_Period, period) << button;
+        EXPECT_EQ(w.period(), period) << button;
+        EXPECT_FALSE(child<QPushButton>(w, button)->isEnabled()) << button;  // the graph shown
     }
     QStringList labels;
     for (int row = 35; row <= 60; row += 2) labels << chart.rowLabel(row);
@@ -79,7 +81,7 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
 
 TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnly) {
     Core c;
-    auto* w = new KwhHistoryTrend(c.core);
+    auto* w = new KwhHistoryTrend(c.core.dir(), c.core.clock(), c.core.windows());
     c.core.kwhPeriods()[KwhPeriod::Hour].kwh = 1.25;
     const auto tickAt = [&](QTime t) {
         c.clock.set(QDateTime(QDate(2026, 12, 5), t));
@@ -92,7 +94,6 @@ TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnly) {
     child<QPushButton>(*w, "CMDExit")->click();
     EXPECT_FALSE(w->isVisible());
     delete w;
-    EXPECT_EQ(c.core.windows().Graph_Period, 0);
     tickAt(QTime(16, 0, 0));  // nothing left to draw into
     EXPECT_EQ(c.core.windows().Roll_Stamp.last(), "12/5/2026  4:00:00 PM");
 }
@@ -103,14 +104,14 @@ TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendarsAtThePriceClickedIn) {
     Core c;
     c.writeRolling(files::KWHDays, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
                    [](int) { return "10.00"; });
-    MainWindow window(c.core);
+    MainWindow window(mainWindowParts(c.core));
     auto* field = child<QLineEdit>(window, "Text100(7)");
     new PriceField(c.core, field, [&](QWidget*, const QString&) { return QStringLiteral("0.1"); });
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(field, &release);
     EXPECT_EQ(field->text(), "0.1000");
-    UsageCalculator panel(c.core);
+    UsageCalculator panel(c.core.shared(), c.core.fields(), c.core.dir(), c.core.clock());
     const auto text = [&](int i) { return child<QLineEdit>(panel, QStringLiteral("Text1(%1)").arg(i))->text(); };
     const auto pick = [&](const char* calendar, QDate day) {
         auto* cal = child<QCalendarWidget>(panel, calendar);
@@ -131,7 +132,7 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     bool yes = false;
     int beeps = 0;
     int keepAsked = 0;
-    DataFilesPanel panel(c.core, DataFilesPanel::Desktop{
+    DataFilesPanel panel(c.core.dir(), c.core.fields(), dataFileActions(c.core), DataFilesPanel::Desktop{
                                      FileOpener{[&](const QUrl& u) { return opened << u.fileName(), true; },
                                                 [&](const QUrl& u) { return folders << u, true; }},
                                      [&](QWidget*) { return yes; }, [&] { ++beeps; },
@@ -148,7 +149,7 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     c.core.kwhPeriods()[KwhPeriod::Hour].kwh = 0.75;
     c.writeRolling(files::KWHhr, hourStamp, [](int) { return "2.50"; });
     const QByteArray kept = c.tmp.contents(files::KWHhr);
-    KwhHistoryTrend graphs(c.core);  // open on the hourly graph
+    KwhHistoryTrend graphs(c.core.dir(), c.core.clock(), c.core.windows());  // open on the hourly graph
     child<QPushButton>(panel, "CMD_Init_All_Data")->click();  // answered No
     EXPECT_EQ(c.tmp.contents(files::KWHhr), kept);
     yes = true;
@@ -172,7 +173,7 @@ TEST(DataFilesPanel, InitializeKeepsTheArchiveUnlessToldNot) {
         const QString month = files::archiveMinutes(2026, 12);
         QDir().mkpath(c.tmp.dir().filePath(files::ArchiveFolder));
         c.tmp.dir().writeWhole(month, "time,volts,amps_a,amps_b,kw,kwh,cost\r\n");
-        DataFilesPanel panel(c.core, DataFilesPanel::Desktop{FileOpener{}, [](QWidget*) { return true; }, [] {},
+        DataFilesPanel panel(c.core.dir(), c.core.fields(), dataFileActions(c.core), DataFilesPanel::Desktop{FileOpener{}, [](QWidget*) { return true; }, [] {},
                                                              [keep](QWidget*) { return keep; }});
         child<QPushButton>(panel, "CMD_Init_All_Data")->click();
         c.settle();
@@ -207,7 +208,7 @@ TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData)
                    [](int i) { return i < 12 ? "0" : i == 20 ? "0.00" : QString::number(i) + ".50"; });
     c.writeRolling(files::KWHday, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
                    [](int i) { return i == 59 ? "0.00" : "12.25"; });
-    KwhHistoryTrend w(c.core);
+    KwhHistoryTrend w(c.core.dir(), c.core.clock(), c.core.windows());
     const QString out = c.tmp.dir().filePath("kwh.csv");
     w.actions().setFileChooser([&](QWidget*, const QString&) { return out; });
     const auto exported = [&] {
@@ -238,7 +239,7 @@ TEST(KwhHistoryTrend, TheNewestBarIsNamedAndTheNamesSpanTheAxis) {
     const QString made = "12/6/2026  6:45:08 AM";
     c.writeRolling(files::KWHhr, [&](int i) { return i < 12 ? made : hourStamp(i); },
                    [](int i) { return i < 12 ? "0" : "1.25"; });
-    KwhHistoryTrend w(c.core);
+    KwhHistoryTrend w(c.core.dir(), c.core.clock(), c.core.windows());
     w.resize(900, 560);
     w.show();
     QApplication::processEvents();

@@ -1,3 +1,4 @@
+#include "ui/appwindows.h"
 #include "ui/chartprint.h"
 #include "ui/currenttrendwindow.h"
 #include "ui/mainwindow.h"
@@ -92,7 +93,7 @@ TEST(MeterWindow, TheTickShowsTheFileAndAMissingFileKeepsThePreviousValues) {
 
 TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsBothWaveforms) {
     kelvora::testing::StartedApp app;
-    MainWindow window(app.core);
+    MainWindow window(mainWindowParts(app.core));
     QWidget* tab = child<QTabWidget>(window, "SSTab1")->widget(0);
     auto* vac = child<ChartView>(window, "MSChart1");
     auto* amps = child<ChartView>(window, "MSChart2");

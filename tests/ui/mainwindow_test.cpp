@@ -1,3 +1,4 @@
+#include "ui/appwindows.h"
 #include "ui/mainwindow.h"
 #include "support/server.h"
 #include "support/started.h"
@@ -19,7 +20,7 @@ struct Window : kelvora::testing::StartedApp {
     using StartedApp::StartedApp;
     template <typename W>
     W* find(const QString& name) { return kelvora::testing::child<W>(window, name); }
-    MainWindow window{core};
+    MainWindow window{mainWindowParts(core)};
 };
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "ui/appwindows.h"
 #include "ui/mainwindow.h"
 #include "ui/mqttpanel.h"
 
@@ -23,7 +24,7 @@ struct Panel : StartedApp {
     W* find(const char* name) { return child<W>(window, QLatin1String(name)); }
     void type(const char* name, const QString& text) { find<QLineEdit>(name)->setText(text); }
     QString said(const char* label) { return find<QLabel>(label)->text(); }
-    MainWindow window{core};
+    MainWindow window{mainWindowParts(core)};
 };
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST(TariffEditor, PriceFieldOpensTheEditorOnlyWithATariffFile) {
 // is shown with the amounts and kept in the settings file.
 TEST(TariffEditor, SetUpPageOpensTheEditorWhoseSaveTheAppTakesUp) {
     kelvora::testing::StartedApp app;
-    MainWindow window(app.core);
+    MainWindow window(mainWindowParts(app.core));
     addAppWindows(window, app.core);
     ASSERT_TRUE(window.showSetupSection("Tariff"));
     auto* inForce = child<QLabel>(window, "tariffPlanInForce");

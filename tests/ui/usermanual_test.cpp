@@ -1,3 +1,4 @@
+#include "ui/appwindows.h"
 #include "ui/helpwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/usermanual.h"
@@ -44,7 +45,7 @@ TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
         const QString manual = app.core.dir().filePath(QStringLiteral("Kelvora User Manual.pdf"));
         ASSERT_TRUE(c.existing.isEmpty() || app.core.dir().writeWhole("Kelvora User Manual.pdf", c.existing));
         app.settle();  // the user's copy is on the disk, as one put there by hand
-        MainWindow window(app.core);
+        MainWindow window(mainWindowParts(app.core));
         QList<QUrl> opened;
         window.setDocumentOpener([&](const QUrl& url) {
             opened << url;
@@ -109,7 +110,7 @@ TEST(HelpWindow, ShowsEveryChapterWithItsPictures) {
 // Manual" goes the way of the button.
 TEST(HelpWindow, TheHelpMenuAndF1OpenIt) {
     kelvora::testing::StartedApp app;
-    MainWindow window(app.core);
+    MainWindow window(mainWindowParts(app.core));
     int viewerCalls = 0;
     window.setDocumentOpener([&](const QUrl&) { return ++viewerCalls, true; });
     auto* contents = window.findChild<QAction*>("actionHelp");

@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelvora-screenshots: a Kelvora runs in %s\n", qPrintable(data));
         return 1;
     }
-    MainWindow window(core);
+    MainWindow window(mainWindowParts(core));
     addAppWindows(window, core);
     window.resize(1100, 720);  // the size the app opens at
     window.show();
