@@ -25,21 +25,33 @@ app_pid=$!
 
 # The third field of KWH_last_data.dat: the price of the last minute booked.
 last_price() { tr -d '"\r' <"$data/KWH_last_data.dat" | tr '\n' ',' | awk -F, '{ print $3 + 0 }'; }
-# Ten seconds before the hour ends, once the app has counted a minute of it;
-# then that hour's record.
-hour_ends() {  # clock, stamp
-  wait_for_a_minute
-  set_clock "$1"
-  wait_for_records CostHours.dat "\"$2\"" 1
+# Right after a rollover the files may still show the hour before: waits (at
+# most 60 s) for the minutes of the new band to be booked, then tells the price.
+price_becomes() {  # price
+  for _ in $(seq 120); do
+    [ "$(last_price)" = "$1" ] && break
+    sleep 0.5
+  done
+  last_price
+}
+# Waits (at most 60 s) until the hour counted now holds KWH (enough for a
+# price to show in its cost).
+hour_holds() {  # kwh
+  for _ in $(seq 120); do
+    awk -v v="$(hour_total)" -v m="$1" 'BEGIN { exit !(v + 0 >= m) }' && return
+    sleep 0.5
+  done
 }
 
-hour_ends "2026-12-08 22:59:50" "12/08/26 11:00:00 PM"
-wait_for_a_minute
-night_price=$(last_price)
-hour_ends "2026-12-08 23:59:50" "12/09/26 12:00:00 AM"
+hour_holds 0.1
+set_clock "2026-12-08 22:59:50"
+wait_for_records CostHours.dat '"12/08/26 11:00:00 PM"' 1
+night_price=$(price_becomes 0.12)
+hour_holds 0.1
+set_clock "2026-12-08 23:59:50"
+wait_for_records CostHours.dat '"12/09/26 12:00:00 AM"' 1
 wait_for_records CostDays.dat '"12/9/2026  12:00:00 AM"' 1
-wait_for_a_minute
-new_plan_price=$(last_price)
+new_plan_price=$(price_becomes 0.2)
 stop_app
 
 # |cost - KWH x price| within the rounding of both to 0.00.
