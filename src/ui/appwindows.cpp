@@ -77,7 +77,12 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
         (*tariffEditor)->raise();
         (*tariffEditor)->activateWindow();
     };
-    window.addToSetupTab(new TariffPanel(core, openTariffEditor), kTariffSection);
+    const auto setCurrency = [&core](const QString& symbol, const QString& code) {
+        return core.setCurrency(symbol, code);
+    };
+    window.addToSetupTab(new TariffPanel({core.tariffs(), core.fields(), core.clock(), core.shared().settings,
+                                          setCurrency, openTariffEditor}),
+                         kTariffSection);
     new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")), PriceField::askPrice,
                    openTariffEditor);
 }

@@ -71,7 +71,25 @@ TariffEditor::TariffEditor(const DataDir& dir, TariffBook& book, const Clock& cl
 }
 
 void TariffEditor::buildWindow() {
-    table_ = new QTableWidget(0, kColumns, this);
+    inForce_ = new QLabel(this);
+    inForce_->setObjectName(QStringLiteral("tariffInForce"));
+    inForce_->setWordWrap(true);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(buildBandsArea());
+    split->addWidget(buildWeekArea());
+    split->setChildrenCollapsible(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(inForce_);
+    layout->addWidget(split, 1);
+    layout->addLayout(buildActions());
+    resize(760, 720);
+    setMinimumSize(560, 520);
+}
+
+// The table of bands, its buttons and the faults of its lines.
+QWidget* TariffEditor::buildBandsArea() {
+    auto* area = new QWidget(this);
+    table_ = new QTableWidget(0, kColumns, area);
     table_->setObjectName(QStringLiteral("tariffBands"));
     table_->setHorizontalHeaderLabels({tr("Valid from"), tr("Days"), tr("From"), tr("To"), tr("Price per KWH")});
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -80,30 +98,73 @@ void TariffEditor::buildWindow() {
     table_->setToolTip(tr("Valid from: YYYY-MM-DD. Days: Mon-Fri, Sat,Sun or \"daily charge\". "
                           "From, To: HH:MM (a To before From runs into the next day; 24:00 ends the day). "
                           "Price: per KWH, with a point."));
-    plan_ = new QComboBox(this);
-    plan_->setObjectName(QStringLiteral("tariffPlan"));
-    grid_ = new TariffWeekGrid(this);
-    faultList_ = new QListWidget(this);
+    faultList_ = new QListWidget(area);
     faultList_->setObjectName(QStringLiteral("tariffFaults"));
     faultList_->setMaximumHeight(fontMetrics().height() * 6);
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("tariffStatus"));
-    status_->setWordWrap(true);
-    inForce_ = new QLabel(this);
-    inForce_->setObjectName(QStringLiteral("tariffInForce"));
-    inForce_->setWordWrap(true);
-
-    auto* add = button(tr("&Add band"), "CMD_Tariff_Add", this);
-    auto* remove = button(tr("&Remove band"), "CMD_Tariff_Remove", this);
-    auto* flat = button(tr("&Flat price"), "CMD_Tariff_Flat", this);
-    auto* two = button(tr("&Two rates (peak/off-peak)"), "CMD_Tariff_TwoRates", this);
-    save_ = button(tr("&Save"), "CMD_Tariff_Save", this);
-    revert_ = button(tr("Re&vert"), "CMD_Tariff_Revert", this);
-    auto* close = button(tr("&Close"), "CMD_Tariff_Close", this);
+    auto* add = button(tr("&Add band"), "CMD_Tariff_Add", area);
+    auto* remove = button(tr("&Remove band"), "CMD_Tariff_Remove", area);
+    auto* flat = button(tr("&Flat price"), "CMD_Tariff_Flat", area);
+    auto* two = button(tr("&Two rates (peak/off-peak)"), "CMD_Tariff_TwoRates", area);
     connect(add, &QPushButton::clicked, this, &TariffEditor::addBand);
     connect(remove, &QPushButton::clicked, this, &TariffEditor::removeSelectedBands);
     connect(flat, &QPushButton::clicked, this, [this] { applyTemplate(Template::Flat); });
     connect(two, &QPushButton::clicked, this, [this] { applyTemplate(Template::TwoRates); });
+    auto* del = new QShortcut(QKeySequence::Delete, table_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, &TariffEditor::removeSelectedBands);
+    auto* ins = new QShortcut(QKeySequence(Qt::Key_Insert), table_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(ins, &QShortcut::activated, this, &TariffEditor::addBand);
+    connect(table_, &QTableWidget::itemChanged, this, [this] { edited(); });
+    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) { showPlanOf(row); });
+    // A fault activated takes the cursor to its line.
+    connect(faultList_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        for (int line : linesOf(item->text()))
+            for (int row = 0; row < table_->rowCount(); ++row)
+                if (fileLineOf(row) == line) return table_->setCurrentCell(row, kValidFrom);
+    });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch();
+    buttons->addWidget(new QLabel(tr("Templates:"), area));
+    buttons->addWidget(flat);
+    buttons->addWidget(two);
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(table_);
+    layout->addLayout(buttons);
+    layout->addWidget(faultList_);
+    return area;
+}
+
+// The week of the plan chosen (or of the current row's plan).
+QWidget* TariffEditor::buildWeekArea() {
+    auto* area = new QWidget(this);
+    plan_ = new QComboBox(area);
+    plan_->setObjectName(QStringLiteral("tariffPlan"));
+    grid_ = new TariffWeekGrid(area);
+    connect(plan_, &QComboBox::currentIndexChanged, this, [this] { showSelectedPlan(); });
+    auto* label = new QLabel(tr("Week of the plan &valid from:"), area);
+    label->setBuddy(plan_);
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(plan_);
+    row->addStretch();
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(row);
+    layout->addWidget(grid_, 1);
+    return area;
+}
+
+// The status line, Save, Revert and Close, with their keys.
+QHBoxLayout* TariffEditor::buildActions() {
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("tariffStatus"));
+    status_->setWordWrap(true);
+    save_ = button(tr("&Save"), "CMD_Tariff_Save", this);
+    revert_ = button(tr("Re&vert"), "CMD_Tariff_Revert", this);
+    auto* close = button(tr("&Close"), "CMD_Tariff_Close", this);
     connect(save_, &QPushButton::clicked, this, &TariffEditor::save);
     connect(revert_, &QPushButton::clicked, this, &TariffEditor::revert);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -111,57 +172,12 @@ void TariffEditor::buildWindow() {
         if (save_->isEnabled()) save();
     });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
-    auto* del = new QShortcut(QKeySequence::Delete, table_, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(del, &QShortcut::activated, this, &TariffEditor::removeSelectedBands);
-    auto* ins = new QShortcut(QKeySequence(Qt::Key_Insert), table_, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(ins, &QShortcut::activated, this, &TariffEditor::addBand);
-
-    connect(table_, &QTableWidget::itemChanged, this, [this] { edited(); });
-    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) { showPlanOf(row); });
-    connect(plan_, &QComboBox::currentIndexChanged, this, [this] { showSelectedPlan(); });
-    connect(faultList_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        for (int line : linesOf(item->text()))
-            for (int row = 0; row < table_->rowCount(); ++row)
-                if (fileLineOf(row) == line) return table_->setCurrentCell(row, kValidFrom);
-    });
-
-    auto* bandButtons = new QHBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(add), static_cast<QWidget*>(remove)}) bandButtons->addWidget(w);
-    bandButtons->addStretch();
-    bandButtons->addWidget(new QLabel(tr("Templates:"), this));
-    bandButtons->addWidget(flat);
-    bandButtons->addWidget(two);
-    auto* planRow = new QHBoxLayout;
-    auto* planLabel = new QLabel(tr("Week of the plan &valid from:"), this);
-    planLabel->setBuddy(plan_);
-    planRow->addWidget(planLabel);
-    planRow->addWidget(plan_);
-    planRow->addStretch();
-    auto* top = new QWidget(this);
-    auto* topLayout = new QVBoxLayout(top);
-    topLayout->setContentsMargins(0, 0, 0, 0);
-    topLayout->addWidget(table_);
-    topLayout->addLayout(bandButtons);
-    topLayout->addWidget(faultList_);
-    auto* bottom = new QWidget(this);
-    auto* bottomLayout = new QVBoxLayout(bottom);
-    bottomLayout->setContentsMargins(0, 0, 0, 0);
-    bottomLayout->addLayout(planRow);
-    bottomLayout->addWidget(grid_, 1);
-    auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(top);
-    split->addWidget(bottom);
-    split->setChildrenCollapsible(false);
     auto* actions = new QHBoxLayout;
     actions->addWidget(status_, 1);
-    for (QWidget* w : {static_cast<QWidget*>(save_), static_cast<QWidget*>(revert_), static_cast<QWidget*>(close)})
-        actions->addWidget(w);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(inForce_);
-    layout->addWidget(split, 1);
-    layout->addLayout(actions);
-    resize(760, 720);
-    setMinimumSize(560, 520);
+    actions->addWidget(save_);
+    actions->addWidget(revert_);
+    actions->addWidget(close);
+    return actions;
 }
 
 void TariffEditor::setCurrencySymbol(const QString& symbol) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -58,6 +59,9 @@ protected:
 
 private:
     void buildWindow();
+    QWidget* buildBandsArea();
+    QWidget* buildWeekArea();
+    QHBoxLayout* buildActions();
     void loadFile();
     void appendRow(const QStringList& cells);
     void edited();

@@ -1,7 +1,9 @@
 #include "ui/tariffpanel.h"
 
-#include "app/kelvoracore.h"
-#include "common/format.h"
+#include "common/clock.h"
+#include "energy/tariffbook.h"
+#include "model/fieldmodel.h"
+#include "model/settings.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -12,17 +14,16 @@
 
 namespace kelvora {
 
-TariffPanel::TariffPanel(KelvoraCore& core, std::function<void()> openEditor, QWidget* parent)
-    : QGroupBox(tr("Tariff"), parent), core_(core) {
+TariffPanel::TariffPanel(Parts parts, QWidget* parent) : QGroupBox(tr("Tariff"), parent), parts_(std::move(parts)) {
     setObjectName(QStringLiteral("frameTariff"));
     inForce_ = new QLabel(this);
     inForce_->setObjectName(QStringLiteral("tariffPlanInForce"));
     inForce_->setWordWrap(true);
     auto* edit = new QPushButton(tr("Edit Tariff\u2026"), this);
     edit->setObjectName(QStringLiteral("CMD_Edit_Tariff"));
-    connect(edit, &QPushButton::clicked, this, std::move(openEditor));
+    connect(edit, &QPushButton::clicked, this, [this] { parts_.openEditor(); });
 
-    const Settings& s = core_.shared().settings;
+    const Settings& s = parts_.settings;
     symbol_ = new QLineEdit(currencySymbol(s), this);
     symbol_->setObjectName(QStringLiteral("currencySymbol"));
     symbol_->setMaxLength(4);
@@ -45,16 +46,16 @@ TariffPanel::TariffPanel(KelvoraCore& core, std::function<void()> openEditor, QW
     form->addRow(tr("Currency code:"), code_);
     form->addRow(save);
     form->addRow(currencyMessage_);
-    connect(&core_.tariffs(), &TariffBook::tariffChanged, this, &TariffPanel::showInForce);
-    connect(&core_.fields(), &FieldModel::textChanged, this, [this](const QString& name) {
+    connect(&parts_.book, &TariffBook::tariffChanged, this, &TariffPanel::showInForce);
+    connect(&parts_.fields, &FieldModel::textChanged, this, [this](const QString& name) {
         if (name == QLatin1String("Text100(7)") || name == QLatin1String("tariffBand")) showInForce();
     });
     showInForce();
 }
 
 void TariffPanel::showInForce() {
-    const QString price = currencySymbol(core_.shared().settings) + core_.fields().text(QStringLiteral("Text100(7)"));
-    if (const auto band = core_.tariffs().bandAt(core_.clock().now()))
+    const QString price = currencySymbol(parts_.settings) + parts_.fields.text(QStringLiteral("Text100(7)"));
+    if (const auto band = parts_.book.bandAt(parts_.clock.now()))
         inForce_->setText(tr("In force: the plan from %1, now %2 per KWH (%3)")
                               .arg(band->validFrom.toString(Qt::ISODate), price, band->describe()));
     else
@@ -62,7 +63,7 @@ void TariffPanel::showInForce() {
 }
 
 void TariffPanel::saveCurrency() {
-    if (!core_.setCurrency(symbol_->text(), code_->text())) {
+    if (!parts_.setCurrency(symbol_->text(), code_->text())) {
         currencyMessage_->setText(tr("Not saved: the symbol takes 1 to 4 characters without digits, signs, points, "
                                      "commas or blanks, the code three capital letters; or the settings file "
                                      "could not be written"));

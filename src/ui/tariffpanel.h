@@ -7,7 +7,10 @@ class QLineEdit;
 
 namespace kelvora {
 
-class KelvoraCore;
+class Clock;
+class FieldModel;
+class TariffBook;
+struct Settings;
 
 // The Set-Up page "Tariff": which plan is in force, "Edit Tariff…" (opens the
 // tariff editor), and the currency: the symbol shown with amounts and the
@@ -15,13 +18,22 @@ class KelvoraCore;
 class TariffPanel : public QGroupBox {
     Q_OBJECT
 public:
-    TariffPanel(KelvoraCore& core, std::function<void()> openEditor, QWidget* parent = nullptr);
+    struct Parts {
+        const TariffBook& book;
+        FieldModel& fields;  // Text100(7), the price shown
+        const Clock& clock;
+        const Settings& settings;  // the currency in use
+        // Saves a new symbol and code; false when refused.
+        std::function<bool(const QString& symbol, const QString& code)> setCurrency;
+        std::function<void()> openEditor;
+    };
+    explicit TariffPanel(Parts parts, QWidget* parent = nullptr);
 
 private:
     void showInForce();
     void saveCurrency();
 
-    KelvoraCore& core_;
+    Parts parts_;
     QLabel* inForce_;
     QLineEdit* symbol_;
     QLineEdit* code_;
