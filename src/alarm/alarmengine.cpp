@@ -12,7 +12,7 @@ namespace {
 // Readings with one decimal, limits as plain numbers.
 QString reading(double v) { return formatNumber(v, u"0.0"); }
 QString plain(double v) { return numberText(v); }
-QString money(double v) { return formatNumber(v, u"$##0.00"); }
+QString money(double v, const QString& symbol) { return formatMoney(v, u"$##0.00", symbol); }
 
 constexpr double kCurrentHysteresis = 0.05;  // of the current or power limit
 constexpr double kVoltageHysteresis = 0.02;  // of the nominal voltage
@@ -153,7 +153,7 @@ void AlarmEngine::onDayTotals(double kwh, double cost, const QDateTime& now) {
     dailyStep(AlarmKind::EnergyToday, settings_.dayKwhOn && kwh > settings_.dayKwh,
               QStringLiteral("%1 KWH over %2 KWH").arg(reading(kwh), plain(settings_.dayKwh)), now);
     dailyStep(AlarmKind::CostToday, settings_.dayCostOn && cost > settings_.dayCost,
-              QStringLiteral("%1 over %2").arg(money(cost), money(settings_.dayCost)), now);
+              QStringLiteral("%1 over %2").arg(money(cost, symbol_), money(settings_.dayCost, symbol_)), now);
 }
 
 void AlarmEngine::dailyStep(AlarmKind kind, bool over, const QString& text, const QDateTime& now) {

@@ -53,6 +53,9 @@ public:
     // raised clears at once.
     void setSettings(const AlarmSettings& settings, const QDateTime& now);
     const AlarmSettings& settings() const { return settings_; }
+    // Put before the amounts of the cost alarm's text ("$").
+    void setCurrencySymbol(const QString& symbol) { symbol_ = symbol; }
+    const QString& currencySymbol() const { return symbol_; }
 
     // Every decoded reading set (V, A, A, KW).
     void onReadings(double volts, double ampsA, double ampsB, double kw, const QDateTime& now);
@@ -97,6 +100,7 @@ private:
     void newDay(const QDateTime& now);
 
     AlarmSettings settings_;
+    QString symbol_ = QStringLiteral("$");
     std::array<State, kAlarmKindCount> states_;
     SustainedLimit phaseA_;
     SustainedLimit phaseB_;

@@ -1,6 +1,7 @@
 #include "app/kelvoracore.h"
 
 #include "common/format.h"
+#include "common/numeric.h"
 #include "common/timestamp.h"
 #include "energy/initdata.h"
 #include "model/datafiles.h"
@@ -19,6 +20,8 @@ Settings designTimeSettings() {
     s.VAC_Cal_Value = SettingValue::Text(FieldModel::designText(QStringLiteral("Text6(0)")));
     s.AAMPS_Cal_Value = SettingValue::Text(FieldModel::designText(QStringLiteral("Text_A_Cal")));
     s.BAMPS_Cal_Value = SettingValue::Text(FieldModel::designText(QStringLiteral("Text_B_Cal")));
+    s.Currency_Symbol = SettingValue::Text(kDefaultCurrencySymbol);
+    s.Currency_Code = SettingValue::Text(kDefaultCurrencyCode);
     return s;
 }
 
@@ -64,6 +67,10 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
     // Costs are booked at the tariff's price of each minute and its daily
     // charge; without a tariff, at the flat price shown in Text100(7).
     measurement_.setPriceAt([this](const QDateTime& when) { return tariffs_.priceAt(when); });
+    publisher_.setPriceNow([this] {
+        const std::optional<double> tariff = tariffs_.priceAt(clock_.now());
+        return tariff ? *tariff : numericValue(fields_.text(QStringLiteral("Text100(7)")));
+    });
     kwhAccounting_.setDailyCharge([this](QDate day) { return tariffs_.dailyCharge(day); });
     connect(&tariffs_, &TariffBook::tariffChanged, this, [this] { showPriceInForce(); });
     scheduler_.addBoundaryCheck([this] { showPriceInForce(); });
@@ -202,7 +209,7 @@ void KelvoraCore::loadAverages() {
     const struct { int field; const char16_t* pattern; } shown[] = {
         {8, u"#0.0"}, {12, u"$#0.0"}, {13, u"#0.0"}, {14, u"$0.0"}};
     for (qsizetype i = 0; i < values.size(); ++i)
-        fields_.setText(arrayName("Text100", shown[i].field), formatNumber(values[i], shown[i].pattern));
+        fields_.setText(arrayName("Text100", shown[i].field), formatMoney(values[i], shown[i].pattern, currencySymbol(shared_.settings)));
 }
 
 void KelvoraCore::loadSavedTotals() {
@@ -210,7 +217,7 @@ void KelvoraCore::loadSavedTotals() {
     shared_.Total_KWH_Saved = saved.totalKwh.value_or(0);
     shared_.Total_Cost_Saved = saved.totalCost.value_or(0);
     if (saved.totalKwh) fields_.setText(QStringLiteral("Text100(6)"), formatNumber(*saved.totalKwh, u"###0.0"));
-    if (saved.totalCost) fields_.setText(QStringLiteral("Text100(5)"), formatNumber(*saved.totalCost, u"$##0.00"));
+    if (saved.totalCost) fields_.setText(QStringLiteral("Text100(5)"), formatMoney(*saved.totalCost, u"$##0.00", currencySymbol(shared_.settings)));
     if (saved.costPerKwh) {
         shared_.Cost_per_KWH = *saved.costPerKwh;
         fields_.setText(QStringLiteral("Text100(7)"), formatNumber(*saved.costPerKwh, u"0.###0"));
@@ -235,6 +242,7 @@ void KelvoraCore::loadSettings() {
     for (const auto& f : shown)
         if (loaded.valuesRead >= f.order) fields_.setText(QString::fromLatin1(f.field), f.value->display());
     if (loaded.valuesRead >= 4) shared_.VAC_Option_Loaded = s.VAC_Option.display();
+    showCurrency();
     if (loaded.valuesRead < 9)
         qWarning("The settings file %s is short; missing values keep their defaults",
                  qPrintable(dir_.filePath(files::Settings)));
@@ -298,6 +306,33 @@ void KelvoraCore::initializeAllData() {
 bool KelvoraCore::CMD_SaveExit_Click() {
     setup_.takeNetworkFields();
     return Form_Terminate();
+}
+
+bool KelvoraCore::setCurrency(const QString& symbol, const QString& code) {
+    if (!isCurrencySymbol(symbol) || !isCurrencyCode(code)) return false;
+    Settings changed = shared_.settings;
+    changed.Currency_Symbol = SettingValue::Text(symbol);
+    changed.Currency_Code = SettingValue::Text(code);
+    if (!saveSettings(dir_, changed)) return false;
+    const bool newCode = code != currencyCode(shared_.settings);
+    shared_.settings = changed;
+    showCurrency();
+    if (newCode) publisher_.announceAgain();
+    return true;
+}
+
+// The amounts already shown take the symbol now, not at the next minute;
+// texts that are not amounts yet (the design's "$DAVG") stay.
+void KelvoraCore::showCurrency() {
+    const QString symbol = currencySymbol(shared_.settings);
+    alarms_.engine().setCurrencySymbol(symbol);
+    const struct { const char* field; const char16_t* pattern; } amounts[] = {
+        {"Text100(5)", u"$##0.00"}, {"Text100(12)", u"$#0.0"}, {"Text100(14)", u"$0.0"}};
+    for (const auto& a : amounts) {
+        const QString name = QString::fromLatin1(a.field);
+        const QString shown = fields_.text(name);
+        if (!moneySymbol(shown).isEmpty()) fields_.setText(name, formatMoney(moneyValue(shown), a.pattern, symbol));
+    }
 }
 
 bool KelvoraCore::Form_Terminate() { return saveSettings(dir_, shared_.settings); }

@@ -80,6 +80,11 @@ public:
     bool CMD_SaveExit_Click();
     // Saves the settings (the last step before the process ends).
     bool Form_Terminate();
+    // The currency symbol shown with amounts and the code told to the
+    // home-automation hub: saved with the settings and shown at once. False
+    // (nothing changed) when either is not one (see isCurrencySymbol) or the
+    // settings cannot be saved.
+    bool setCurrency(const QString& symbol, const QString& code);
 
     const DataDir& dir() const { return dir_; }
     const Clock& clock() const { return clock_; }
@@ -107,6 +112,7 @@ public:
 
 private:
     LoadResult acquireInstanceLock();
+    void showCurrency();
     void checkFirstRun();
     void loadAverages();
     void loadSavedTotals();

@@ -15,6 +15,8 @@ namespace kelvora {
 // The value is rounded half away from zero at the pattern's last decimal place,
 // working on its 15-significant-digit decimal form, so 2.675 with "0.00" is 2.68.
 QString formatNumber(double value, QStringView pattern);
+// An amount: formatNumber with the currency symbol where the pattern has `$`.
+QString formatMoney(double value, QStringView pattern, QStringView symbol);
 
 // Date patterns ("mm/dd/yyyy", "hh:mm:ss", "ddd mmm D", "mm/dd/yy h:nn:ss AM/PM"):
 // d/dd day, ddd weekday abbreviation, m/mm month (minutes right after an hour

@@ -204,4 +204,9 @@ QString formatNumber(double value, QStringView pattern) {
     return text;
 }
 
+QString formatMoney(double value, QStringView pattern, QStringView symbol) {
+    // A digit or sign is never a `$`: only the pattern's literal is replaced.
+    return formatNumber(value, pattern).replace(u'$', symbol.toString());
+}
+
 }  // namespace kelvora

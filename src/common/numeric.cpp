@@ -57,10 +57,23 @@ double numericValue(QStringView text) {
     return std::isfinite(v) ? v : 0.0;
 }
 
+QStringView moneySymbol(QStringView text) {
+    text = text.trimmed();
+    qsizetype n = 0;
+    // The symbols the settings allow hold no digit, sign, point or blank.
+    while (n < text.size() && n < 4 && !text[n].isDigit() && !text[n].isSpace() &&
+           !QStringView(u"+-.").contains(text[n]))
+        ++n;
+    return n < text.size() && startsWithNumber(text.mid(n)) ? text.left(n) : QStringView();
+}
+
 double moneyValue(QStringView text) {
     text = text.trimmed();
-    if (text.startsWith(u'$')) text = text.mid(1);
-    return numericValue(text);
+    // The sign of an amount leads its symbol: "-$1.50".
+    const bool negative = text.startsWith(u'-') && !moneySymbol(text.mid(1)).isEmpty();
+    if (negative) text = text.mid(1);
+    const double value = numericValue(text.mid(moneySymbol(text).size()));
+    return negative ? -value : value;
 }
 
 }  // namespace kelvora

@@ -8,9 +8,13 @@ namespace kelvora {
 // separator, and a text that does not start with a number counts as 0.
 double numericValue(QStringView text);
 
-// The value of an amount as the program shows it: "$8.5" -> 8.5; a text
-// without the dollar sign reads as numericValue does.
+// The value of an amount as the program shows it: "$8.5" -> 8.5, "€8.5" ->
+// 8.5 (whatever currency symbol of up to 4 characters leads it); a text
+// without one reads as numericValue does.
 double moneyValue(QStringView text);
+// The currency symbol that leads an amount as shown ("€" of "€8.5"); empty
+// when none does.
+QStringView moneySymbol(QStringView text);
 
 // True when the text starts with a decimal number (so numericValue means something).
 bool startsWithNumber(QStringView text);

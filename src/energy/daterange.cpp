@@ -132,7 +132,7 @@ void DateRangeCalculator::showResults(double total, int records, std::optional<d
     // Each figure is taken from the text just shown before it, so that the
     // figures agree with one another as they read.
     const auto show = [this](int field, double value, const char16_t* pattern) {
-        fields_.setText(text1(field), formatNumber(value, pattern));
+        fields_.setText(text1(field), formatMoney(value, pattern, currencySymbol(shared_.settings)));
         return moneyValue(fields_.text(text1(field)));
     };
     const double kwh = show(2, total, u"####.0");

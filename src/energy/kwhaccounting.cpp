@@ -132,13 +132,13 @@ void KwhAccounting::bookDailyCharge(QDate day) {
     for (KwhPeriod period : {KwhPeriod::Day, KwhPeriod::Week, KwhPeriod::Month, KwhPeriod::Year})
         periods_[period].cost += charge;
     shared_.Total_Cost_Saved += charge;
-    fields_.setText(text100(5), formatNumber(shared_.Total_Cost_Saved, u"$##0.00"));
+    fields_.setText(text100(5), formatMoney(shared_.Total_Cost_Saved, u"$##0.00", currencySymbol(shared_.settings)));
     writeKwhLastData(dir_, shared_.Total_KWH_Saved, shared_.Total_Cost_Saved, shared_.Cost_per_KWH);
 }
 
 void KwhAccounting::showAverages(const KwhAverageFields& f, const KwhPeriodState& state) {
     fields_.setText(text100(f.kwhField), formatNumber(state.kwh, f.kwhPattern));
-    fields_.setText(text100(f.costField), formatNumber(state.cost, f.costPattern));
+    fields_.setText(text100(f.costField), formatMoney(state.cost, f.costPattern, currencySymbol(shared_.settings)));
 }
 
 void KwhAccounting::writeAverages() {
@@ -152,7 +152,7 @@ bool KwhAccounting::SaveKwhPeriodTotals() { return periods_.SaveKwhPeriodTotals(
 void KwhAccounting::ResetKwData() {
     shared_.Total_Cost_Saved = 0;
     shared_.Total_KWH_Saved = 0;
-    fields_.setText(text100(5), formatNumber(shared_.Total_Cost_Saved, u"$##0.00"));
+    fields_.setText(text100(5), formatMoney(shared_.Total_Cost_Saved, u"$##0.00", currencySymbol(shared_.settings)));
     fields_.setText(text100(6), formatNumber(shared_.Total_KWH_Saved, u"###0.0"));
     // Saved at once, so that a restart before the next minute does not bring
     // the old month's totals back.

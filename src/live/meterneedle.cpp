@@ -48,9 +48,14 @@ std::optional<MeterReading> readMeterKws(const DataDir& dir) {
     m.Label2 = formatNumber(number(5), u"##0.0");
     m.Label3 = formatNumber(number(6), u"###.0");
     m.Label5_1 = formatNumber(number(7), u"#0.0");
-    m.Label5_2 = formatNumber(number(8), u"$0.0");
+    // In the currency the main window showed them in.
+    const auto money = [&](int i) {
+        const QStringView symbol = moneySymbol(fields->at(i - 1));
+        return formatMoney(number(i), u"$0.0", symbol.isEmpty() ? u"$" : symbol);
+    };
+    m.Label5_2 = money(8);
     m.Label7_1 = formatNumber(number(9), u"#0.0");
-    m.Label7_2 = formatNumber(number(10), u"$0.0");
+    m.Label7_2 = money(10);
     return m;
 }
 

@@ -211,7 +211,7 @@ void Measurement::addToTotals(const MinuteRecord& minute) {
     // (a miswired channel) adds nothing.
     const double lifetime = state_.Lifetime_KWH + std::max(minute.kwh, 0.0);
     if (std::isfinite(lifetime)) state_.Lifetime_KWH = lifetime;
-    fields_.setText(text100(5), formatNumber(state_.Total_Cost_Saved, u"$##0.00"));
+    fields_.setText(text100(5), formatMoney(state_.Total_Cost_Saved, u"$##0.00", currencySymbol(state_.settings)));
     fields_.setText(text100(6), formatNumber(state_.Total_KWH_Saved, u"###0.0"));
 }
 

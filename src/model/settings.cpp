@@ -13,7 +13,7 @@ struct Line {
     const char* label;
     SettingValue Settings::*member;
 };
-const std::array<Line, 9> kLines = {{
+const std::array<Line, 11> kLines = {{
     {"remote host", &Settings::Remote_Host},
     {"remote port", &Settings::Remote_Port},
     {"VAC Cal Value", &Settings::VAC_Cal_Value},
@@ -23,6 +23,8 @@ const std::array<Line, 9> kLines = {{
     {"BAMPS Cal", &Settings::BAMPS_Cal},
     {"AAMPS Cal Value", &Settings::AAMPS_Cal_Value},
     {"BAMPS Cal Value", &Settings::BAMPS_Cal_Value},
+    {"currency symbol", &Settings::Currency_Symbol},
+    {"currency code", &Settings::Currency_Code},
 }};
 
 }  // namespace
@@ -38,7 +40,33 @@ Settings Settings::defaults() {
     s.BAMPS_Cal = SettingValue::Text(QStringLiteral("256"));
     s.AAMPS_Cal_Value = SettingValue::Text(QStringLiteral("100.0"));
     s.BAMPS_Cal_Value = SettingValue::Text(QStringLiteral("100.0"));
+    s.Currency_Symbol = SettingValue::Text(kDefaultCurrencySymbol);
+    s.Currency_Code = SettingValue::Text(kDefaultCurrencyCode);
     return s;
+}
+
+QString currencySymbol(const Settings& s) {
+    const QString symbol = s.Currency_Symbol.display();
+    return isCurrencySymbol(symbol) ? symbol : kDefaultCurrencySymbol;
+}
+
+QString currencyCode(const Settings& s) {
+    const QString code = s.Currency_Code.display();
+    return isCurrencyCode(code) ? code : kDefaultCurrencyCode;
+}
+
+bool isCurrencySymbol(const QString& symbol) {
+    if (symbol.isEmpty() || symbol.size() > 4) return false;
+    for (const QChar c : symbol)
+        if (c.isDigit() || c.isSpace() || QStringLiteral("+-.,\"").contains(c)) return false;
+    return true;
+}
+
+bool isCurrencyCode(const QString& code) {
+    if (code.size() != 3) return false;
+    for (const QChar c : code)
+        if (c < u'A' || c > u'Z') return false;
+    return true;
 }
 
 QByteArray settingsFileContent(const Settings& s) {

@@ -14,8 +14,8 @@ namespace {
 struct Sensor {
     const char* object;  // the JSON key in the state and the topic level
     const char* name;
-    const char* unit;    // empty: none
-    const char* deviceClass;
+    const char* unit;    // empty: none; "{code}" stands for the currency code
+    const char* deviceClass;  // empty: none
     const char* stateClass;  // empty: none
 };
 
@@ -32,8 +32,11 @@ constexpr Sensor kSensors[] = {
     {"power", "Power", "W", "power", "measurement"},
     {"power_factor", "Power factor", "", "power_factor", "measurement"},
     {"energy_month", "Energy this month", "kWh", "energy", "total_increasing"},
-    {"cost_month", "Cost this month", "USD", "monetary", ""},
+    {"cost_month", "Cost this month", "{code}", "monetary", ""},
     {"energy_total", "Energy", "kWh", "energy", "total_increasing"},
+    // The price in force, for the energy dashboard's "current price" entity;
+    // the hub's monetary class takes a plain currency only, so none here.
+    {"price", "Price", "{code}/kWh", "", "measurement"},
 };
 
 // Rounding is monotonic, so a total that only grows is published as one
@@ -52,7 +55,7 @@ QJsonObject device(const MqttSettings& s) {
                        {QStringLiteral("sw_version"), QStringLiteral(KELVORA_VERSION)}};
 }
 
-QByteArray config(const MqttSettings& s, const Sensor& sensor) {
+QByteArray config(const MqttSettings& s, const QString& currency, const Sensor& sensor) {
     const QString object = QLatin1String(sensor.object);
     QJsonObject c{{QStringLiteral("unique_id"), s.nodeId + u'_' + object},
                   {QStringLiteral("object_id"), s.nodeId + u'_' + object},
@@ -60,10 +63,12 @@ QByteArray config(const MqttSettings& s, const Sensor& sensor) {
                   {QStringLiteral("state_topic"), stateTopic(s)},
                   {QStringLiteral("value_template"), QStringLiteral("{{ value_json.%1 }}").arg(object)},
                   {QStringLiteral("availability_topic"), availabilityTopic(s)},
-                  {QStringLiteral("device_class"), QLatin1String(sensor.deviceClass)},
                   {QStringLiteral("device"), device(s)}};
+    if (*sensor.deviceClass) c.insert(QStringLiteral("device_class"), QLatin1String(sensor.deviceClass));
     if (*sensor.stateClass) c.insert(QStringLiteral("state_class"), QLatin1String(sensor.stateClass));
-    if (*sensor.unit) c.insert(QStringLiteral("unit_of_measurement"), QLatin1String(sensor.unit));
+    if (*sensor.unit)
+        c.insert(QStringLiteral("unit_of_measurement"),
+                 QString::fromLatin1(sensor.unit).replace(QStringLiteral("{code}"), currency));
     return QJsonDocument(c).toJson(QJsonDocument::Compact);
 }
 
@@ -92,7 +97,7 @@ QByteArray stateJson(const PublishedValues& v) {
         {"current_b", rounded(v.currentB, 2)},      {"current", rounded(v.current, 2)},
         {"power", rounded(v.power, 1)},             {"power_factor", rounded(v.powerFactor, 3)},
         {"energy_month", rounded(v.energyMonth, 4)}, {"cost_month", rounded(v.costMonth, 4)},
-        {"energy_total", rounded(v.energyTotal, 4)}};
+        {"price", rounded(v.price, 4)},              {"energy_total", rounded(v.energyTotal, 4)}};
     QByteArray json = "{";
     for (const auto& [key, text] : values) {
         if (json.size() > 1) json += ',';
@@ -106,12 +111,12 @@ MqttMessage stateMessage(const MqttSettings& s, const PublishedValues& v) {
     return MqttMessage{stateTopic(s), stateJson(v), 0, false};
 }
 
-QList<MqttMessage> discoveryMessages(const MqttSettings& s, bool remove) {
+QList<MqttMessage> discoveryMessages(const MqttSettings& s, const QString& currency, bool remove) {
     QList<MqttMessage> messages;
     for (const Sensor& sensor : kSensors) {
         const QString topic = QStringLiteral("%1/sensor/%2/%3/config")
                                   .arg(s.discoveryPrefix, s.nodeId, QLatin1String(sensor.object));
-        messages << MqttMessage{topic, remove ? QByteArray() : config(s, sensor), 1, true};
+        messages << MqttMessage{topic, remove ? QByteArray() : config(s, currency, sensor), 1, true};
     }
     return messages;
 }
@@ -152,8 +157,8 @@ QList<MqttMessage> alarmDiscoveryMessages(const MqttSettings& s, bool remove) {
     return messages;
 }
 
-QList<MqttMessage> birthMessages(const MqttSettings& s) {
-    return QList<MqttMessage>{{availabilityTopic(s), kOnline, 1, true}} + discoveryMessages(s, !s.discovery) +
+QList<MqttMessage> birthMessages(const MqttSettings& s, const QString& currency) {
+    return QList<MqttMessage>{{availabilityTopic(s), kOnline, 1, true}} + discoveryMessages(s, currency, !s.discovery) +
            alarmDiscoveryMessages(s, !s.discovery);
 }
 

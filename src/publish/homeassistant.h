@@ -26,7 +26,8 @@ struct PublishedValues {
     double power = 0;          // W
     double powerFactor = 0;
     double energyMonth = 0;    // kWh, month to date
-    double costMonth = 0;      // dollars, month to date
+    double costMonth = 0;      // in the currency, month to date (as booked)
+    double price = 0;          // in the currency per kWh, in force now
     double energyTotal = 0;    // kWh, lifetime; only grows
     QString savingProblem;     // why saving data fails, while it does
 };
@@ -45,8 +46,9 @@ MqttMessage stateMessage(const MqttSettings& s, const PublishedValues& v);
 
 // The retained discovery configs, one per sensor, under
 // <discovery prefix>/sensor/<node>/<object>/config; with `remove` the same
-// topics with empty payloads, which take the sensors away again.
-QList<MqttMessage> discoveryMessages(const MqttSettings& s, bool remove = false);
+// topics with empty payloads, which take the sensors away again. Amounts are
+// announced in `currency` (ISO 4217, "USD"), the price in "<currency>/kWh".
+QList<MqttMessage> discoveryMessages(const MqttSettings& s, const QString& currency, bool remove = false);
 
 // The alarms as binary sensors (device class "problem"): the retained state
 // "ON" or "OFF" on <prefix>/<node>/alarm/<object id>, and beside it the
@@ -59,6 +61,6 @@ QList<MqttMessage> alarmDiscoveryMessages(const MqttSettings& s, bool remove = f
 // What a connection publishes first, every time it is made: "online" on the
 // availability topic, then the discovery configs (or their removal when
 // discovery is off).
-QList<MqttMessage> birthMessages(const MqttSettings& s);
+QList<MqttMessage> birthMessages(const MqttSettings& s, const QString& currency);
 
 }  // namespace kelvora

@@ -54,7 +54,7 @@ void HomePublisher::connectActive() {
     ensureNodeId();
     active_.nodeId = saved_.nodeId;
     const MqttMessage will{availabilityTopic(active_), kOffline, 1, true};
-    client_.start(active_, birthMessages(active_), will);
+    client_.start(active_, birthMessages(active_, currencyCode(shared_.settings)), will);
 }
 
 void HomePublisher::publishState() {
@@ -68,9 +68,14 @@ void HomePublisher::publishState() {
     v.powerFactor = measurement_.power().Power_Factor;
     v.energyMonth = shared_.Total_KWH_Saved;
     v.costMonth = shared_.Total_Cost_Saved;
+    v.price = priceNow_ ? priceNow_() : shared_.Cost_per_KWH;
     v.energyTotal = shared_.Lifetime_KWH;
     v.savingProblem = shared_.Saving_Problem;
     client_.post(stateMessage(active_, v));
+}
+
+void HomePublisher::announceAgain() {
+    if (!overrideFailed_) connectActive();
 }
 
 void HomePublisher::publishAlarm(const QString& objectId, bool on, const QString& text, const QDateTime& since) {

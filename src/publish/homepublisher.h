@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QObject>
+#include <functional>
 #include <optional>
 
 namespace kelvora {
@@ -32,6 +33,12 @@ public:
     void start();
     // The message step: one state message with the values of this reading set.
     void publishState();
+    // The price in force now, per kWh, for the state message (without one,
+    // the price of the last minute).
+    void setPriceNow(std::function<double()> priceNow) { priceNow_ = std::move(priceNow); }
+    // The currency changed: connects again, so that the hub gets the
+    // discovery configs with their new units.
+    void announceAgain();
 
     // An alarm's state for the hub: kept, published (retained) now when
     // connected and again on every connection, so the hub always holds it.
@@ -76,6 +83,7 @@ private:
         QDateTime since;
     };
     QMap<QString, AlarmState> alarms_;
+    std::function<double()> priceNow_;
 };
 
 }  // namespace kelvora

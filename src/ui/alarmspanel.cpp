@@ -31,7 +31,7 @@ AlarmsPanel::AlarmsPanel(AlarmCenter& alarms, MainsOption mainsOption, QWidget* 
            {"voltage_seconds", sec}});
     rowOf("power_on", tr("Power"), {{"power_kw", tr("above (KW):")}, {"power_minutes", tr("for (min):")}});
     rowOf("day_kwh_on", tr("Energy today"), {{"day_kwh", tr("above (KWH):")}});
-    rowOf("day_cost_on", tr("Cost today"), {{"day_cost", tr("above ($):")}});
+    rowOf("day_cost_on", tr("Cost today"), {{"day_cost", tr("above (%1):").arg(alarms_.engine().currencySymbol())}});
     rowOf("link_on", tr("Meter link"), {{"link_seconds", tr("silent (s):")}});
     rowOf("disk_on", tr("Saving data fails"), {});
     grid->setColumnStretch(7, 1);

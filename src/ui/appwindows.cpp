@@ -1,5 +1,6 @@
 #include "ui/appwindows.h"
 
+#include "common/numeric.h"
 #include "ui/alarmspanel.h"
 #include "ui/alarmswindow.h"
 #include "ui/currenttrendwindow.h"
@@ -9,6 +10,8 @@
 #include "ui/meterwindow.h"
 #include "ui/mqttpanel.h"
 #include "ui/pricefield.h"
+#include "ui/tariffeditor.h"
+#include "ui/tariffpanel.h"
 #include "ui/usagecalculator.h"
 
 #include <QLineEdit>
@@ -16,6 +19,9 @@
 #include <memory>
 
 namespace kelvora {
+namespace {
+const QString kTariffSection = QStringLiteral("Tariff");
+}  // namespace
 
 MainWindow::Parts mainWindowParts(KelvoraCore& core) {
     return {core.fields(),
@@ -53,11 +59,32 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
             return *kwhGraphs;
         });
     window.setWindowFactory(QStringLiteral("CMD_Explore"), [&core](QWidget* parent) {
-        return new ExplorerWindow(core.dir(), core.clock(), parent);
+        auto* explorer = new ExplorerWindow(core.dir(), core.clock(), parent);
+        explorer->setCurrencySymbol(currencySymbol(core.shared().settings));
+        return explorer;
     });
     window.addToHistoryTab(new UsageCalculator(core.shared(), core.fields(), core.dir(), core.clock()));
     window.addToSetupTab(new DataFilesPanel(core.dir(), core.fields(), dataFileActions(core)), MainWindow::kData);
-    new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")));
+    // One tariff editor, from the Set-Up page and from the price field.
+    auto tariffEditor = std::make_shared<QPointer<TariffEditor>>();
+    const auto openTariffEditor = [&core, &window, tariffEditor] {
+        if (!*tariffEditor) {
+            const double price = numericValue(core.fields().text(QStringLiteral("Text100(7)")));
+            *tariffEditor = new TariffEditor(core.dir(), core.tariffs(), core.clock(), price, &window);
+            (*tariffEditor)->setCurrencySymbol(currencySymbol(core.shared().settings));
+        }
+        (*tariffEditor)->show();
+        (*tariffEditor)->raise();
+        (*tariffEditor)->activateWindow();
+    };
+    const auto setCurrency = [&core](const QString& symbol, const QString& code) {
+        return core.setCurrency(symbol, code);
+    };
+    window.addToSetupTab(new TariffPanel({core.tariffs(), core.fields(), core.clock(), core.shared().settings,
+                                          setCurrency, openTariffEditor}),
+                         kTariffSection);
+    new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")), PriceField::askPrice,
+                   openTariffEditor);
 }
 
 }  // namespace kelvora

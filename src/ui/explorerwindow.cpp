@@ -39,10 +39,10 @@ QString when(qint64 ms) {
         .toString(QDateTime::fromMSecsSinceEpoch(ms), QStringLiteral("ddd d MMM yyyy HH:mm"));
 }
 
-QString statsText(const ArchiveStats& s) {
+QString statsText(const ArchiveStats& s, const QString& symbol) {
     if (s.minutes == 0) return QObject::tr("No archived minutes in the stretch shown.");
     return QObject::tr("KWH %1    Cost %2    Peak %3 KW on %4    Voltage mean %5 V, lowest %6 V, highest %7 V")
-        .arg(formatNumber(s.kwh, u"##,##0.00"), formatNumber(s.cost, u"$##,##0.00"), formatNumber(s.peakKw, u"##0.0"),
+        .arg(formatNumber(s.kwh, u"##,##0.00"), formatMoney(s.cost, u"$##,##0.00", symbol), formatNumber(s.peakKw, u"##0.0"),
              when(s.peakMs), formatNumber(s.voltsMean, u"##0.0"), formatNumber(s.voltsMin, u"##0.0"),
              formatNumber(s.voltsMax, u"##0.0"));
 }
@@ -169,7 +169,8 @@ void ExplorerWindow::showResult(const ExploreResult& result) {
     shownSerial_ = result.request.serial;
     ++answers_;
     const ArchiveQuantity q = result.request.quantity;
-    const QString name = quantityName(q), unit = quantityUnit(q);
+    const QString name = quantityName(q);
+    const QString unit = quantityUnit(q) == QLatin1String("$") ? symbol_ : quantityUnit(q);
     plot_->setResult(result, name == unit ? name : QStringLiteral("%1 (%2)").arg(name, unit),
                      compareName(result.request.compare));
     QStringList notes;
@@ -186,7 +187,7 @@ void ExplorerWindow::showStats(quint64 serial, const ArchiveStats& stats) {
     if (serial != serial_) return;
     statsSerial_ = serial;
     ++statsAnswers_;
-    stats_->setText(statsText(stats));
+    stats_->setText(statsText(stats, symbol_));
 }
 
 void ExplorerWindow::monthsFound(const QList<YearMonth>& months) {

@@ -40,6 +40,8 @@ public:
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
     // Off: print straight to a PDF in the data directory.
     void setPrinterEnabled(bool on) { printerEnabled_ = on; }
+    // Put where amounts are shown ("$").
+    void setCurrencySymbol(const QString& symbol) { symbol_ = symbol; }
 
     void exportCsv();
     void print();
@@ -83,6 +85,7 @@ private:
     int requestedColumns_ = 0;
     FileChooser chooseFile_;
     bool printerEnabled_ = true;
+    QString symbol_ = QStringLiteral("$");
     QTimer* follow_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/pricefield.h"
 
 #include "energy/priceentry.h"
+#include "model/datafiles.h"
 
 #include <QEvent>
 #include <QInputDialog>
@@ -10,8 +11,8 @@
 
 namespace kelvora {
 
-PriceField::PriceField(KelvoraCore& core, QLineEdit* field, Ask ask)
-    : QObject(field), core_(core), field_(field), ask_(std::move(ask)) {
+PriceField::PriceField(KelvoraCore& core, QLineEdit* field, Ask ask, OpenEditor openEditor)
+    : QObject(field), core_(core), field_(field), ask_(std::move(ask)), openEditor_(std::move(openEditor)) {
     field_->installEventFilter(this);
     field_->setCursor(Qt::PointingHandCursor);
     field_->setToolTip(field_->toolTip() + tr(" (click to change)"));
@@ -30,6 +31,10 @@ QString PriceField::askPrice(QWidget* parent, const QString& current) {
 }
 
 void PriceField::Text100_Click() {
+    if (openEditor_ && core_.dir().exists(files::Tariffs)) {
+        openEditor_();
+        return;
+    }
     beginPriceEntry(core_.fields());
     const QString answer = ask_(field_->window(), field_->text());
     endPriceEntry(answer, core_.shared(), core_.fields(), core_.dir());

@@ -10,12 +10,15 @@ namespace kelvora {
 
 // Makes the price field Text100(7) ask for a new price per KWH when it is
 // clicked (or Enter is pressed on it): yellow while asking, light grey after.
+// With a tariff file the price comes from it: the click opens the tariff
+// editor instead.
 class PriceField : public QObject {
     Q_OBJECT
 public:
     // The answer to "Enter New Cost per KWH"; empty when cancelled.
     using Ask = std::function<QString(QWidget* parent, const QString& current)>;
-    PriceField(KelvoraCore& core, QLineEdit* field, Ask ask = askPrice);
+    using OpenEditor = std::function<void()>;
+    PriceField(KelvoraCore& core, QLineEdit* field, Ask ask = askPrice, OpenEditor openEditor = {});
 
     void Text100_Click();
     static QString askPrice(QWidget* parent, const QString& current);
@@ -27,6 +30,7 @@ private:
     KelvoraCore& core_;
     QLineEdit* field_;
     Ask ask_;
+    OpenEditor openEditor_;
 };
 
 }  // namespace kelvora

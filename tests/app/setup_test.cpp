@@ -61,9 +61,15 @@ TEST(SettingsFile, ReadsBackTheSameValuesQuotedOrBareAndKeepsDefaultsOfWhatIsMis
     Settings s = Settings::defaults();
     s.VAC_Cal = SettingValue::Number(400), s.AAMPS_Cal = SettingValue::Number(255.5);
     s.Remote_Host = SettingValue::Text("a, host");
+    s.Currency_Symbol = SettingValue::Text("€"), s.Currency_Code = SettingValue::Text("EUR");
     const LoadedSettings back = readSettings(settingsFileContent(s), Settings());
-    EXPECT_EQ(back.valuesRead, 9);
+    EXPECT_EQ(back.valuesRead, 11);
     EXPECT_EQ(back.values, s);
+    // The nineteen lines of an older version: the currency keeps its defaults.
+    const QByteArray old = settingsFileContent(s).split('\n').mid(0, 19).join('\n') + '\n';
+    const LoadedSettings older = readSettings(old, Settings::defaults());
+    EXPECT_EQ(older.valuesRead, 9);
+    EXPECT_EQ(currencySymbol(older.values) + currencyCode(older.values), "$USD");
     // A short or damaged file keeps the defaults of what it lacks.
     const auto hostOnly = readSettings("\"header\"\r\n\"remote host\"\r\n\"10.1.2.3\"\r\n", Settings::defaults());
     EXPECT_EQ(hostOnly.valuesRead, 1);

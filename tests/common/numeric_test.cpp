@@ -1,4 +1,5 @@
 #include "common/numeric.h"
+#include "common/format.h"
 
 #include "support/fakes.h"
 
@@ -17,4 +18,19 @@ TEST(NumericValue, TakesTheLeadingDecimalNumber) {
         EXPECT_DOUBLE_EQ(numericValue(QString::fromUtf8(c.text)), c.value) << c.text;
         EXPECT_EQ(startsWithNumber(QString::fromUtf8(c.text)), c.starts) << c.text;
     }
+}
+
+// An amount shown in any currency the settings allow reads back as shown,
+// sign included; a design text that only looks like one ("$DAVG") is none.
+TEST(MoneyValue, ReadsBackWhatFormatMoneyShows) {
+    const struct { double value; const char* symbol; } cases[] = {
+        {8.5, "$"}, {-1.5, "$"}, {12.25, "\u20ac"}, {-0.75, "kr"}, {1234.5, "CHF"}, {0, "\u00a3"}};
+    for (const auto& c : cases) {
+        const QString symbol = QString::fromUtf8(c.symbol);
+        const QString shown = formatMoney(c.value, u"$##0.00", symbol);
+        EXPECT_DOUBLE_EQ(moneyValue(shown), c.value) << shown.toStdString();
+        EXPECT_EQ(moneySymbol(QStringView(shown).mid(c.value < 0 ? 1 : 0)).toString(), symbol);
+    }
+    EXPECT_TRUE(moneySymbol(u"$DAVG").isEmpty());
+    EXPECT_EQ(moneyValue(u"no data"), 0);
 }

@@ -5,6 +5,9 @@
 #include "support/fakes.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -58,14 +61,30 @@ TEST(MqttSettings, SavedForTheOwnerOnlyAndReadBack) {
 
 TEST(HomeAssistant, StateNumbersUseThePointAndTotalsNeverRoundBack) {
     PublishedValues v;
-    v.energyTotal = 0.00005;
-    EXPECT_TRUE(stateJson(v).endsWith("\"energy_total\":0.0001,\"data_saving\":\"ok\"}")) << stateJson(v).constData();
+    v.energyTotal = 0.00005, v.price = 0.12345;
+    EXPECT_TRUE(stateJson(v).endsWith("\"price\":0.1235,\"energy_total\":0.0001,\"data_saving\":\"ok\"}"))
+        << stateJson(v).constData();
     // A growing total is published growing or equal, never smaller.
     double last = -1;
     for (v.energyTotal = 9999.99990; v.energyTotal < 10000.0002; v.energyTotal += 0.0000137) {
-        const QByteArray j = stateJson(v);
-        const double shown = j.mid(j.lastIndexOf(':') + 1).chopped(1).toDouble();
+        const double shown = QJsonDocument::fromJson(stateJson(v)).object()["energy_total"].toDouble(-2);
         EXPECT_GE(shown, last);
         last = shown;
+    }
+    EXPECT_GE(last, 10000.0002 - 0.0000137);
+}
+
+// The amounts are announced in the currency of the settings, the price per kWh.
+TEST(HomeAssistant, DiscoveryAnnouncesAmountsInTheCurrency) {
+    MqttSettings s;
+    s.nodeId = QStringLiteral("node");
+    for (const char* code : {"USD", "EUR"}) {
+        QMap<QString, QJsonObject> configs;
+        for (const MqttMessage& m : discoveryMessages(s, QLatin1String(code)))
+            configs.insert(m.topic.section(u'/', -2, -2), QJsonDocument::fromJson(m.payload).object());
+        EXPECT_EQ(configs["cost_month"]["unit_of_measurement"].toString(), QLatin1String(code));
+        EXPECT_EQ(configs["price"]["unit_of_measurement"].toString(), QLatin1String(code) + "/kWh");
+        EXPECT_EQ(configs["price"]["value_template"].toString(), "{{ value_json.price }}");
+        EXPECT_FALSE(configs["price"].contains("device_class"));  // "monetary" takes a plain currency only
     }
 }

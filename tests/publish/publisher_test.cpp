@@ -99,6 +99,7 @@ TEST_F(Publisher, DiscoveryConfigsStateAndOfflineWill) {
     SharedState& s = rig->shared;
     s.Cur_VAC = 241.3, s.Cur_A_AMPS = 6.2, s.Cur_B_AMPS = 4.1, s.Cur_AMPS = 10.3, s.Cur_KW = 241.3 * 10.3 / 1000;
     s.Total_KWH_Saved = 123.456789, s.Total_Cost_Saved = 7.2222, s.Lifetime_KWH = 98765.43216;
+    s.Cost_per_KWH = 0.30125;  // the price of the last minute, as no price now is set
     s.Saving_Problem = "No space left on device \"here\"";
     rig->publisher->publishState();
     const auto state = hub.waitFor(kState);
@@ -106,7 +107,8 @@ TEST_F(Publisher, DiscoveryConfigsStateAndOfflineWill) {
     const QJsonObject v = json(state->payload);
     const std::pair<const char*, double> expected[] = {
         {"voltage", 241.3}, {"current_a", 6.2}, {"current_b", 4.1}, {"current", 10.3}, {"power", 2485.4},
-        {"power_factor", 0}, {"energy_month", 123.4568}, {"cost_month", 7.2222}, {"energy_total", 98765.4322}};
+        {"power_factor", 0}, {"energy_month", 123.4568}, {"cost_month", 7.2222}, {"price", 0.3013},
+        {"energy_total", 98765.4322}};
     for (const auto& [key, value] : expected) EXPECT_DOUBLE_EQ(v[key].toDouble(-1), value) << key;
     EXPECT_EQ(v["data_saving"].toString(), "No space left on device \"here\"");  // the hub hears of it
 

@@ -20,7 +20,7 @@ TEST(DemoHouse, RecordsHistoryAndDrivesTheEnergyAccountingUpToTheEnd) {
     TempDataDir tmp;
     const QDateTime end(QDate(2026, 12, 5), QTime(2, 0, 0));
     // From half past midnight: no boundary at the start itself.
-    ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 25 * 60 + 30, 7}));
+    ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 25 * 60 + 30, 7, {}}));
     const QStringList history = readFields(tmp.contents("1KWhr.dat"));
     ASSERT_EQ(history.size(), 2 * 60);
     // Stamped at each minute step: the last reading set of the minute, two seconds before its end.
@@ -51,7 +51,7 @@ TEST(DemoHouse, RecordsHistoryAndDrivesTheEnergyAccountingUpToTheEnd) {
 TEST(DemoHouse, FillsTheMinuteArchive) {
     TempDataDir tmp;
     const QDateTime end(QDate(2026, 12, 1), QTime(1, 0, 0));
-    ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 3 * 60, 7}));
+    ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 3 * 60, 7, {}}));
     const auto lines = [&](const QString& name) { return tmp.contents(name).count("\r\n"); };
     // 10 PM to 1 AM across the month's end, each with its header.
     EXPECT_EQ(lines(files::archiveMinutes(2026, 11)) + lines(files::archiveMinutes(2026, 12)), 2 + 3 * 60);

@@ -138,11 +138,11 @@ TEST(SetUpTab, SectionsListTheirPagesAndKeepEveryControl) {
     auto* list = app.find<QListWidget>("setupSections");
     QStringList sections;
     for (int i = 0; i < list->count(); ++i) sections << list->item(i)->text();
-    EXPECT_EQ(sections, (QStringList{"Connection", "Calibration", "Alarms", "Home automation", "Data"}));
+    EXPECT_EQ(sections, (QStringList{"Connection", "Calibration", "Alarms", "Home automation", "Data", "Tariff"}));
     const struct { const char* section; const char* control; } where[] = {
         {"Connection", "CMD_SaveExit"}, {"Connection", "Label9"},        {"Calibration", "CMD_Save_VAC"},
         {"Calibration", "CMD_CAL_B"},   {"Alarms", "CMD_Alarms_Save"},   {"Home automation", "CMD_MQTT_Test"},
-        {"Data", "CMD_Init_All_Data"}};
+        {"Data", "CMD_Init_All_Data"},  {"Tariff", "CMD_Edit_Tariff"}};
     for (const auto& w : where) {
         SCOPED_TRACE(w.control);
         ASSERT_TRUE(app.window.showSetupSection(MainWindow::kConnection));  // the tab, then a click on the list

@@ -122,6 +122,7 @@ bool generateDemoHouse(const DemoHouseRun& run, const std::function<void(int)>& 
     {
         // A first start: the data files are created, the settings, totals and
         // period state loaded, and the start logged.
+        if (!run.tariff.isEmpty() && !DataDir(work->path()).writeNow(files::Tariffs, run.tariff)) return false;
         KelvoraCore core(work->path(), clock, [] {}, /*diskWriter=*/false);
         core.setServerOverride(QStringLiteral("127.0.0.1"), closedLoopbackPort());
         if (core.Form_Load() != KelvoraCore::LoadResult::Started) return false;

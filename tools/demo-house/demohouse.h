@@ -11,6 +11,7 @@ struct DemoHouseRun {
     QDateTime end;      // the last simulated moment
     int minutes = 14 * 24 * 60;
     quint64 seed = 2026;
+    QByteArray tariff;  // Tariffs.dat of the household; empty: the flat price
 };
 
 // Fills a data directory with what Kelvora would hold after watching the

@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -22,6 +23,8 @@ int main(int argc, char** argv) {
     parser.addOption({QStringLiteral("hours"), QStringLiteral("Hours instead of days."), QStringLiteral("N")});
     parser.addOption({QStringLiteral("seed"), QStringLiteral("The household's seed (default 2026)."),
                       QStringLiteral("N"), QStringLiteral("2026")});
+    parser.addOption({QStringLiteral("tariff"), QStringLiteral("A Tariffs.dat to price the minutes with."),
+                      QStringLiteral("FILE")});
     parser.process(app);
 
     kelvora::demo::DemoHouseRun run;
@@ -34,6 +37,14 @@ int main(int argc, char** argv) {
     if (!ok || !seedOk || hours <= 0 || hours > 24 * 366) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return 2;
+    }
+    if (parser.isSet(QStringLiteral("tariff"))) {
+        QFile file(parser.value(QStringLiteral("tariff")));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "kelvora-demo-house: cannot read %s\n", qPrintable(file.fileName()));
+            return 2;
+        }
+        run.tariff = file.readAll();
     }
     run.minutes = hours * 60;
     run.dataDir = QDir(run.dataDir).absolutePath();

@@ -4,7 +4,7 @@
 //   kelvora-screenshots --data-dir DIR --server HOST:PORT --out DIR [--settle SECONDS] [--review DIR]
 // --review also takes, full size, the pictures a review of the windows needs:
 // each tab at two sizes, each window on several of its buttons, a print with
-// no printer and the usage between two dates.
+// no printer, the usage between two dates and the tariff window.
 // Run it under a virtual display (xvfb-run); scripts/take-screenshots.sh does.
 #include "app/commandline.h"
 #include "app/kelvoracore.h"
@@ -111,7 +111,23 @@ void takeReview(MainWindow& window, QTabWidget& tabs, const QDir& out) {
     click(&window, QStringLiteral("CMD_Chk"));
     settle(1500);
     save(&window, out.filePath(QStringLiteral("usage-between-dates.png")), 0);
+    settle(4000);  // left on the screen for a picture of the whole display
     tabs.setCurrentIndex(0);
+
+    // With a tariff, its window with the week of the plan in force.
+    if (window.showSetupSection(QStringLiteral("Tariff"))) {
+        QSet<QWidget*> before;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->isVisible()) before.insert(t);
+        click(&window, QStringLiteral("CMD_Edit_Tariff"));
+        settle(1500);
+        if (QWidget* editor = newestWindow(&window, before)) {
+            save(editor, out.filePath(QStringLiteral("tariff-editor.png")), 0);
+            settle(4000);
+            closeWindow(editor);
+        }
+        tabs.setCurrentIndex(0);
+    }
 
     // Window button, the buttons clicked in it, its size (default if empty), picture.
     const struct { const char* button; QStringList clicks; QSize size; const char* picture; } shots[] = {
