@@ -83,7 +83,8 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
     window.addToSetupTab(new TariffPanel({core.tariffs(), core.fields(), core.clock(), core.shared().settings,
                                           setCurrency, openTariffEditor}),
                          kTariffSection);
-    new PriceField(core, window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")), PriceField::askPrice,
+    new PriceField(core.shared(), core.fields(), core.dir(), window.findChild<QLineEdit*>(QStringLiteral("Text100(7)")),
+                   PriceField::askPrice,
                    openTariffEditor);
 }
 

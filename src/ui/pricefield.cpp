@@ -11,14 +11,16 @@
 
 namespace kelvora {
 
-PriceField::PriceField(KelvoraCore& core, QLineEdit* field, Ask ask, OpenEditor openEditor)
-    : QObject(field), core_(core), field_(field), ask_(std::move(ask)), openEditor_(std::move(openEditor)) {
+PriceField::PriceField(SharedState& shared, FieldModel& fields, const DataDir& dir, QLineEdit* field, Ask ask,
+                       OpenEditor openEditor)
+    : QObject(field), shared_(shared), fields_(fields), dir_(dir), field_(field), ask_(std::move(ask)),
+      openEditor_(std::move(openEditor)) {
     field_->installEventFilter(this);
     field_->setCursor(Qt::PointingHandCursor);
     field_->setToolTip(field_->toolTip() + tr(" (click to change)"));
     // With a tariff in force the field shows its price now; the tip names the band.
     const QString flatTip = field_->toolTip();
-    connect(&core_.fields(), &FieldModel::textChanged, this, [this, flatTip](const QString& name, const QString& text) {
+    connect(&fields_, &FieldModel::textChanged, this, [this, flatTip](const QString& name, const QString& text) {
         if (name == QLatin1String("tariffBand")) field_->setToolTip(text.isEmpty() ? flatTip : text);
     });
 }
@@ -31,13 +33,13 @@ QString PriceField::askPrice(QWidget* parent, const QString& current) {
 }
 
 void PriceField::Text100_Click() {
-    if (openEditor_ && core_.dir().exists(files::Tariffs)) {
+    if (openEditor_ && dir_.exists(files::Tariffs)) {
         openEditor_();
         return;
     }
-    beginPriceEntry(core_.fields());
+    beginPriceEntry(fields_);
     const QString answer = ask_(field_->window(), field_->text());
-    endPriceEntry(answer, core_.shared(), core_.fields(), core_.dir());
+    endPriceEntry(answer, shared_, fields_, dir_);
 }
 
 bool PriceField::eventFilter(QObject* watched, QEvent* event) {

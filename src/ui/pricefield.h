@@ -1,5 +1,7 @@
 #pragma once
-#include "app/kelvoracore.h"
+#include "common/datadir.h"
+#include "model/fieldmodel.h"
+#include "model/sharedstate.h"
 
 #include <QObject>
 #include <functional>
@@ -18,7 +20,8 @@ public:
     // The answer to "Enter New Cost per KWH"; empty when cancelled.
     using Ask = std::function<QString(QWidget* parent, const QString& current)>;
     using OpenEditor = std::function<void()>;
-    PriceField(KelvoraCore& core, QLineEdit* field, Ask ask = askPrice, OpenEditor openEditor = {});
+    PriceField(SharedState& shared, FieldModel& fields, const DataDir& dir, QLineEdit* field, Ask ask = askPrice,
+               OpenEditor openEditor = {});
 
     void Text100_Click();
     static QString askPrice(QWidget* parent, const QString& current);
@@ -27,7 +30,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    KelvoraCore& core_;
+    SharedState& shared_;
+    FieldModel& fields_;
+    const DataDir& dir_;
     QLineEdit* field_;
     Ask ask_;
     OpenEditor openEditor_;

@@ -106,7 +106,7 @@ TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendarsAtThePriceClickedIn) {
                    [](int) { return "10.00"; });
     MainWindow window(mainWindowParts(c.core));
     auto* field = child<QLineEdit>(window, "Text100(7)");
-    new PriceField(c.core, field, [&](QWidget*, const QString&) { return QStringLiteral("0.1"); });
+    new PriceField(c.core.shared(), c.core.fields(), c.core.dir(), field, [&](QWidget*, const QString&) { return QStringLiteral("0.1"); });
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(field, &release);

@@ -156,7 +156,7 @@ TEST(TariffEditor, PriceFieldOpensTheEditorOnlyWithATariffFile) {
         }
         QLineEdit field;
         int asked = 0, opened = 0;
-        PriceField price(app.core, &field, [&](QWidget*, const QString&) { return ++asked, QString(); },
+        PriceField price(app.core.shared(), app.core.fields(), app.core.dir(), &field, [&](QWidget*, const QString&) { return ++asked, QString(); },
                          [&] { ++opened; });
         price.Text100_Click();
         EXPECT_EQ(std::pair(asked, opened), std::pair(int(!withFile), int(withFile))) << withFile;
