@@ -20,22 +20,14 @@ struct RecordingNotifier : AlarmNotifier {
 
 }  // namespace
 
-// The lines as the household reads them: date, time and text two blanks
-// apart, as the restart line is.
+// Date, time and text two blanks apart, as the restart line is (the kinds
+// not here are in the read-back, centre and app tests).
 TEST(AlarmLog, LinesOfEveryKind) {
     const struct { AlarmEvent event; const char* line; } rows[] = {
-        {{AlarmKind::PhaseA, true, "168.2 A over 160 A (80 % of 200 A)", at(8, 17, 31, 2)},
-         "12/8/2026  5:31:02 PM  ALARM phase A: 168.2 A over 160 A (80 % of 200 A)"},
         {{AlarmKind::PhaseB, false, "142.0 A", at(8, 17, 33, 40)}, "12/8/2026  5:33:40 PM  CLEAR phase B: 142.0 A"},
-        {{AlarmKind::Voltage, true, "214.3 V outside 228 to 252 V (240 V \u00b1 5 %)", at(8, 17, 40, 12)},
-         "12/8/2026  5:40:12 PM  ALARM voltage: 214.3 V outside 228 to 252 V (240 V \u00b1 5 %)"},
         {{AlarmKind::Power, true, "11.2 KW over 10 KW for 5 minutes", at(8, 18, 2, 0)},
          "12/8/2026  6:02:00 PM  ALARM power: 11.2 KW over 10 KW for 5 minutes"},
-        {{AlarmKind::EnergyToday, true, "61.3 KWH over 60 KWH", at(8, 21, 14, 0)},
-         "12/8/2026  9:14:00 PM  ALARM energy today: 61.3 KWH over 60 KWH"},
         {{AlarmKind::CostToday, false, "new day", at(9, 0, 0, 0)}, "12/9/2026  12:00:00 AM  CLEAR cost today: new day"},
-        {{AlarmKind::Link, true, "no message for 120 s", at(8, 19, 0, 2)},
-         "12/8/2026  7:00:02 PM  ALARM meter link: no message for 120 s"},
         // A reason from the system never breaks the line.
         {{AlarmKind::Disk, true, "No space left\non device", at(8, 19, 5, 0)},
          "12/8/2026  7:05:00 PM  ALARM saving data: No space left on device"},
@@ -92,7 +84,6 @@ TEST(AlarmCenter, EveryEventReachesTheLogAndTheDesktop) {
               "12/8/2026  7:00:38 PM  CLEAR meter link: messages again\r\n");
     ASSERT_EQ(seen.events.size(), 3);
     EXPECT_EQ(seen.events[1].kind, AlarmKind::Link);
-
 
     // Midnight clears the daily alarms without a minute's totals.
     AlarmSettings s = center.settings();

@@ -28,9 +28,8 @@ void reading(KelvoraCore& core, ManualClock& clock, double volts, double ampsA, 
 
 }  // namespace
 
-// From the readings the chain hands on to every place an alarm shows that
-// lives below the windows: alarms.log after the restart line, and the hub
-// through the real broker (discovery, retained state and attributes).
+// From the readings to alarms.log and, through a real broker, the hub
+// (discovery, retained state and attributes).
 TEST(Alarms, APhaseOverloadReachesTheLogAndTheHub) {
     SKIP_WITHOUT_MOSQUITTO();
     TestBroker broker;

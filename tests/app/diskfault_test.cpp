@@ -26,9 +26,8 @@ struct FaultyApp {
         EXPECT_EQ(core.Form_Load(), KelvoraCore::LoadResult::Started);
         EXPECT_TRUE(core.dir().flush(5000));
     }
-    // One minute of 240 V and 10 A on each phase through the processing
-    // chain: thirty reading sets, each in a Timer2 tick of its own, and the
-    // Timer1 tick that hands the minute on. Returns the ticks that ran.
+    // One minute of 240 V, 10 A a phase: thirty Timer2 ticks and the Timer1
+    // tick that hands it on. Returns the ticks that ran.
     int minute() {
         int ticks = 0;
         SharedState& s = core.shared();
@@ -53,10 +52,8 @@ const QStringList kKeptFiles = {"1KWhr.dat", "336Vhr.dat", "24Ahr.dat", "KWH_Hr.
 
 }  // namespace
 
-// With the disk full, the minute still reaches the hour, the day, the four
-// histories and the lifetime total; the user is told once, in the status line
-// and on the standard error stream, and when the disk has room again every
-// file holds what it would have held.
+// With the disk full the minutes still reach the totals and histories; the
+// user is told once, and with room again every file holds what it would have.
 TEST(FullDisk, MinutesWhileEveryWriteFailsAreCountedAndSavedLater) {
     FaultyApp app;
     CapturedWarnings warnings;

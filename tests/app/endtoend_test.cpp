@@ -11,10 +11,8 @@
 using namespace kelvora;
 using namespace kelvora::testing;
 
-// Thirty messages of 240 V, 100 A and 50 A over a real socket with the real
-// timers: one minute step, whose files hold what the arithmetic gives by hand.
-// A "broker" that accepts the connection and never reads or answers does not
-// hold up the chain, and what waits for it stays at one state message.
+// Thirty messages over a real socket with the real timers make one minute
+// step as computed by hand; a broker that never answers holds up nothing.
 TEST(EndToEnd, ThirtyMessagesMakeOneMinuteOfFilesWhileTheBrokerNeverAnswers) {
     QTcpServer silentBroker;
     ASSERT_TRUE(silentBroker.listen(QHostAddress::LocalHost, 0));

@@ -30,9 +30,8 @@ QStringList fileNames(const QString& path) { return QDir(path).entryList(QDir::F
 
 }  // namespace
 
-// A next start keeps the data, shows the saved averages with their costs and
-// logs one more line, unless init.dat holds another text than init done: then
-// all data is initialised again. A bare init done counts as done.
+// A next start keeps the data, shows the saved averages and logs one more
+// line, unless init.dat holds another text than (a bare) init done.
 TEST(Startup, NextStartKeepsTheDataUnlessTheMarkerSaysOtherwise) {
     for (const char* marker : {"", "init done", "\"Init Done\""}) {
         SCOPED_TRACE(marker);
@@ -56,9 +55,8 @@ TEST(Startup, NextStartKeepsTheDataUnlessTheMarkerSaysOtherwise) {
     }
 }
 
-// One instance per data directory: neither a second start nor --initialize
-// beside a running instance touches its files; other directories, a stale lock
-// and a finished initialisation do not block.
+// Neither a second start nor --initialize beside a running instance touches
+// its files; a stale lock and a finished initialisation do not block.
 TEST(Startup, InitializeOrASecondStartBesideARunningInstanceTouchesNothing) {
     TempDataDir tmp, crashed, idle;
     ManualClock clock;
@@ -88,9 +86,8 @@ TEST(Startup, InitializeOrASecondStartBesideARunningInstanceTouchesNothing) {
     EXPECT_EQ(StartedCore(idle.path(), clock).result, Result::Started);
 }
 
-// Events are served inside the start-up connect wait (the first one that comes
-// is a zero timer); the ticks must not run there, since the KWH period state is
-// loaded after it.
+// The start-up connect wait serves events; no tick may run there, before the
+// KWH period state is loaded.
 TEST(Startup, NoTickRunsBeforeThePeriodStateIsLoaded) {
     StartedOnce s;
     LoopbackServer server;
@@ -128,9 +125,8 @@ TEST(Shutdown, OnlySaveAndExitKeepsTheEditedNetworkSettings) {
     }
 }
 
-// A data directory on a file system that takes no writes: the app says so,
-// naming the directory and the reason, ends with status 2 and touches
-// nothing; the lock that cannot be made there is not "already running".
+// A read-only data directory: the app names it and the reason, exits 2 and
+// touches nothing; the lock it cannot make is not "already running".
 TEST(Startup, ReadOnlyDataDirectoryIsReportedAndNothingIsTouched) {
     ScratchMount disk(64, /*readOnly=*/true);
     if (!disk.mounted()) GTEST_SKIP() << "no rights to mount a scratch file system";

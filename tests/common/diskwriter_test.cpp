@@ -34,10 +34,8 @@ struct Rig {
 
 }  // namespace
 
-// Whatever the disk says no with, the writes are kept: readers see the newest
-// content meanwhile, the user is told once, and when the disk takes writes
-// again every file holds what it would have held, appends in their order, no
-// temporary file left behind.
+// Failed writes are kept: readers see the newest content, the user is told
+// once, and on recovery every file holds what it would have, appends in order.
 TEST(DiskWriter, FailedWritesAreKeptInOrderNewestFirstAndSavedWhenTheDiskRecovers) {
     for (const int error : {ENOSPC, EROFS, EIO}) {
         // The system's own words, in the user's language.
@@ -91,8 +89,8 @@ TEST(DiskWriter, RewritesAndDirectWritesSupersedeWhatWasQueued) {
     EXPECT_EQ(rig.tmp.contents("held.dat"), "first");
 }
 
-// On a real file system that fills up: an append that does not fit is cut off
-// again, so its retry does not leave half a line before the whole one.
+// On a full file system an append that does not fit is cut off again, so its
+// retry leaves no half line.
 TEST(DirectorySink, AnAppendThatDoesNotFitLeavesTheFileAsItWas) {
     ScratchMount disk(64);
     if (!disk.mounted()) GTEST_SKIP() << "no rights to mount a scratch file system";
@@ -106,8 +104,7 @@ TEST(DirectorySink, AnAppendThatDoesNotFitLeavesTheFileAsItWas) {
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files), QStringList{"log.dat"});
 }
 
-// A line appended after a rewrite of the same file was queued lands after
-// the rewrite, also when both come while the writer is busy with another file.
+// An append queued after a rewrite of its file lands after it, even while the writer is busy.
 TEST(DiskWriter, AnAppendAfterARewriteLandsAfterIt) {
     Rig rig;
     rig.sink->closeGate();

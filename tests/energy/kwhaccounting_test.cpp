@@ -85,8 +85,8 @@ struct Rig {
 
 }  // namespace
 
-// Each minute goes into the hour in full, with its cost, and the state file
-// keeps both and the hour they were counted in (the old two fields first).
+// Each minute goes into the hour in full with its cost; the state file keeps
+// both and the hour (after the old two fields).
 TEST(HourRollover, OrdinaryHourRecordsWhatItCountedOnce) {
     kelvora::testing::ZoneScope zone("America/New_York");
     Rig rig(at(2026, 12, 7, 13, 59, 0));
@@ -102,9 +102,8 @@ TEST(HourRollover, OrdinaryHourRecordsWhatItCountedOnce) {
     EXPECT_EQ(rig.rewritten, QStringList{files::KWHhr});
 }
 
-// Summer time ends on 1 November 2026 and begins on 8 March 2026 in New York:
-// every real hour gets its own record (two 1 AM hours, no 2 AM), and the day
-// and its week (beginning that Sunday) record exactly their minutes.
+// New York's clock changes: every real hour gets its own record, and the day
+// and its week (from that Sunday) record exactly their minutes.
 TEST(KwhBoundaries, DaylightSavingDaysCountEveryRealHourOnce) {
     kelvora::testing::ZoneScope zone("America/New_York");
     const struct { QDate day; int hours; } cases[] = {{QDate(2026, 11, 1), 25}, {QDate(2026, 3, 8), 23}};
@@ -134,9 +133,8 @@ TEST(KwhBoundaries, DaylightSavingDaysCountEveryRealHourOnce) {
     }
 }
 
-// A clock put back ten minutes and then forward three hours inside an hour:
-// one record for the hour, with every minute, and nothing counted twice; a
-// clock put back across midnight after the day rolled does not roll it again.
+// A clock put back and forward inside an hour counts every minute once; one
+// put back across midnight after the day rolled does not roll it again.
 TEST(KwhBoundaries, ClockSteppedBackAndForwardCountsEveryMinuteOnce) {
     Rig rig(at(2026, 12, 8, 14, 0, 30));
     rig.tick(rig.clock.now());
@@ -157,8 +155,7 @@ TEST(KwhBoundaries, ClockSteppedBackAndForwardCountsEveryMinuteOnce) {
     EXPECT_EQ(rig.records(files::KWHDays).size(), days + 1);
 }
 
-// A period that ended while the program was not running is recorded at the
-// next start, under the stamp of its own end, with what it had counted.
+// A period that ended while stopped is recorded at the next start under its own end.
 TEST(KwhBoundaries, RestartRecordsThePeriodsThatEndedWhileStopped) {
     Rig rig(at(2026, 12, 7, 14, 10, 0));
     rig.tick(rig.clock.now());
@@ -192,8 +189,7 @@ TEST(MonthRollover, ThreeMonthsLeaveThreePairs) {
     }
 }
 
-// 1 January 2029 is a Monday, the first day of the week: all five periods roll
-// in one tick, each once, with the log patterns of each.
+// At midnight of Monday 1 January 2029 all five periods roll in one tick, each once.
 TEST(YearRollover, AllFiveRollOnceAtMidnightOf31December) {
     const QStringList logs = {files::KWHHours, files::KWHDays, files::KWHWeeks, files::KWHMonths, files::KWHyears};
     const QString stamp = "1/1/2029  12:00:00 AM";
@@ -218,9 +214,8 @@ TEST(YearRollover, AllFiveRollOnceAtMidnightOf31December) {
     }
 }
 
-// State files of the old form held the hour's total only: the day, week and
-// year take what their rolling files recorded since they began, the month the
-// month-to-date total.
+// Old-form state held the hour only: the day, week and year are seeded from
+// their rolling files, the month from the month-to-date total.
 TEST(KwhPeriods, OldFormStateIsSeededFromTheRecordsOfThePeriod) {
     Rig rig(at(2026, 12, 9, 10, 30, 0));  // a Wednesday
     rig.tmp.dir().writeWhole(files::KWH_Hr, "\"0\",1.5\r\n");
@@ -242,8 +237,7 @@ TEST(KwhPeriods, OldFormStateIsSeededFromTheRecordsOfThePeriod) {
     EXPECT_EQ(rig.periods[KwhPeriod::Day].start, at(2026, 12, 9, 0, 0, 0));
 }
 
-// A short rolling file is filled to 60 with zeros in front; one that cannot be
-// read skips its rollover, and the program goes on.
+// A short rolling file is filled to 60; an unreadable one skips its rollover.
 TEST(RollKwhFile, ShortFileIsRewrittenWith60AndAnUnreadableOneIsSkipped) {
     Rig rig(at(2026, 12, 8, 23, 59, 0));
     rig.tick(rig.clock.now());

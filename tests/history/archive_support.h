@@ -4,11 +4,11 @@
 #include "history/minutearchive.h"
 #include "model/datafiles.h"
 #include "model/minuterecord.h"
+#include "support/zone.h"
 
-#include <QByteArray>
 #include <QDateTime>
 #include <QTimeZone>
-#include <ctime>
+#include <optional>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -16,21 +16,9 @@ namespace kelvora::testing {
 
 class NewYorkTime : public ::testing::Test {
 protected:
-    void SetUp() override {
-        old_ = qgetenv("TZ");
-        hadTz_ = qEnvironmentVariableIsSet("TZ");
-        qputenv("TZ", "America/New_York");
-        tzset();
-    }
-    void TearDown() override {
-        if (hadTz_)
-            qputenv("TZ", old_);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-    // A local time in New York; `secondOffset` picks the later of the two
-    // 1 AM hours on the night the clocks go back.
+    void SetUp() override { zone_.emplace("America/New_York"); }
+    void TearDown() override { zone_.reset(); }
+    // A local time in New York; fromUtc tells the two 1 AMs of 1 November apart.
     static QDateTime at(int y, int mo, int d, int h, int mi, int s = 0) {
         return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
     }
@@ -49,8 +37,7 @@ protected:
             for (int m = 1; m <= 12; ++m) names << files::archiveMinutes(y, m) << files::archiveHours(y, m);
         return names;
     }
-    // Minutes from `from` (inclusive) to `to` (exclusive), KW from `kw`, as
-    // the archive writes them; the last hour closed.
+    // Minutes in [from, to), KW from `kw`, as the archive writes them; the last hour closed.
     static void record(const DataDir& dir, const QDateTime& from, const QDateTime& to,
                        const std::function<double(const QDateTime&)>& kw) {
         MinuteArchive archive(dir);
@@ -60,8 +47,7 @@ protected:
     }
 
 private:
-    QByteArray old_;
-    bool hadTz_ = false;
+    std::optional<ZoneScope> zone_;
 };
 
 }  // namespace kelvora::testing

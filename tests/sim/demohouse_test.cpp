@@ -12,10 +12,8 @@
 using namespace kelvora;
 using kelvora::testing::TempDataDir;
 
-// A day and two hours of the household, recorded by the app's own chain: the
-// history files hold one record a minute up to the end with values a household
-// has, every hour that ended has its record and the day that ended its total,
-// at the demo household's price (the energy tests check how they add up).
+// A day and two hours recorded by the app's own chain: a history record a
+// minute, each ended hour and day logged, at the demo household's price.
 TEST(DemoHouse, RecordsHistoryAndDrivesTheEnergyAccountingUpToTheEnd) {
     TempDataDir tmp;
     const QDateTime end(QDate(2026, 12, 5), QTime(2, 0, 0));
@@ -46,8 +44,7 @@ TEST(DemoHouse, RecordsHistoryAndDrivesTheEnergyAccountingUpToTheEnd) {
     EXPECT_EQ(readFields(tmp.contents("KWH_last_data.dat")).value(2), "0.1650");
 }
 
-// The same run keeps every minute in the archive and an hour summary for
-// every hour that ended, in the files of the months they belong to.
+// Every minute and ended hour goes into the archive files of its month.
 TEST(DemoHouse, FillsTheMinuteArchive) {
     TempDataDir tmp;
     const QDateTime end(QDate(2026, 12, 1), QTime(1, 0, 0));

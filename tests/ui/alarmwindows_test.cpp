@@ -43,8 +43,7 @@ AlarmsWindow* openAlarmsWindow() {
 
 }  // namespace
 
-// The red strip names each raised alarm until it clears; its button opens the
-// Alarms window.
+// The red strip names each raised alarm until it clears; its button opens the Alarms window.
 TEST(AlarmStrip, ShowsTheRaisedAlarmsUntilTheyClear) {
     App app;
     auto* strip = app.find<QWidget>("alarmStrip");
@@ -103,8 +102,7 @@ TEST(AlarmsWindow, ListsTheLogNewestFirstFiltersByKindAndExportsCsv) {
     w->close();
 }
 
-// Save takes what is allowed, refuses the rest with a message and shows the
-// value in force again; Defaults fills in the defaults for the mains option.
+// Save takes good values, refuses the rest with a message; Defaults follow the mains option.
 TEST(AlarmsPanel, SavesGoodLimitsRefusesBadOnesAndFillsInDefaults) {
     App app;
     ASSERT_TRUE(app.window.showSetupSection(MainWindow::kAlarms));

@@ -75,9 +75,8 @@ struct PrintRig {
 
 }  // namespace
 
-// A job goes to the default printer under the chart's title; one the print
-// system refuses becomes the PDF beside the data files, and the status line
-// says which happened. A refused job is never reported as sent.
+// A job goes to the default printer under the chart's title; a refused one
+// becomes the PDF beside the data files, never reported as sent.
 TEST(ChartPrint, ARefusedJobBecomesThePdfAndSaysSo) {
     const struct {
         const char* name;
@@ -110,8 +109,7 @@ TEST(ChartPrint, ARefusedJobBecomesThePdfAndSaysSo) {
     }
 }
 
-// The page the printer gets carries the chart as lines and text: its title,
-// its axis labels are words in the PDF, not pixels of a screen picture.
+// The printer's page carries the chart as text and lines, not a screen picture.
 TEST(ChartPrint, ThePrinterGetsTheChartAsTextAndLines) {
     PrintRig r;
     r.queue.printer = QStringLiteral("Office");
@@ -128,9 +126,8 @@ TEST(ChartPrint, ThePrinterGetsTheChartAsTextAndLines) {
     EXPECT_TRUE(pdfText(saved).contains(QStringLiteral("KWH Hourly - Usage")));
 }
 
-// The system's queue answers for what the print system did: a job to a queue
-// that is not there (CUPS unreachable on a closed loopback port, or no such
-// printer) is refused with a reason, never reported as queued.
+// A job the system cannot take (CUPS unreachable, no such printer) is refused
+// with a reason, never reported as queued.
 TEST(SystemPrintQueue, AJobTheSystemCannotTakeIsRefusedWithAReason) {
     qputenv("CUPS_SERVER", "127.0.0.1:9");
     int painted = 0;

@@ -78,8 +78,7 @@ TEST(HistoryTrendWindow, EachPeriodButtonShowsItsFileAndIsTheOnlyOneDisabled) {
     }
 }
 
-// On the 4-hour period the chart follows 4KWhr.dat every minute; the
-// rewrites of every other file leave it alone.
+// The chart follows its period's file each minute; other files leave it alone.
 TEST(HistoryTrendWindow, FollowsTheFileOfItsPeriodEachMinute) {
     Rig r;
     r.click("CMD4Hr");
@@ -94,8 +93,6 @@ TEST(HistoryTrendWindow, FollowsTheFileOfItsPeriodEachMinute) {
     EXPECT_EQ(r.w->chart().loadCount(), loads);
 }
 
-// A missing file shows an empty chart and the window goes on; the voltage axis
-// stays at 100 to 250.
 TEST(HistoryTrendWindow, AMissingFileShowsAnEmptyChartAndTheVoltageAxisStaysAt100To250) {
     Rig r(3);
     QFile::remove(r.dir.filePath("1Vhr.dat"));
@@ -110,9 +107,8 @@ TEST(HistoryTrendWindow, AMissingFileShowsAnEmptyChartAndTheVoltageAxisStaysAt10
     EXPECT_EQ(r.windows.VAC_Hist_Period, 24);  // kept after the window closes
 }
 
-// An open window shows the files afresh after Initialize All Data; one closed
-// and opened again from the main window starts on the 1-hour period anew (the
-// app-window test opens each quantity's window on that period).
+// An open window shows the files afresh after Initialize All Data; reopened,
+// it starts on the 1-hour period again.
 TEST(HistoryTrendWindow, OpenedFromTheMainWindowOnTheOneHourPeriod) {
     kelvora::testing::StartedApp app;
     MainWindow main(mainWindowParts(app.core));
@@ -136,8 +132,7 @@ TEST(HistoryTrendWindow, OpenedFromTheMainWindowOnTheOneHourPeriod) {
     EXPECT_EQ(again->fileShown(), "1KWhr.dat");
 }
 
-// Each window's export names its quantity and unit and turns the record
-// stamps into ISO 8601 times: "12/5/2026  1:04:00 PM" is 2026-12-05 13:04:00.
+// The export names the quantity and unit and writes ISO 8601 times.
 TEST(HistoryTrendWindow, ExportGivesIsoTimesAndTheQuantitysUnit) {
     const char* const columns[] = {"Average power (KW)", "Phase A current (A)", "Phase B current (A)",
                                    "Line voltage (V)"};

@@ -79,27 +79,7 @@ TEST(KwhHistoryTrend, MonthlyLabelsAndTheLatestElevenMonths) {
     EXPECT_EQ(child<QLabel>(w, "Label2")->text(), "");  // "##,###" of 0 shows no digit
 }
 
-TEST(KwhHistoryTrend, HourlyRolloverRedrawsAnOpenWindowOnly) {
-    Core c;
-    auto* w = new KwhHistoryTrend(c.core.dir(), c.core.clock(), c.core.windows());
-    c.core.kwhPeriods()[KwhPeriod::Hour].kwh = 1.25;
-    const auto tickAt = [&](QTime t) {
-        c.clock.set(QDateTime(QDate(2026, 12, 5), t));
-        c.core.kwhAccounting().CheckKwhBoundaries();
-    };
-    tickAt(QTime(14, 59, 59));
-    tickAt(QTime(15, 0, 0));
-    c.settle();
-    EXPECT_EQ(w->chart().value(60), 1.25);
-    child<QPushButton>(*w, "CMDExit")->click();
-    EXPECT_FALSE(w->isVisible());
-    delete w;
-    tickAt(QTime(16, 0, 0));  // nothing left to draw into
-    EXPECT_EQ(c.core.windows().Roll_Stamp.last(), "12/5/2026  4:00:00 PM");
-}
-
-// The price clicked into its field is the one "Get Data" prices the range from
-// the calendars at.
+// "Get Data" prices the calendars' range at the price clicked into its field.
 TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendarsAtThePriceClickedIn) {
     Core c;
     c.writeRolling(files::KWHDays, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
@@ -165,8 +145,7 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     EXPECT_EQ(c.core.shared().Total_KWH_Saved, 0);
 }
 
-// "Initialize All Data" asks whether to keep the minute archive: kept on
-// Yes (the default), erased with the rest on No.
+// "Initialize All Data" keeps the minute archive on Yes, erases it on No.
 TEST(DataFilesPanel, InitializeKeepsTheArchiveUnlessToldNot) {
     for (bool keep : {true, false}) {
         Core c;
@@ -182,8 +161,7 @@ TEST(DataFilesPanel, InitializeKeepsTheArchiveUnlessToldNot) {
     }
 }
 
-// The command of a desktop entry for one file; an editor that runs in a
-// terminal is started in one, or not at all (the desktop's own opener takes over).
+// A desktop entry's command for one file; a terminal editor runs in a terminal or not at all.
 TEST(FileOpener, TerminalEditorsRunInATerminal) {
     const QUrl file = QUrl::fromLocalFile("/data/KWH hr.dat");
     const QString term = "/usr/bin/x-terminal-emulator";
@@ -198,9 +176,8 @@ TEST(FileOpener, TerminalEditorsRunInATerminal) {
         EXPECT_EQ(plainTextCommand(c.app, c.terminal, file), c.command) << c.app.exec.toStdString();
 }
 
-// The export names each bar by its period's stamp in ISO 8601, whatever its
-// caption on the axis; the records a new file was filled with, and the bars a
-// graph does not draw, keep their stamps with an empty value.
+// The export stamps each bar in ISO 8601; filler records and bars not drawn
+// keep their stamps with an empty value.
 TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData) {
     Core c;
     const QString made = "12/5/2026  6:00:00 AM";  // when the data were initialised
@@ -231,9 +208,8 @@ TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData)
     EXPECT_EQ(lines[60], "2026-11-29 00:00:00,\r");  // a zero day is not drawn
 }
 
-// The hourly graph of a house that has two days of data names its newest bar
-// and spreads its names over the whole axis; before, the labels ran from the
-// oldest bar and stopped some seventeen bars short of the newest.
+// The hourly graph of two days of data names its newest bar and spreads its
+// names over the whole axis (they once stopped seventeen bars short of it).
 TEST(KwhHistoryTrend, TheNewestBarIsNamedAndTheNamesSpanTheAxis) {
     Core c;
     const QString made = "12/6/2026  6:45:08 AM";
@@ -259,4 +235,6 @@ TEST(KwhHistoryTrend, TheNewestBarIsNamedAndTheNamesSpanTheAxis) {
     // Evenly spaced back from the newest: the first stands in the oldest fifth.
     EXPECT_LE(axis->endValue(labels.first()), 12);
     EXPECT_EQ(axis->endValue(labels.last()), 59);  // bars stand at 0 .. 59
+    child<QPushButton>(w, "CMDExit")->click();
+    EXPECT_FALSE(w.isVisible());
 }

@@ -28,8 +28,8 @@ QString text1(QWidget& w) { return child<QLineEdit>(w, "Text1")->text(); }
 
 }  // namespace
 
-// Before the first update the scale fits the points instead of turning upside
-// down; without voltage the voltage button says so and the quantity shown keeps refreshing.
+// Before the first update the scale fits the points; without voltage the
+// voltage button says so and the quantity shown keeps refreshing.
 TEST(CurrentTrend, EachQuantityButtonChartsItsFileWithItsAxisRuleAndWithoutVoltageSaysSo) {
     TrendWindowRig r;
     r.fill(files::VAC_10sec, 118, 125);
@@ -106,9 +106,8 @@ TEST(WaveformPanel, SitsOnTheCurrentTabAndPlotsBothWaveforms) {
     EXPECT_EQ(vac->points().size() + amps->points().size(), 50);  // caught up as they show
 }
 
-// The export joins each record's date and time into one ISO 8601 stamp, so a
-// spreadsheet in a day-first locale reads 07/03 as the third of July; the
-// header names the quantity shown with its unit.
+// The export joins date and time into one ISO 8601 stamp (no day-first
+// misreading) under a header with the unit.
 TEST(CurrentTrend, ExportWritesIsoStampsUnderAHeaderWithUnits) {
     TrendWindowRig r;
     r.fill(files::VAC_10sec, 118, 125);

@@ -49,8 +49,7 @@ TEST(MainWindow, EveryFieldShowsItsModelTextHasACaptionAndDoesNotClipAtTheMinimu
         QWidget* page = tabs->currentWidget();
         w.window.resize(w.window.minimumSizeHint());
         QApplication::processEvents();
-        // Labels and buttons keep their size in a layout; a field can be
-        // squeezed below its text.
+        // Only a field can be squeezed below its text in a layout.
         for (QLineEdit* field : page->findChildren<QLineEdit*>()) {
             if (!field->isVisible() || field->text().isEmpty()) continue;
             const int room = field->contentsRect().width() - 4;  // the field's own text margins
@@ -115,8 +114,7 @@ TEST(MainWindow, SetUpButtonsEachDoTheirOwnStep) {
     EXPECT_TRUE(w.find<QRadioButton>("Option_240vac")->isChecked());
 }
 
-// The red note beside the connection says why the data cannot be saved, for
-// as long as it cannot, and is gone when everything held has been saved.
+// The red saving note shows while data cannot be saved.
 TEST(MainWindow, SavingProblemShowsWhileItLasts) {
     Window w;
     w.window.show();

@@ -26,10 +26,8 @@ QByteArray contentOf(const QString& path) {
 
 }  // namespace
 
-// "User Manual" opens the manual in the data directory with the desktop's
-// viewer, writing the bundled one there first when the directory has none; a
-// copy of the user's own stays as it is; without a PDF viewer the manual
-// shows in the Help window, and the status bar says why.
+// "User Manual" opens the data directory's copy (written from the bundled one
+// if missing, the user's own kept); without a PDF viewer the Help window shows.
 TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
     const QByteArray bundled = contentOf(kBundledUserManual);
     ASSERT_TRUE(bundled.startsWith("%PDF-"));
@@ -62,8 +60,8 @@ TEST(UserManualButton, OpensTheDataDirectoryCopyWritingTheBundledOneFirst) {
     }
 }
 
-// The Help window shows every chapter of the manual's source with its
-// pictures, and each entry of its list brings its chapter to the top.
+// Every chapter of the manual's source shows with its pictures, and a click
+// in the list brings its chapter to the top.
 TEST(HelpWindow, ShowsEveryChapterWithItsPictures) {
     QFile source(":/manual/manual.md");
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
@@ -106,8 +104,7 @@ TEST(HelpWindow, ShowsEveryChapterWithItsPictures) {
     EXPECT_FALSE(help.isVisible());
 }
 
-// F1 and Help > Kelvora Help open the one Help window; the menu's "User
-// Manual" goes the way of the button.
+// F1 and Help > Kelvora Help open the one Help window; "User Manual" as the button.
 TEST(HelpWindow, TheHelpMenuAndF1OpenIt) {
     kelvora::testing::StartedApp app;
     MainWindow window(mainWindowParts(app.core));
