@@ -1,6 +1,7 @@
 #include "common/numeric.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -55,6 +56,12 @@ double numericValue(QStringView text) {
     const auto [end, error] = std::from_chars(first, last, v);
     if (error != std::errc() || end == first) return 0.0;
     return std::isfinite(v) ? v : 0.0;
+}
+
+double writableValue(double value) {
+    constexpr double kLargest = 1.79769313486231e308;
+    if (!std::isfinite(value)) return value;
+    return std::clamp(value, -kLargest, kLargest);
 }
 
 double moneyValue(QStringView text) {
