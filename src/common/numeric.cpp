@@ -42,6 +42,12 @@ bool startsWithNumber(QStringView text) {
     return numberPrefix(text, skipBlanks(text)) > 0;
 }
 
+double writableValue(double value) {
+    constexpr double kLargest = 1.79769313486231e308;
+    if (!std::isfinite(value)) return value;
+    return std::clamp(value, -kLargest, kLargest);
+}
+
 double numericValue(QStringView text) {
     const qsizetype start = skipBlanks(text);
     const qsizetype len = numberPrefix(text, start);
@@ -56,12 +62,6 @@ double numericValue(QStringView text) {
     const auto [end, error] = std::from_chars(first, last, v);
     if (error != std::errc() || end == first) return 0.0;
     return std::isfinite(v) ? v : 0.0;
-}
-
-double writableValue(double value) {
-    constexpr double kLargest = 1.79769313486231e308;
-    if (!std::isfinite(value)) return value;
-    return std::clamp(value, -kLargest, kLargest);
 }
 
 double moneyValue(QStringView text) {
