@@ -3,6 +3,9 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
+# make fuzz FUZZ_RUNS=10000000 FUZZ_TARGETS=records_fuzz: one target to ten million inputs.
+FUZZ_RUNS ?= -1
+FUZZ_TARGETS ?=
 DEMO_DAYS ?= 14
 
 ifeq ($(SANITIZE),1)
@@ -34,7 +37,7 @@ package: build
 fuzz: deps
 	@CXX=clang++ cmake -S . -B build-fuzz -DKELVORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build build-fuzz -j$(JOBS) --target fuzzers
-	@bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+	@bash scripts/run-fuzz.sh --runs $(FUZZ_RUNS) build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 bench: deps
 	@cmake -S . -B build-bench -DKELVORA_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null

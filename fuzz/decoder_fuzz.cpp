@@ -7,32 +7,23 @@
 //           bit 7 start with the nominal voltage as the last accepted reading
 //   then one byte per cut: where it falls, as a fraction of the stream
 //   the rest: the stream, one character per byte
+#include "fuzzsupport.h"
+
+#include "common/datadir.h"
+#include "common/memorysink.h"
+#include "link/meterdecoder.h"
 #include "model/fieldmodel.h"
 #include "model/sharedstate.h"
-#include "common/datadir.h"
-#include "link/meterdecoder.h"
-
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 using namespace kelvora;
+using kelvora::fuzz::check;
 
 namespace {
-
-const DataDir& fuzzDir() {
-    static QTemporaryDir tmp;
-    static const DataDir dir(tmp.path());
-    return dir;
-}
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 void checkSane(const SharedState& shared, const FieldModel& fields, const MeterDecoder& dec) {
     check(dec.fieldLength() <= MeterDecoder::kMaxValueChars);
@@ -62,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     shared.VAC_Cal_Request = (control >> 2) & 1;
     shared.AAMPS_Cal_Request = (control >> 3) & 1;
     shared.BAMPS_Cal_Request = (control >> 4) & 1;
-    MeterDecoder dec(shared, fields, fuzzDir());
+    // The wave files it writes stay in memory: one fresh directory per input,
+    // so that every run of an input is the same.
+    MeterDecoder dec(shared, fields, DataDir(std::make_shared<MemorySink>(), QStringLiteral("memory")));
     if (control & 0x80) dec.setVacGood(240.0);
 
     std::vector<qsizetype> at{0, stream.size()};

@@ -3,22 +3,26 @@
 #include "common/diskwriter.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QtGlobal>
+#include <cerrno>
 #include <cstring>
 
 namespace kelvora {
 
 DataDir::DataDir(QString path, QSet<QString> displayOnly)
-    : path_(std::move(path)), displayOnly_(std::move(displayOnly)), shared_(std::make_shared<Shared>()) {}
+    : DataDir(std::make_shared<DirectorySink>(path), path, std::move(displayOnly)) {}
+
+DataDir::DataDir(std::shared_ptr<FileSink> files, QString path, QSet<QString> displayOnly)
+    : path_(std::move(path)),
+      displayOnly_(std::move(displayOnly)),
+      files_(std::move(files)),
+      shared_(std::make_shared<Shared>()) {}
 
 QString DataDir::filePath(const QString& name) const { return QDir(path_).filePath(name); }
 
 bool DataDir::exists(const QString& name) const {
     if (const DiskWriter* w = writer(); w && w->holds(name)) return true;
-    return QFileInfo::exists(filePath(name));
+    return files_->exists(name);
 }
 
 void DataDir::attachWriter(std::shared_ptr<DiskWriter> writer) const {
@@ -40,7 +44,7 @@ void DataDir::announceSaved(const QString& name) const {
 DiskWriter* DataDir::writer() const { return shared_->writer.get(); }
 
 DataDir DataDir::withoutWriter() const {
-    DataDir direct(path_, displayOnly_);
+    DataDir direct(files_, path_, displayOnly_);
     direct.shared_->overtaken = shared_->writer ? shared_->writer : shared_->overtaken;
     direct.shared_->savedListener = shared_->savedListener;
     return direct;
@@ -73,20 +77,10 @@ bool DataDir::writeNow(const QString& name, const QByteArray& content) const {
 bool DataDir::writeSynced(const QString& name, const QByteArray& content, bool ownerOnly) const {
     // Done here and now: an older queued content must not land after it.
     dropQueued(name);
-    // QSaveFile syncs the new file before it renames it over the old one.
-    QSaveFile file(filePath(name));
-    if (!file.open(QIODevice::WriteOnly) ||
-        (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))) {
-        qWarning("Cannot write %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
+    if (const int err = files_->replace({WholeFile{name, content, true, ownerOnly}}).value(0, EIO)) {
+        qWarning("Cannot write %s: %s", qPrintable(filePath(name)), std::strerror(err));
         return false;
     }
-    if (file.write(content) != content.size() || !file.commit()) {
-        qWarning("Cannot write %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
-        file.cancelWriting();
-        return false;
-    }
-    // Without it a power cut could bring the old file back.
-    DirectorySink::syncDirectory(path_);
     announceSaved(name);
     return true;
 }
@@ -101,10 +95,9 @@ bool DataDir::append(const QString& name, const QByteArray& content) const {
 
 bool DataDir::appendNow(const QString& name, const QByteArray& content) const {
     dropQueued(name);
-    DirectorySink sink(path_);
-    int err = sink.appendUnsynced(name, content);
+    int err = files_->appendUnsynced(name, content);
     // A log a user would lose is on the disk when the append returns.
-    if (!err && isSynced(name)) err = sink.sync(name);
+    if (!err && isSynced(name)) err = files_->sync(name);
     if (err) qWarning("Cannot append to %s: %s", qPrintable(filePath(name)), std::strerror(err));
     else announceSaved(name);
     return !err;
@@ -116,26 +109,16 @@ std::optional<QByteArray> DataDir::read(const QString& name) const {
 }
 
 std::optional<QByteArray> DataDir::readDisk(const QString& name) const {
-    QFile file(filePath(name));
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    if (file.size() > kMaxReadBytes) {
-        qWarning("%s is too large to be a data file; ignored", qPrintable(file.fileName()));
-        return std::nullopt;
-    }
-    // Sized by the file: read(kMaxReadBytes) would allocate the whole limit
-    // for every small file it reads.
-    QByteArray data = file.readAll();
-    if (data.size() > kMaxReadBytes) {
-        qWarning("%s grew too large to be a data file while it was read; ignored", qPrintable(file.fileName()));
-        return std::nullopt;
-    }
+    QByteArray data;
+    const int err = files_->read(name, kMaxReadBytes, data);
+    if (err == EFBIG) qWarning("%s is too large to be a data file; ignored", qPrintable(filePath(name)));
+    if (err) return std::nullopt;
     return data;
 }
 
 QList<bool> DataDir::writeBatch(const QList<WholeFile>& batch) const {
     QList<bool> replaced(batch.size(), true);
     QList<WholeFile> direct;
-    QList<bool> synced;
     QList<qsizetype> directIndex;
     for (qsizetype i = 0; i < batch.size(); ++i) {
         if (DiskWriter* w = writerFor(batch[i].name)) {
@@ -143,12 +126,11 @@ QList<bool> DataDir::writeBatch(const QList<WholeFile>& batch) const {
             continue;
         }
         dropQueued(batch[i].name);
-        direct << batch[i];
-        synced << isSynced(batch[i].name);
+        direct << WholeFile{batch[i].name, batch[i].content, isSynced(batch[i].name)};
         directIndex << i;
     }
     if (direct.isEmpty()) return replaced;
-    const QList<int> errors = DirectorySink::replaceFiles(path_, direct, synced);
+    const QList<int> errors = files_->replace(direct);
     for (qsizetype j = 0; j < direct.size(); ++j) {
         if (!errors[j]) {
             announceSaved(direct[j].name);

@@ -27,10 +27,15 @@ class DiskWriter;
 // on the disk yet. Without one (tools, tests, the first-run set-up) every
 // write is done before it returns, failures are reported on the standard
 // error stream and returned. Copies of a DataDir share the writer.
+//
+// The files themselves are kept by a FileSink: the directory at `path` on the
+// disk, or another store (in memory, for fuzzing and tests), in which case
+// the path only names the directory in messages.
 class DataDir {
 public:
     using WholeFile = ::kelvora::WholeFile;
     explicit DataDir(QString path, QSet<QString> displayOnly = {});
+    DataDir(std::shared_ptr<FileSink> files, QString path, QSet<QString> displayOnly = {});
 
     const QString& path() const { return path_; }
     QString filePath(const QString& name) const;
@@ -89,6 +94,7 @@ private:
     };
     QString path_;
     QSet<QString> displayOnly_;
+    std::shared_ptr<FileSink> files_;
     std::shared_ptr<Shared> shared_;
 };
 

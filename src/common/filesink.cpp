@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -52,7 +53,7 @@ struct Pending {
     }
 };
 
-void writeTemp(Pending& p, const QByteArray& content) {
+void writeTemp(Pending& p, const QByteArray& content, bool ownerOnly) {
     p.temp = p.target + ".XXXXXX";
     p.fd = ::mkostemp(p.temp.data(), O_CLOEXEC);
     if (p.fd < 0) {
@@ -61,7 +62,8 @@ void writeTemp(Pending& p, const QByteArray& content) {
         p.fail(err);
         return;
     }
-    ::fchmod(p.fd, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+    // mkostemp made it the owner's alone; a file without a secret is opened to others.
+    if (!ownerOnly) ::fchmod(p.fd, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
     if (const int err = writeAll(p.fd, content)) p.fail(err);
 }
 
@@ -89,12 +91,12 @@ int DirectorySink::syncDirectory(const QString& dir) {
     return err;
 }
 
-QList<int> DirectorySink::replaceFiles(const QString& dir, const QList<WholeFile>& files, const QList<bool>& synced) {
+QList<int> DirectorySink::replace(const QList<WholeFile>& files) {
     QList<Pending> pending(files.size());
     for (qsizetype i = 0; i < files.size(); ++i) {
-        pending[i].target = pathOf(dir, files[i].name);
-        pending[i].synced = synced.value(i, true);
-        writeTemp(pending[i], files[i].content);
+        pending[i].target = pathOf(path_, files[i].name);
+        pending[i].synced = files[i].synced;
+        writeTemp(pending[i], files[i].content, files[i].ownerOnly);
     }
     syncAll(pending);
     bool renamedSynced = false;
@@ -118,7 +120,7 @@ QList<int> DirectorySink::replaceFiles(const QString& dir, const QList<WholeFile
     // The new names are on the disk only once the directory is; a directory
     // that cannot be synced leaves every synced file of the batch unsure.
     if (renamedSynced)
-        if (const int err = syncDirectory(dir))
+        if (const int err = syncDirectory(path_))
             for (qsizetype i = 0; i < pending.size(); ++i)
                 if (!errors[i] && pending[i].synced) errors[i] = err;
     return errors;
@@ -126,13 +128,11 @@ QList<int> DirectorySink::replaceFiles(const QString& dir, const QList<WholeFile
 
 int DirectorySink::probe(const QString& dir) {
     const QString name = QStringLiteral(".kelvora-probe-%1").arg(::getpid());
-    const QList<int> errors = replaceFiles(dir, {WholeFile{name, QByteArrayLiteral("probe\r\n")}}, {true});
+    const QList<int> errors = DirectorySink(dir).replace({WholeFile{name, QByteArrayLiteral("probe\r\n")}});
     const int err = errors.value(0, EIO);
     if (!err) ::unlink(pathOf(dir, name).constData());
     return err;
 }
-
-QList<int> DirectorySink::replace(const QList<WholeFile>& files) { return replaceFiles(path_, files, {}); }
 
 int DirectorySink::appendUnsynced(const QString& name, const QByteArray& content) {
     const QByteArray path = pathOf(path_, name);
@@ -157,5 +157,19 @@ int DirectorySink::sync(const QString& name) {
     if (!err) err = syncDirectory(path_);
     return err;
 }
+
+int DirectorySink::read(const QString& name, qint64 maxBytes, QByteArray& content) const {
+    QFile file(QDir(path_).filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) return file.exists() ? EACCES : ENOENT;
+    if (file.size() > maxBytes) return EFBIG;
+    // Sized by the file: read(maxBytes) would allocate the whole limit for
+    // every small file it reads.
+    content = file.readAll();
+    if (file.error() != QFileDevice::NoError) return EIO;
+    // It may have grown while it was read.
+    return content.size() > maxBytes ? EFBIG : 0;
+}
+
+bool DirectorySink::exists(const QString& name) const { return QFileInfo::exists(QDir(path_).filePath(name)); }
 
 }  // namespace kelvora

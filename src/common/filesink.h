@@ -9,15 +9,20 @@ namespace kelvora {
 struct WholeFile {
     QString name;
     QByteArray content;
+    // On the disk before it replaces the old file; display-only files skip the sync.
+    bool synced = true;
+    // Readable and writable by the owner only, from its first byte on (a
+    // file that holds a secret).
+    bool ownerOnly = false;
 };
 
-// Where the disk writer puts the files a user would lose. Every call reports
-// an errno value per file, 0 when it worked, so that the writer can decide
-// what to keep and retry; nothing here writes a warning.
+// Where the data files live. Every call reports an errno value, 0 when it
+// worked, so that its caller can decide what to keep, retry or tell; nothing
+// here writes a warning.
 class FileSink {
 public:
     virtual ~FileSink() = default;
-    // Each file replaced atomically and synced (temporary file, sync, rename,
+    // Each file replaced atomically (temporary file, sync when asked, rename,
     // then the directory): a failed file keeps its old content and leaves no
     // temporary file behind.
     virtual QList<int> replace(const QList<WholeFile>& files) = 0;
@@ -26,6 +31,10 @@ public:
     virtual int appendUnsynced(const QString& name, const QByteArray& content) = 0;
     // What was appended to the file is on the disk when this returns 0.
     virtual int sync(const QString& name) = 0;
+    // The whole file into `content`; EFBIG for one larger than `maxBytes`,
+    // which is not read at all.
+    virtual int read(const QString& name, qint64 maxBytes, QByteArray& content) const = 0;
+    virtual bool exists(const QString& name) const = 0;
 };
 
 // The real thing: the files of one directory.
@@ -35,17 +44,16 @@ public:
     QList<int> replace(const QList<WholeFile>& files) override;
     int appendUnsynced(const QString& name, const QByteArray& content) override;
     int sync(const QString& name) override;
+    int read(const QString& name, qint64 maxBytes, QByteArray& content) const override;
+    bool exists(const QString& name) const override;
 
-    // The same, for callers that write directly: `synced` per file says
-    // whether it is synced before its rename.
-    static QList<int> replaceFiles(const QString& dir, const QList<WholeFile>& files, const QList<bool>& synced);
-    static int syncDirectory(const QString& dir);
     // Creates, writes, syncs and renames a file of its own in `dir`, and
     // removes it again: 0 when the directory takes data as a data file's
     // write would, else the errno of the step that failed.
     static int probe(const QString& dir);
 
 private:
+    static int syncDirectory(const QString& dir);
     QString path_;
 };
 

@@ -1,6 +1,7 @@
 // Number picture patterns: "##0.0", "$##0.00", "##,###.0", "##.0#", "0.###0".
 #include "common/format.h"
 
+#include "common/numeric.h"
 #include "common/records.h"
 
 #include <algorithm>
@@ -188,6 +189,7 @@ QString fractionText(const QString& digits, const QString& part) {
 // empty text, as a yearly log value of nothing does.
 QString formatNumber(double value, QStringView pattern) {
     if (!std::isfinite(value)) value = 0;
+    value = writableValue(value);
     if (pattern.isEmpty()) return numberText(value);
     const Picture pic = parsePicture(pattern);
     if (!pic.hasDigits) return pattern.toString();

@@ -1,6 +1,7 @@
 #include "common/numeric.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -39,6 +40,12 @@ qsizetype skipBlanks(QStringView text) {
 
 bool startsWithNumber(QStringView text) {
     return numberPrefix(text, skipBlanks(text)) > 0;
+}
+
+double writableValue(double value) {
+    constexpr double kLargest = 1.79769313486231e308;
+    if (!std::isfinite(value)) return value;
+    return std::clamp(value, -kLargest, kLargest);
 }
 
 double numericValue(QStringView text) {

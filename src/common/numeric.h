@@ -19,4 +19,10 @@ QStringView moneySymbol(QStringView text);
 // True when the text starts with a decimal number (so numericValue means something).
 bool startsWithNumber(QStringView text);
 
+// The value as the number writers take it: the doubles above the largest
+// 15-significant-digit decimal a double holds would round past the largest
+// double, a text that numericValue reads as 0, so they are written as that
+// decimal. Infinities and NaN are left as they are.
+double writableValue(double value);
+
 }  // namespace kelvora

@@ -12,6 +12,7 @@ namespace kelvora {
 
 QString numberText(double value) {
     if (!std::isfinite(value) || value == 0) return QStringLiteral("0");  // also folds -0
+    value = writableValue(value);
     // Round to 15 significant digits, then write the digits out in plain decimal.
     char buf[64];
     *std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 14).ptr = '\0';  // locale-free

@@ -51,6 +51,8 @@ public:
     explicit RecordBuffer(qsizetype expected) { bytes_.resize(expected); }
 
     void put(QByteArrayView v) {
+        // An empty view may have no data at all, which memcpy must not be given.
+        if (v.isEmpty()) return;
         if (used_ + v.size() > bytes_.size()) bytes_.resize(std::max(bytes_.size() * 2, used_ + v.size()));
         std::memcpy(bytes_.data() + used_, v.data(), size_t(v.size()));
         used_ += v.size();

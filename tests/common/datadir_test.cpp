@@ -1,4 +1,5 @@
 #include "common/datadir.h"
+#include "common/memorysink.h"
 #include "support/fakes.h"
 
 #include <QDir>
@@ -23,4 +24,29 @@ TEST(DataDir, WriteWholeReplacesTheFileOrFailsLeavingNoTemporaryFile) {
     EXPECT_FALSE(dir.writeWhole("gone.dat", "x"));
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList({"KWH_last_data.dat", "MeterKWS.dat"}));
     EXPECT_FALSE(DataDir(tmp.path() + "/missing", {"MeterKWS.dat"}).writeWhole("MeterKWS.dat", "x"));
+}
+
+// Every kind of write and read answers alike on the disk and in memory, so
+// that what runs in memory (the fuzz targets) runs as it would on the disk.
+TEST(DataDir, MemoryAndDiskKeepTheSameFiles) {
+    kelvora::testing::TempDataDir tmp;
+    const QSet<QString> shown{"shown.dat"};
+    const DataDir stores[] = {DataDir(tmp.path(), shown), DataDir(std::make_shared<MemorySink>(), "memory", shown)};
+    for (const DataDir& dir : stores) {
+        SCOPED_TRACE(dir.path().toStdString());
+        EXPECT_FALSE(dir.exists("a.dat"));
+        EXPECT_FALSE(dir.read("a.dat").has_value());
+        EXPECT_TRUE(dir.writeWhole("a.dat", "old"));
+        EXPECT_TRUE(dir.append("a.dat", "+1"));
+        EXPECT_TRUE(dir.append("log.dat", "\"x\",1\r\n"));
+        EXPECT_EQ(dir.writeBatch({{"shown.dat", "s"}, {"b.dat", "b"}}), QList<bool>({true, true}));
+        EXPECT_TRUE(dir.writePrivate("secret.ini", "p"));
+        EXPECT_TRUE(dir.writeNow("a.dat", dir.read("a.dat").value_or("") + "+2"));
+        EXPECT_EQ(dir.read("a.dat"), QByteArray("old+1+2"));
+        EXPECT_EQ(dir.read("shown.dat"), QByteArray("s"));
+        EXPECT_EQ(dir.readRecords("log.dat"), QStringList({"x", "1"}));
+        EXPECT_TRUE(dir.exists("secret.ini"));
+    }
+    EXPECT_EQ(QFileInfo(tmp.path() + "/secret.ini").permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+              QFile::ReadOwner | QFile::WriteOwner);
 }

@@ -33,6 +33,13 @@ TEST(HistoryFile, KeepsItsCapacityWithTheMinuteRecordLast) {
     }
 }
 
+// An empty value is a gap written as an empty text; its copy touched no
+// bytes through a null pointer (undefined behaviour, which the sanitizer build
+// stops at).
+TEST(HistoryFile, WritesAnEmptyValueAsAGap) {
+    EXPECT_EQ(withMinuteRecord(records(1, 1), 60, "new", "").value_or("refused"), records(1, 1) + "\"new\",\"\"\r\n");
+}
+
 // Values already in the stored form are copied as they are; every value must come out as the pattern would write
 // it, and an empty value stays a gap, not a zero.
 TEST(HistoryFile, WritesEveryValueAsThePatternDoes) {

@@ -1,0 +1,38 @@
+#include "common/memorysink.h"
+
+#include <cerrno>
+
+namespace kelvora {
+
+QList<int> MemorySink::replace(const QList<WholeFile>& files) {
+    std::lock_guard lock(mutex_);
+    for (const WholeFile& f : files) files_.insert(f.name, f.content);
+    return QList<int>(files.size(), 0);
+}
+
+int MemorySink::appendUnsynced(const QString& name, const QByteArray& content) {
+    std::lock_guard lock(mutex_);
+    files_[name] += content;
+    return 0;
+}
+
+int MemorySink::sync(const QString& name) {
+    std::lock_guard lock(mutex_);
+    return files_.contains(name) ? 0 : ENOENT;
+}
+
+int MemorySink::read(const QString& name, qint64 maxBytes, QByteArray& content) const {
+    std::lock_guard lock(mutex_);
+    const auto it = files_.constFind(name);
+    if (it == files_.cend()) return ENOENT;
+    if (it->size() > maxBytes) return EFBIG;
+    content = *it;
+    return 0;
+}
+
+bool MemorySink::exists(const QString& name) const {
+    std::lock_guard lock(mutex_);
+    return files_.contains(name);
+}
+
+}  // namespace kelvora
