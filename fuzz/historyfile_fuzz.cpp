@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the history-file scanner and to the minute's
-// rewrite of a history file.
+// rewrite of a history file, both the full one and the one built on what the
+// step wrote.
 //
 // Input layout:
 //   byte 0  the file's capacity less one (1 to 256 records)
@@ -28,7 +29,7 @@ QByteArray withoutRecordBreaks(QByteArrayView text) {
 void checkRewrite(const std::vector<HistoryRecord>& before, const QByteArray& after, int capacity,
                   QByteArrayView stamp, QByteArrayView value) {
     const qsizetype kept = std::count_if(before.begin(), before.end(),
-                                         [](const HistoryRecord& r) { return !r.stamp.isEmpty(); });
+                                         [](const HistoryRecord& r) { return !withoutRecordBreaks(r.stamp).isEmpty(); });
     const qsizetype expected = std::min<qsizetype>(kept, capacity) - (kept >= capacity ? 1 : 0) + 1;
     const auto records = scanHistory(after);
     check(records && qsizetype(records->size()) == expected);
@@ -60,6 +61,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto after = withMinuteRecord(content, capacity, stamp, value);
     check(records.has_value() == after.has_value());
     if (records) checkRewrite(*records, *after, capacity, stamp, value);
+
+    // The minute step builds on a file in its own form without reading it
+    // again; it must come to what the full rewrite gives.
+    const QByteArray whole = content.toByteArray();
+    if (const auto written = asWrittenHistory(whole); written && written->records <= capacity)
+        check(nextWrittenHistory(*written, capacity, stamp, value).content == *after);
+    // What the step wrote, built on once more, is what reading it back and
+    // rewriting it gives. (A record without a stamp is dropped by a full
+    // rewrite; the step's records always have one.)
+    if (after && !withoutRecordBreaks(stamp).isEmpty()) {
+        const auto rewritten = writtenWithMinuteRecord(content, capacity, stamp, value);
+        check(rewritten && rewritten->content == *after);
+        const auto again = withMinuteRecord(rewritten->content, capacity, stamp, value);
+        check(again && nextWrittenHistory(*rewritten, capacity, stamp, value).content == *again);
+    }
 
     const HistoryChart chart = historyChart(content);
     check(chart.stamps.size() == chart.values.size());

@@ -165,7 +165,9 @@ std::optional<WrittenHistory> writtenWithMinuteRecord(QByteArrayView content, in
                                                       QByteArrayView value) {
     auto records = scanHistory(content);
     if (!records) return std::nullopt;
-    std::erase_if(*records, [](const HistoryRecord& r) { return r.stamp.isEmpty(); });
+    // A stamp of nothing but quotes and line ends is written empty, and an
+    // empty stamp is no record: dropped now, not at the next rewrite.
+    std::erase_if(*records, [](const HistoryRecord& r) { return std::all_of(r.stamp.begin(), r.stamp.end(), isRecordBreak); });
     const qsizetype count = qsizetype(records->size());
     const qsizetype first = count >= capacity ? 1 : 0;
     const qsizetype end = std::min<qsizetype>(count, capacity);

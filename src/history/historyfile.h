@@ -33,8 +33,8 @@ std::optional<std::vector<HistoryRecord>> scanHistory(QByteArrayView content);
 // record: the records kept (a file short of its capacity keeps all, a full
 // one drops its first; one beyond capacity keeps its records 2 to capacity),
 // each written back with its stamp as read and its value in "##.0#", then the
-// new record. A record with an empty stamp is dropped, the records after it
-// stay. Nothing when the file is too long to be ours.
+// new record. A record whose stamp is empty (once the quotes and line ends a
+// stamp cannot hold are left out) is dropped, the records after it stay. Nothing when the file is too long to be ours.
 std::optional<QByteArray> withMinuteRecord(QByteArrayView content, int capacity, QByteArrayView stamp,
                                            QByteArrayView value);
 

@@ -25,6 +25,9 @@ TEST(HistoryFile, KeepsItsCapacityWithTheMinuteRecordLast) {
         {"4-hour file full", records(1, 240), 240, records(2, 240) + "\"new\",\"2.3\"\r\n"},
         {"blank stamp in the middle", records(1, 2) + "\"\",\"9\"\r\n" + records(3, 4), 60,
          records(1, 4) + "\"new\",\"2.3\"\r\n"},
+        // Written as an empty stamp, it was dropped only at the next minute:
+        // a step that builds on what it wrote kept it.
+        {"stamp of a line end only", records(1, 2) + "\"\r\",\"9\"\r\n", 60, records(1, 2) + "\"new\",\"2.3\"\r\n"},
         {"cut-off last line", records(1, 2) + "\"s3\"", 60, records(1, 2) + "\"new\",\"2.3\"\r\n"},
         {"bare fields and LF lines", "s1,0.5\ns2,7\n", 60, "\"s1\",\".5\"\r\n\"s2\",\"7.0\"\r\n\"new\",\"2.3\"\r\n"},
     };
