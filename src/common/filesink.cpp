@@ -81,6 +81,8 @@ void syncAll(QList<Pending>& pending) {
 
 QByteArray pathOf(const QString& dir, const QString& name) { return QFile::encodeName(QDir(dir).filePath(name)); }
 
+qint64 modifiedNs(const struct stat& st) { return qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec; }
+
 }  // namespace
 
 int DirectorySink::syncDirectory(const QString& dir) {
@@ -100,8 +102,11 @@ QList<int> DirectorySink::replace(const QList<WholeFile>& files) {
     }
     syncAll(pending);
     bool renamedSynced = false;
-    for (Pending& p : pending) {
+    for (qsizetype i = 0; i < pending.size(); ++i) {
+        Pending& p = pending[i];
         if (p.error) continue;
+        struct stat written {};
+        const bool known = !p.synced && ::fstat(p.fd, &written) == 0;
         const int closed = ::close(p.fd);
         p.fd = -1;
         if (closed != 0) {
@@ -113,6 +118,7 @@ QList<int> DirectorySink::replace(const QList<WholeFile>& files) {
             p.fail(errno);
             continue;
         }
+        if (!p.synced) keepWritten(files[i].name, known ? &written : nullptr, files[i].content);
         renamedSynced = renamedSynced || p.synced;
     }
     QList<int> errors;
@@ -124,6 +130,27 @@ QList<int> DirectorySink::replace(const QList<WholeFile>& files) {
             for (qsizetype i = 0; i < pending.size(); ++i)
                 if (!errors[i] && pending[i].synced) errors[i] = err;
     return errors;
+}
+
+void DirectorySink::keepWritten(const QString& name, const struct stat* written, const QByteArray& content) {
+    const std::lock_guard lock(keptLock_);
+    // Without the file's identity the copy could not be checked: not kept.
+    if (!written) {
+        kept_.remove(name);
+        return;
+    }
+    kept_.insert(name, Written{content, quint64(written->st_ino), qint64(written->st_size), modifiedNs(*written)});
+}
+
+std::optional<QByteArray> DirectorySink::keptCopy(const QString& name, const QByteArray& path) const {
+    const std::lock_guard lock(keptLock_);
+    const auto it = kept_.constFind(name);
+    if (it == kept_.cend()) return std::nullopt;
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0 || quint64(st.st_ino) != it->inode || qint64(st.st_size) != it->size ||
+        modifiedNs(st) != it->modifiedNs)
+        return std::nullopt;
+    return it->content;
 }
 
 int DirectorySink::probe(const QString& dir) {
@@ -159,7 +186,12 @@ int DirectorySink::sync(const QString& name) {
 }
 
 int DirectorySink::read(const QString& name, qint64 maxBytes, QByteArray& content) const {
-    QFile file(QDir(path_).filePath(name));
+    const QByteArray path = pathOf(path_, name);
+    if (auto kept = keptCopy(name, path)) {
+        content = *std::move(kept);
+        return 0;
+    }
+    QFile file(QFile::decodeName(path));
     if (!file.open(QIODevice::ReadOnly)) return file.exists() ? EACCES : ENOENT;
     if (file.size() > maxBytes) return EFBIG;
     // Sized by the file: read(maxBytes) would allocate the whole limit for

@@ -1,7 +1,13 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
+
+#include <mutex>
+#include <optional>
+
+struct stat;
 
 namespace kelvora {
 
@@ -38,6 +44,11 @@ public:
 };
 
 // The real thing: the files of one directory.
+//
+// The display-only files it replaced (those written without a sync) are also
+// kept in memory: the program reads them back every few seconds, and as long
+// as the file on the disk is still the one written (same inode, size and
+// modification time) a read takes the kept copy instead of the disk's.
 class DirectorySink final : public FileSink {
 public:
     explicit DirectorySink(QString path) : path_(std::move(path)) {}
@@ -53,8 +64,20 @@ public:
     static int probe(const QString& dir);
 
 private:
+    // What a display-only file was when this sink wrote it.
+    struct Written {
+        QByteArray content;
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 modifiedNs = 0;
+    };
     static int syncDirectory(const QString& dir);
+    void keepWritten(const QString& name, const struct stat* written, const QByteArray& content);
+    std::optional<QByteArray> keptCopy(const QString& name, const QByteArray& path) const;
+
     QString path_;
+    mutable std::mutex keptLock_;  // the writer's thread replaces files too
+    QHash<QString, Written> kept_;
 };
 
 }  // namespace kelvora

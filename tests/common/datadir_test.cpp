@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
+#include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -49,4 +52,40 @@ TEST(DataDir, MemoryAndDiskKeepTheSameFiles) {
     }
     EXPECT_EQ(QFileInfo(tmp.path() + "/secret.ini").permissions() & ~(QFile::ReadUser | QFile::WriteUser),
               QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// A display file is read back from the copy kept when it was written, but
+// only while the disk still holds that very file: whatever another program
+// did to it since is what a read sees.
+TEST(DataDir, ReadsADisplayFileAsTheDiskHoldsItNow) {
+    const auto sameSizeByRename = [](const QString& path) {
+        QFile other(path + ".other");
+        if (!other.open(QIODevice::WriteOnly) || other.write("mine\r\n") != 6) return false;
+        other.close();
+        return std::rename(QFile::encodeName(other.fileName()).constData(), QFile::encodeName(path).constData()) == 0;
+    };
+    const auto longerInPlace = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("a longer line\r\n") == 15;
+    };
+    const auto removed = [](const QString& path) { return QFile::remove(path); };
+    const struct {
+        const char* change;
+        std::function<bool(const QString&)> act;
+        std::optional<QByteArray> read;
+    } cases[] = {
+        {"left alone", [](const QString&) { return true; }, QByteArray("ours\r\n")},
+        {"replaced by a file of the same size", sameSizeByRename, QByteArray("mine\r\n")},
+        {"rewritten in place", longerInPlace, QByteArray("a longer line\r\n")},
+        {"removed", removed, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        kelvora::testing::TempDataDir tmp;
+        const DataDir dir(tmp.path(), {"VAC_10sec.dat"});
+        ASSERT_TRUE(dir.writeWhole("VAC_10sec.dat", "ours\r\n"));
+        ASSERT_TRUE(c.act(dir.filePath("VAC_10sec.dat")));
+        EXPECT_EQ(dir.read("VAC_10sec.dat"), c.read);
+        EXPECT_EQ(dir.read("VAC_10sec.dat"), c.read) << "read twice";
+    }
 }
