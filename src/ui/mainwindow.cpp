@@ -397,7 +397,12 @@ QWidget* MainWindow::buildStatusStrip() {
     auto* time = new QLabel;
     time->setObjectName(QStringLiteral("Label15"));
     time->setAccessibleName(tr("Time"));
-    time->setMinimumWidth(90);
+    // Wide enough for any time of day, and of one size: a label that may
+    // change size makes its window lay itself out again, every second.
+    time->setText(QStringLiteral("00:00:00 PM"));
+    const QSize widest = time->sizeHint();
+    time->clear();
+    time->setFixedSize(std::max(90, widest.width() + 4), widest.height());
     auto* server = new QLabel;
     server->setObjectName(QStringLiteral("serverInUse"));
     server->setAccessibleName(tr("Serial server in use"));

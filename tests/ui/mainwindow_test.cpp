@@ -126,3 +126,30 @@ TEST(MainWindow, SavingProblemShowsWhileItLasts) {
     w.core.fields().setText("savingStatus", "");
     EXPECT_FALSE(note->isVisible());
 }
+
+// The clock changes every second: the window must neither lay itself out
+// again for it (all of its widgets, each second) nor clip any time of day.
+TEST(MainWindow, TheTickingClockFitsWithoutALayoutPass) {
+    Window w;
+    w.window.show();
+    // Whatever showing the window still has to lay out is done first.
+    for (int round = 0; round < 10; ++round) QApplication::processEvents();
+    auto* clock = w.find<QLabel>("Label15");
+    struct LayoutCounter : QObject {
+        int requests = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::LayoutRequest) ++requests;
+            return false;
+        }
+    } counter;
+    qApp->installEventFilter(&counter);
+    for (const char* time : {"1:02:03 AM", "12:59:59 PM", "10:00:00 PM", "8:08:08 AM"}) {
+        SCOPED_TRACE(time);
+        w.core.fields().setText("Label15", time);
+        QApplication::processEvents();
+        EXPECT_EQ(clock->text(), time);
+        EXPECT_LE(clock->fontMetrics().horizontalAdvance(clock->text()), clock->contentsRect().width());
+    }
+    qApp->removeEventFilter(&counter);
+    EXPECT_EQ(counter.requests, 0);
+}
