@@ -70,19 +70,46 @@ void TenSecondTrends::reset() {
 void TenSecondTrends::update(const QString& file, double value, double minStart, TrendRange& range) {
     const QDateTime now = clock_.now();
     const TrendRecord added{formatDate(now, u"mm/dd/yyyy"), formatDate(now, u"hh:mm:ss"), value};
-    const QByteArray appended = dir_.read(file).value_or(QByteArray()) + trendLine(added);
-    QList<TrendRecord> window = readTrendRecords(appended, kWindow);
-    window.resize(kWindow);  // records that could not be read are blank
+    const QByteArray onDisk = dir_.read(file).value_or(QByteArray());
+    const auto last = written_.constFind(file);
+    // What this step wrote is always a full window, so the roll is the same.
+    const bool ours = last != written_.cend() && last->content == onDisk;
+    const Written& before = ours ? *last : rebuilt(onDisk, added);
 
     range = {0, minStart};
-    for (const TrendRecord& r : window) {
-        range.max = std::max(range.max, r.value);
-        range.min = std::min(range.min, r.value);
+    for (const double v : before.values) {
+        range.max = std::max(range.max, v);
+        range.min = std::min(range.min, v);
     }
-    QByteArray content;
-    for (int i = 1; i < kWindow; ++i) content += trendLine(window[i]);
-    content += trendLine(added);
-    dir_.writeWhole(file, content);
+    Written next = rolled(before, added);
+    if (dir_.writeWhole(file, next.content))
+        written_.insert(file, std::move(next));
+    else
+        written_.remove(file);
+}
+
+// The 60 records the file and the added record give, read as a file would be.
+TenSecondTrends::Written TenSecondTrends::rebuilt(const QByteArray& content, const TrendRecord& added) {
+    QList<TrendRecord> window = readTrendRecords(content + trendLine(added), kWindow);
+    window.resize(kWindow);  // records that could not be read are blank
+    Written w;
+    for (const TrendRecord& r : window) {
+        w.lines << trendLine(r);
+        w.values << r.value;
+    }
+    return w;
+}
+
+// Records 2..60 followed by the added one.
+TenSecondTrends::Written TenSecondTrends::rolled(const Written& last, const TrendRecord& added) {
+    Written next;
+    next.lines = last.lines.mid(1);
+    next.values = last.values.mid(1);
+    next.lines << trendLine(added);
+    next.values << added.value;
+    next.content.reserve(last.content.size() + 64);
+    for (const QByteArray& line : next.lines) next.content += line;
+    return next;
 }
 
 }  // namespace kelvora

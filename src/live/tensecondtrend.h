@@ -4,6 +4,7 @@
 #include "model/sharedstate.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -54,11 +55,24 @@ public:
     TrendRange KW_10sec{0, 10000};
 
 private:
+    // A file as this object last wrote it: its content, and each of its 60
+    // lines with the value it holds.
+    struct Written {
+        QByteArray content;
+        QList<QByteArray> lines;
+        QList<double> values;
+    };
     void update(const QString& file, double value, double minStart, TrendRange& range);
+    static Written rebuilt(const QByteArray& content, const TrendRecord& added);
+    static Written rolled(const Written& last, const TrendRecord& added);
 
     const SharedState& shared_;
     const DataDir& dir_;
     const Clock& clock_;
+    // Each message rolls the same four files: the step builds on what it
+    // wrote, instead of parsing and formatting 60 records again, as long as
+    // the file still holds exactly that.
+    QHash<QString, Written> written_;
 };
 
 }  // namespace kelvora

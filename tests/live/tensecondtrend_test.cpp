@@ -1,6 +1,9 @@
 #include "support/trendrig.h"
 
+#include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace kelvora;
 using Rig = kelvora::testing::TrendRig;
@@ -49,5 +52,46 @@ TEST(TenSecondTrends, MissingFirstRunAndDamagedFilesAreTakenAsWellAsTheyRead) {
         EXPECT_TRUE(c.content || file.startsWith(",,0\r\n,,0\r\n"));  // blank records before the new one
         EXPECT_EQ(r.records(files::KW_10sec).last().value, 1.5);
         EXPECT_EQ(std::pair(r.trends.KW_10sec.max, r.trends.KW_10sec.min), std::pair(c.max, c.min));
+    }
+}
+
+// Each update builds on the window it wrote last. Whatever happens to the
+// files between updates, the files and ranges are those that reading every
+// file afresh gives.
+TEST(TenSecondTrends, BuildingOnTheLastWindowGivesWhatReadingTheFilesGives) {
+    using Change = std::function<void(Rig&)>;
+    const Change none = [](Rig&) {};
+    const struct {
+        const char* name;
+        std::vector<Change> beforeEachUpdate;
+    } cases[] = {
+        {"full files", {[](Rig& r) { r.fill(files::A_AMPS_10sec, 1, 60); }, none, none}},
+        {"missing files", {none, none}},
+        {"replaced by another program", {none, [](Rig& r) { r.fill(files::KW_10sec, 2, 9); }, none}},
+        {"removed", {none, [](Rig& r) { QFile::remove(r.dir.filePath(files::VAC_10sec)); }, none}},
+        {"damaged", {[](Rig& r) { r.dir.writeWhole(files::B_AMPS_10sec, "\xff\"a,b\"\r\n,,,\r\nx"); }, none, none}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig kept, fresh;
+        for (const Change& change : c.beforeEachUpdate) {
+            change(kept);
+            change(fresh);
+            kept.update(120.5, 3.25, 0.5, 1.2);
+            // Knows nothing but the files.
+            TenSecondTrends again(fresh.shared, fresh.dir, fresh.clock);
+            fresh.shared.Cur_VAC = 120.5, fresh.shared.Cur_A_AMPS = 3.25, fresh.shared.Cur_B_AMPS = 0.5,
+            fresh.shared.Cur_KW = 1.2;
+            again.Current_Trend_Update();
+            for (const QString& file : {files::VAC_10sec, files::A_AMPS_10sec, files::B_AMPS_10sec, files::KW_10sec})
+                EXPECT_EQ(kept.tmp.contents(file), fresh.tmp.contents(file)) << file.toStdString();
+            const auto both = [](const TrendRange& a, const TrendRange& b) {
+                return std::pair(a.max, a.min) == std::pair(b.max, b.min);
+            };
+            EXPECT_TRUE(both(kept.trends.VAC_10sec, again.VAC_10sec) && both(kept.trends.A_AMPS_10sec, again.A_AMPS_10sec) &&
+                        both(kept.trends.B_AMPS_10sec, again.B_AMPS_10sec) && both(kept.trends.KW_10sec, again.KW_10sec));
+            kept.clock.advanceMs(2000);
+            fresh.clock.advanceMs(2000);
+        }
     }
 }
