@@ -105,18 +105,19 @@ TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendarsAtThePriceClickedIn) {
               (QStringList{"10/11/2026", "10", "10", "100.0", "$10.0"}));
 }
 
+// "Initialize All Data" erases only on Yes, and keeps the minute archive
+// when asked to.
 TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     Core c;
     QStringList opened;
     QList<QUrl> folders;
-    bool yes = false;
-    int beeps = 0;
-    int keepAsked = 0;
+    bool yes = false, keepArchive = true;
+    int beeps = 0, keepAsked = 0;
     DataFilesPanel panel(c.core.dir(), c.core.fields(), dataFileActions(c.core), DataFilesPanel::Desktop{
                                      FileOpener{[&](const QUrl& u) { return opened << u.fileName(), true; },
                                                 [&](const QUrl& u) { return folders << u, true; }},
                                      [&](QWidget*) { return yes; }, [&] { ++beeps; },
-                                     [&](QWidget*) { return ++keepAsked, true; }});
+                                     [&](QWidget*) { return ++keepAsked, keepArchive; }});
     for (const char* b : {"CMD_KWH_hrs", "CMD_KWH_days", "CMD_KWH_weeks", "CMD_KWH_months", "CMD_KWH_years",
                           "Command1", "Command3", "Command2", "Command4", "Command5"})
         child<QPushButton>(panel, b)->click();
@@ -126,6 +127,9 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     child<QPushButton>(panel, "CMDVIEWData")->click();
     EXPECT_EQ(folders, QList<QUrl>{QUrl::fromLocalFile(c.tmp.path())});
 
+    const QString month = files::archiveMinutes(2026, 12);
+    QDir().mkpath(c.tmp.dir().filePath(files::ArchiveFolder));
+    c.tmp.dir().writeWhole(month, "time,volts,amps_a,amps_b,kw,kwh,cost\r\n");
     c.core.kwhPeriods()[KwhPeriod::Hour].kwh = 0.75;
     c.writeRolling(files::KWHhr, hourStamp, [](int) { return "2.50"; });
     const QByteArray kept = c.tmp.contents(files::KWHhr);
@@ -139,26 +143,16 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     EXPECT_EQ(c.core.kwhPeriods()[KwhPeriod::Hour].kwh, 0);  // the erased hour is not written back
     c.settle();
     EXPECT_EQ(graphs.chart().value(60), 0);  // the open graph shows the erased hours
+    EXPECT_TRUE(c.tmp.dir().exists(month));
+    EXPECT_EQ(c.tmp.contents(files::InitMarker), "\"init done\"\r\n");
+    keepArchive = false;
+    child<QPushButton>(panel, "CMD_Init_All_Data")->click();
+    c.settle();
+    EXPECT_FALSE(c.tmp.dir().exists(month));
 
     c.core.shared().Total_KWH_Saved = 12;
     child<QPushButton>(panel, "CMD_KW_DataReset")->click();
     EXPECT_EQ(c.core.shared().Total_KWH_Saved, 0);
-}
-
-// "Initialize All Data" keeps the minute archive on Yes, erases it on No.
-TEST(DataFilesPanel, InitializeKeepsTheArchiveUnlessToldNot) {
-    for (bool keep : {true, false}) {
-        Core c;
-        const QString month = files::archiveMinutes(2026, 12);
-        QDir().mkpath(c.tmp.dir().filePath(files::ArchiveFolder));
-        c.tmp.dir().writeWhole(month, "time,volts,amps_a,amps_b,kw,kwh,cost\r\n");
-        DataFilesPanel panel(c.core.dir(), c.core.fields(), dataFileActions(c.core), DataFilesPanel::Desktop{FileOpener{}, [](QWidget*) { return true; }, [] {},
-                                                             [keep](QWidget*) { return keep; }});
-        child<QPushButton>(panel, "CMD_Init_All_Data")->click();
-        c.settle();
-        EXPECT_EQ(c.tmp.dir().exists(month), keep);
-        EXPECT_EQ(c.tmp.contents(files::InitMarker), "\"init done\"\r\n");
-    }
 }
 
 // A desktop entry's command for one file; a terminal editor runs in a terminal or not at all.

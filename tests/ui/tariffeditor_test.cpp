@@ -32,9 +32,7 @@ const QByteArray kExample =
 // tariff book, and the answer it gets when it asks before losing changes.
 struct Rig {
     explicit Rig(bool example) {
-        if (example) {
-            EXPECT_TRUE(dir.writeNow(files::Tariffs, kExample));
-        }
+        EXPECT_TRUE(!example || dir.writeNow(files::Tariffs, kExample));
         book.load();
         editor = new TariffEditor(dir, book, clock, 0.2);
         editor->setAsk([this](QWidget*, const QString&, QMessageBox::StandardButtons) { return ++asked, answer; });
@@ -151,9 +149,7 @@ TEST(TariffEditor, AddRemoveAndCloseAskBeforeChangesAreLost) {
 TEST(TariffEditor, PriceFieldOpensTheEditorOnlyWithATariffFile) {
     for (const bool withFile : {false, true}) {
         kelvora::testing::StartedApp app;
-        if (withFile) {
-            ASSERT_TRUE(app.core.dir().writeNow(files::Tariffs, kExample));
-        }
+        ASSERT_TRUE(!withFile || app.core.dir().writeNow(files::Tariffs, kExample));
         QLineEdit field;
         int asked = 0, opened = 0;
         PriceField price(app.core.shared(), app.core.fields(), app.core.dir(), &field, [&](QWidget*, const QString&) { return ++asked, QString(); },
