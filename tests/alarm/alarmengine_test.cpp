@@ -2,9 +2,6 @@
 
 #include "support/fakes.h"
 
-#include <gtest/gtest.h>
-#include <functional>
-
 using namespace kelvora;
 
 namespace {

@@ -4,7 +4,6 @@
 #include "support/fakes.h"
 
 #include <QFile>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 

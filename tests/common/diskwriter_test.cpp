@@ -6,9 +6,7 @@
 #include "support/scratchmount.h"
 #include "support/wait.h"
 
-#include <QDir>
 #include <cstring>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;

@@ -1,8 +1,6 @@
 #include "energy/initdata.h"
 #include "support/fakes.h"
 
-#include <gtest/gtest.h>
-
 using namespace kelvora;
 
 namespace {

@@ -2,8 +2,6 @@
 #include "support/accountingrig.h"
 #include "support/zone.h"
 
-#include <gtest/gtest.h>
-
 using namespace kelvora;
 using kelvora::testing::at;
 using kelvora::testing::Logged;

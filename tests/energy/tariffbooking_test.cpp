@@ -3,7 +3,6 @@
 #include "support/warnings.h"
 
 #include <QFile>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::at;

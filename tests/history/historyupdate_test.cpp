@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <stdexcept>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 

@@ -2,8 +2,6 @@
 
 #include "common/clock.h"
 #include "measure/measurement.h"
-#include "model/datafiles.h"
-#include "model/fieldmodel.h"
 #include "model/sharedstate.h"
 #include "support/broker.h"
 #include "support/fakes.h"
@@ -11,8 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
-#include <memory>
 
 using namespace kelvora;
 using namespace kelvora::testing;

@@ -1,5 +1,4 @@
 #include "ui/chartprint.h"
-#include "ui/printqueue.h"
 #include "support/fakes.h"
 
 #include "common/clock.h"
@@ -13,7 +12,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QTemporaryDir>
 
 using namespace kelvora;
 using kelvora::testing::TempDataDir;

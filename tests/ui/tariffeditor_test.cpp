@@ -1,10 +1,7 @@
 #include "ui/tariffeditor.h"
 #include "ui/appwindows.h"
-#include "ui/mainwindow.h"
 #include "ui/pricefield.h"
 #include "ui/tariffweekgrid.h"
-#include "energy/tariffbook.h"
-#include "model/datafiles.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
@@ -12,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 
