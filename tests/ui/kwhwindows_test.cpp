@@ -168,10 +168,12 @@ TEST(FileOpener, TerminalEditorsRunInATerminal) {
 }
 
 // The export stamps each bar in ISO 8601; filler records and bars not drawn
-// keep their stamps with an empty value.
+// keep their stamps with an empty value. The hourly graph of two days of data
+// names its newest bar and spreads its names over the whole axis (they once
+// stopped seventeen bars short of it).
 TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData) {
     Core c;
-    const QString made = "12/5/2026  6:00:00 AM";  // when the data were initialised
+    const QString made = "12/6/2026  6:45:08 AM";  // when the data were initialised
     c.writeRolling(files::KWHhr, [&](int i) { return i < 12 ? made : hourStamp(i); },
                    [](int i) { return i < 12 ? "0" : i == 20 ? "0.00" : QString::number(i) + ".50"; });
     c.writeRolling(files::KWHday, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
@@ -186,27 +188,12 @@ TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData)
     QList<QByteArray> lines = exported();
     ASSERT_EQ(lines.size(), 62);  // header, 60 bars, nothing after the last CR LF
     EXPECT_EQ(lines[0], "\"Hour ending (local)\",\"Energy (KWH)\"\r");
-    EXPECT_EQ(lines[1], "2026-12-05 06:00:00,\r");   // filled when the file was made
-    EXPECT_EQ(lines[12], "2026-12-05 06:00:00,\r");
+    EXPECT_EQ(lines[1], "2026-12-06 06:45:08,\r");   // filled when the file was made
+    EXPECT_EQ(lines[12], "2026-12-06 06:45:08,\r");
     EXPECT_EQ(lines[13], "2026-12-03 12:00:00,12.5\r");
     EXPECT_EQ(lines[21], "2026-12-03 20:00:00,0\r");  // an hour of no use is data
     EXPECT_EQ(lines[60], "2026-12-05 11:00:00,59.5\r");
 
-    child<QPushButton>(w, "CMD_Daily")->click();
-    lines = exported();
-    EXPECT_EQ(lines[0], "\"Day ending (local)\",\"Energy (KWH)\"\r");
-    EXPECT_EQ(lines[1], "2026-10-01 00:00:00,12.25\r");
-    EXPECT_EQ(lines[60], "2026-11-29 00:00:00,\r");  // a zero day is not drawn
-}
-
-// The hourly graph of two days of data names its newest bar and spreads its
-// names over the whole axis (they once stopped seventeen bars short of it).
-TEST(KwhHistoryTrend, TheNewestBarIsNamedAndTheNamesSpanTheAxis) {
-    Core c;
-    const QString made = "12/6/2026  6:45:08 AM";
-    c.writeRolling(files::KWHhr, [&](int i) { return i < 12 ? made : hourStamp(i); },
-                   [](int i) { return i < 12 ? "0" : "1.25"; });
-    KwhHistoryTrend w(c.core.dir(), c.core.clock(), c.core.windows());
     w.resize(900, 560);
     w.show();
     QApplication::processEvents();
@@ -226,6 +213,12 @@ TEST(KwhHistoryTrend, TheNewestBarIsNamedAndTheNamesSpanTheAxis) {
     // Evenly spaced back from the newest: the first stands in the oldest fifth.
     EXPECT_LE(axis->endValue(labels.first()), 12);
     EXPECT_EQ(axis->endValue(labels.last()), 59);  // bars stand at 0 .. 59
+
+    child<QPushButton>(w, "CMD_Daily")->click();
+    lines = exported();
+    EXPECT_EQ(lines[0], "\"Day ending (local)\",\"Energy (KWH)\"\r");
+    EXPECT_EQ(lines[1], "2026-10-01 00:00:00,12.25\r");
+    EXPECT_EQ(lines[60], "2026-11-29 00:00:00,\r");  // a zero day is not drawn
     child<QPushButton>(w, "CMDExit")->click();
     EXPECT_FALSE(w.isVisible());
 }
