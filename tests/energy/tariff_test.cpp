@@ -40,12 +40,7 @@ QStringList faultsOf(const QByteArray& content) {
 // change of plan (0 for no tariff), and the daily charge of the day's plan.
 TEST(Tariff, BandAtEdgesOverMidnightAndAcrossAPlanChange) {
     const Tariff tariff = parsed(kTwoPlans);
-    const struct {
-        QDateTime when;
-        int line;  // 0: no tariff
-        double price;
-        double dailyCharge;
-    } cases[] = {
+    const struct { QDateTime when; int line; double price, dailyCharge; } cases[] = {  // line 0: no tariff
         {at(2026, 11, 30, 23, 59), 0, 0, 0},        // before the first plan
         {at(2026, 12, 1, 0, 0), 3, 0.12, 0.45},     // the plan starts at midnight, in Monday's night band
         {at(2026, 12, 1, 6, 59), 3, 0.12, 0.45},    // Tuesday
@@ -95,10 +90,7 @@ TEST(Tariff, DaylightSavingDaysUseTheWallClock) {
     kelvora::testing::ZoneScope zone("America/New_York");
     const Tariff tariff = parsed("\"2026-01-01\",\"Mon-Sun\",\"07:00\",\"23:00\",\"0.30\"\r\n"
                                  "\"2026-01-01\",\"Mon-Sun\",\"23:00\",\"07:00\",\"0.12\"\r\n");
-    const struct {
-        QDateTime when;
-        double price;
-    } cases[] = {
+    const struct { QDateTime when; double price; } cases[] = {
         {utc(2026, 3, 8, 10, 59), 0.12},  // 06:59 EDT, the day summer time starts
         {utc(2026, 3, 8, 11, 0), 0.30},   // 07:00 EDT
         {utc(2026, 3, 9, 2, 59), 0.30},   // 22:59 EDT
@@ -124,11 +116,7 @@ TEST(Tariff, PlansInAnyOrderAndCommentsAnywhere) {
 // Each fault of a file is named with its line; the file as a whole is refused.
 TEST(Tariff, EveryFaultIsNamedWithItsLine) {
     const QByteArray allWeek = "\"2026-12-01\",\"Mon-Sun\",\"00:00\",\"24:00\",\"0.1\"\r\n";
-    const struct {
-        const char* name;
-        QByteArray content;
-        QStringList faults;
-    } cases[] = {
+    const struct { const char* name; QByteArray content; QStringList faults; } cases[] = {
         {"too few fields", kHeader + "\"2026-12-01\",\"Mon-Sun\",\"00:00\",\"24:00\"\r\n" + allWeek,
          {"Tariffs.dat line 2: too few fields (4 of 5)"}},
         {"unknown day", "\"2026-12-01\",\"Mon-Fry\",\"00:00\",\"24:00\",\"0.1\"\r\n" + allWeek,

@@ -76,13 +76,7 @@ struct PrintRig {
 // A job goes to the default printer under the chart's title; a refused one
 // becomes the PDF beside the data files, never reported as sent.
 TEST(ChartPrint, ARefusedJobBecomesThePdfAndSaysSo) {
-    const struct {
-        const char* name;
-        QString printer;
-        bool accepts;
-        bool pdf;
-        const char* status;
-    } cases[] = {
+    const struct { const char* name; QString printer; bool accepts, pdf; const char* status; } cases[] = {
         {"the queue takes it", "Office", true, false, "Sent to the printer Office as job 17."},
         {"the queue refuses it", "Office", false, true,
          "The printer Office did not take the job (Destination is not accepting jobs): the chart is saved as "},
