@@ -4,21 +4,17 @@
 #include "support/fakes.h"
 
 #include <QFile>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;
 
-TEST(AlarmSettings, AMissingFileGivesTheDefaultsWithTheNominalVoltageOfTheMainsOption) {
+// A missing file gives the defaults with the nominal voltage of the mains option.
+TEST(AlarmSettings, WrittenForTheOwnerOnlyAndReadBackTheSame) {
     TempDataDir tmp;
     const LoadedAlarmSettings at240 = readAlarmSettings(tmp.dir(), "240");
     EXPECT_TRUE(at240.refused.isEmpty());
     EXPECT_EQ(at240.values, AlarmSettings::defaults());
     EXPECT_EQ(readAlarmSettings(tmp.dir(), "120").values.voltageNominal, 120);
-}
-
-TEST(AlarmSettings, WrittenForTheOwnerOnlyAndReadBackTheSame) {
-    TempDataDir tmp;
     AlarmSettings s = AlarmSettings::defaults("120");
     s.powerOn = true, s.powerKw = 7.5, s.dayCost = 0.25, s.linkSeconds = 30, s.diskOn = false;
     ASSERT_TRUE(saveAlarmSettings(tmp.dir(), s));

@@ -1,13 +1,9 @@
 #include "app/kelvoracore.h"
-#include "common/diskwriter.h"
-#include "model/datafiles.h"
 #include "support/broker.h"
-#include "support/fakes.h"
 #include "support/started.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;
@@ -77,24 +73,4 @@ TEST(Alarms, APhaseOverloadReachesTheLogAndTheHub) {
               "12/8/2026  5:30:52 PM  Restart Program\r\n"
               "12/8/2026  5:31:04 PM  ALARM phase A: 168.2 A over 160 A (80 % of 200 A)\r\n"
               "12/8/2026  5:31:16 PM  CLEAR phase A: 142.0 A\r\n");
-}
-
-// The disk writer's failing and recovered saving raise and clear the disk alarm.
-TEST(Alarms, SavingThatFailsRaisesTheDiskAlarmUntilEverythingIsSaved) {
-    TempDataDir tmp;
-    ManualClock clock(QDateTime(QDate(2026, 12, 8), QTime(19, 5, 0)));
-    ASSERT_EQ(KelvoraCore::InitializeOnly(tmp.path(), clock), KelvoraCore::InitializeResult::Done);
-    StartedCore app(tmp.path(), clock);
-    DiskWriter* writer = app.core.dir().writer();
-    ASSERT_NE(writer, nullptr);
-    Q_EMIT writer->savingFailed(QStringLiteral("No space left on device"), 3);
-    EXPECT_EQ(app.core.alarms().engine().raisedText(AlarmKind::Disk), "No space left on device");
-    clock.advanceMs(270'000);
-    Q_EMIT writer->savingRecovered(3);
-    EXPECT_FALSE(app.core.alarms().engine().isRaised(AlarmKind::Disk));
-    ASSERT_TRUE(app.core.dir().flush(5000));
-    EXPECT_TRUE(tmp.contents(files::AlarmsLog)
-                    .endsWith("12/8/2026  7:05:00 PM  ALARM saving data: No space left on device\r\n"
-                              "12/8/2026  7:09:30 PM  CLEAR saving data: saved again\r\n"))
-        << tmp.contents(files::AlarmsLog).toStdString();
 }

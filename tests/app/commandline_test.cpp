@@ -2,8 +2,6 @@
 #include "support/fakes.h"
 
 #include <QDir>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using Action = CommandLine::Action;

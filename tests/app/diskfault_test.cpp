@@ -1,14 +1,10 @@
 #include "app/kelvoracore.h"
-#include "common/diskwriter.h"
-#include "model/datafiles.h"
 #include "support/fakes.h"
 #include "support/faultysink.h"
 #include "support/server.h"
-#include "support/wait.h"
 #include "support/warnings.h"
 
 #include <cstring>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;
@@ -53,7 +49,8 @@ const QStringList kKeptFiles = {"1KWhr.dat", "336Vhr.dat", "24Ahr.dat", "KWH_Hr.
 }  // namespace
 
 // With the disk full the minutes still reach the totals and histories; the
-// user is told once, and with room again every file holds what it would have.
+// user is told once and the disk alarm raised, and with room again every file
+// holds what it would have and the alarm clears.
 TEST(FullDisk, MinutesWhileEveryWriteFailsAreCountedAndSavedLater) {
     FaultyApp app;
     CapturedWarnings warnings;
@@ -66,8 +63,9 @@ TEST(FullDisk, MinutesWhileEveryWriteFailsAreCountedAndSavedLater) {
     EXPECT_NEAR(app.core.shared().Lifetime_KWH, kwh, 1e-12);
     EXPECT_TRUE(app.shown("1KWhr.dat").endsWith("\",\"4.8\"\r\n"));
     ASSERT_TRUE(waitUntil([&] { return !app.core.fields().text("savingStatus").isEmpty(); }));
-    EXPECT_EQ(app.core.fields().text("savingStatus"),
-              QStringLiteral("Cannot save data: %1; retrying").arg(QString::fromLocal8Bit(std::strerror(ENOSPC))));
+    const QString reason = QString::fromLocal8Bit(std::strerror(ENOSPC));
+    EXPECT_EQ(app.core.fields().text("savingStatus"), QStringLiteral("Cannot save data: %1; retrying").arg(reason));
+    EXPECT_EQ(app.core.alarms().engine().raisedText(AlarmKind::Disk), reason);
     EXPECT_TRUE(warnings.contains("Cannot save data in"));
     QMap<QString, QByteArray> expected;
     for (const QString& name : kKeptFiles) {
@@ -79,7 +77,12 @@ TEST(FullDisk, MinutesWhileEveryWriteFailsAreCountedAndSavedLater) {
     ASSERT_TRUE(app.core.dir().flush(5000));
     ASSERT_TRUE(waitUntil([&] { return app.core.fields().text("savingStatus").isEmpty(); }));
     EXPECT_TRUE(warnings.contains("held writes saved"));
+    EXPECT_FALSE(app.core.alarms().engine().isRaised(AlarmKind::Disk));
     for (const QString& name : kKeptFiles) EXPECT_EQ(app.tmp.contents(name), expected[name]) << name.toStdString();
+    ASSERT_TRUE(app.core.dir().flush(5000));  // the disk alarm's clear, logged after the recovery
+    const QByteArray log = app.tmp.contents(files::AlarmsLog);
+    EXPECT_TRUE(log.contains(" PM  ALARM saving data: " + reason.toUtf8() + "\r\n")) << log.toStdString();
+    EXPECT_TRUE(log.endsWith("12/5/2026  2:05:00 PM  CLEAR saving data: saved again\r\n")) << log.toStdString();
 }
 
 // A disk that takes its time over every write holds up nothing: every tick of

@@ -6,7 +6,6 @@
 #include "support/messages.h"
 #include "support/warnings.h"
 
-#include <gtest/gtest.h>
 #include <stdexcept>
 #include <utility>
 

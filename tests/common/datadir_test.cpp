@@ -6,14 +6,15 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <functional>
-#include <optional>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace kelvora;
 
 // Display files and synced files alike are replaced whole, readable by others;
 // a write that fails (a directory cannot be replaced by a file, or there is no
-// directory) leaves no temporary file behind.
+// directory) leaves no temporary file behind. In a batch the file that fails
+// is reported and keeps what it was, while the others are written.
 TEST(DataDir, WriteWholeReplacesTheFileOrFailsLeavingNoTemporaryFile) {
     kelvora::testing::TempDataDir tmp;
     const DataDir dir(tmp.path(), {"MeterKWS.dat", "gone.dat"});
@@ -25,6 +26,11 @@ TEST(DataDir, WriteWholeReplacesTheFileOrFailsLeavingNoTemporaryFile) {
         EXPECT_TRUE(QFileInfo(dir.filePath(name)).permissions() & QFileDevice::ReadOther) << name;
     }
     EXPECT_FALSE(dir.writeWhole("gone.dat", "x"));
+    EXPECT_EQ(dir.writeBatch({{"KWH_last_data.dat", "batch"}, {"gone.dat", "x"}, {"MeterKWS.dat", "shown"}}),
+              QList<bool>({true, false, true}));
+    EXPECT_EQ(tmp.contents("KWH_last_data.dat") + tmp.contents("MeterKWS.dat"), "batchshown");
+    EXPECT_TRUE(QFileInfo(dir.filePath("gone.dat")).isDir());
+    EXPECT_TRUE(dir.writeBatch({}).isEmpty());
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList({"KWH_last_data.dat", "MeterKWS.dat"}));
     EXPECT_FALSE(DataDir(tmp.path() + "/missing", {"MeterKWS.dat"}).writeWhole("MeterKWS.dat", "x"));
 }

@@ -3,8 +3,6 @@
 
 #include "support/fakes.h"
 
-#include <gtest/gtest.h>
-
 using namespace kelvora;
 
 TEST(NumericValue, TakesTheLeadingDecimalNumber) {

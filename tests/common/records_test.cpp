@@ -2,8 +2,6 @@
 
 #include "support/fakes.h"
 
-#include <gtest/gtest.h>
-
 using namespace kelvora;
 
 TEST(RecordReader, ReadsFieldsInOrder) {

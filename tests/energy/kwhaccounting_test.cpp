@@ -1,41 +1,19 @@
-#include "energy/initdata.h"
-#include "energy/kwhaccounting.h"
 #include "common/format.h"
-#include "model/datafiles.h"
-#include "model/windowstate.h"
-#include "support/fakes.h"
+#include "support/accountingrig.h"
 #include "support/zone.h"
 
-#include <gtest/gtest.h>
-
 using namespace kelvora;
+using kelvora::testing::at;
+using kelvora::testing::Logged;
 
 namespace {
 
-QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms = 0) { return {QDate(y, mo, d), QTime(h, mi, s, ms)}; }
-
-struct Pair {
-    QString stamp, value;
-    bool operator==(const Pair&) const = default;
-};
-void PrintTo(const Pair& p, std::ostream* os) { *os << p.stamp.toStdString() << " | " << p.value.toStdString(); }
-
-// A running accounting over a freshly initialised data directory.
-struct Rig {
-    explicit Rig(const QDateTime& start, Qt::DayOfWeek firstDay = Qt::Monday) : clock(start) {
-        EXPECT_TRUE(InitAllData(tmp.dir(), clock, shared, fields));
-        shared.Cost_per_KWH = 0.1;
+// The accounting fed minute records directly, and what it did with them.
+struct Rig : kelvora::testing::AccountingRig {
+    explicit Rig(const QDateTime& start, Qt::DayOfWeek firstDay = Qt::Monday) : AccountingRig(start, firstDay) {
         dir.setSavedListener([this](const QString& f) {
             if (f.startsWith("KWH") && !f.startsWith("KWH_") && !f.endsWith("s.dat")) rewritten << f;
         });
-        restart(firstDay);
-    }
-    // A new run of the program on the same files.
-    void restart(Qt::DayOfWeek firstDay = Qt::Monday) {
-        periods = KwhPeriods{};
-        acc = std::make_unique<KwhAccounting>(shared, fields, dir, clock, periods, windows);
-        acc->setFirstDayOfWeek(firstDay);
-        acc->LoadKwhPeriodTotals();
     }
     // A minute of `kwh` at the price of 0.1, stamped now.
     void minute(double kwh) {
@@ -46,39 +24,6 @@ struct Rig {
         minutes += kwh;
         acc->KwhMinuteStep(m);
     }
-    void tick(const QDateTime& when) {
-        clock.set(when);
-        acc->CheckKwhBoundaries();
-    }
-    // Ticks every `stepMs` from one time to another, as Timer2 does.
-    void walk(const QDateTime& from, const QDateTime& to, int stepMs = 100) {
-        for (QDateTime t = from; t <= to; t = t.addMSecs(stepMs)) tick(t);
-    }
-    QList<Pair> records(const QString& name) const {
-        const QStringList f = readFields(tmp.contents(name));
-        QList<Pair> pairs;
-        for (qsizetype i = 0; i + 1 < f.size(); i += 2) pairs << Pair{f[i], f[i + 1]};
-        return pairs;
-    }
-    Pair last(const QString& name, int fromEnd = 0) const {
-        const auto r = records(name);
-        return r.value(r.size() - 1 - fromEnd);
-    }
-    // A rolling file of 60 records: `older` everywhere but the newest values.
-    void writeRolling(const QString& name, const QString& older, QStringList newest) {
-        QList<Record> lines(60 - newest.size(), Record{Field::Text("s"), Field::Text(older)});
-        for (const QString& v : newest) lines << Record{Field::Text("s"), Field::Text(v)};
-        tmp.dir().writeRecords(name, lines);
-    }
-
-    kelvora::testing::TempDataDir tmp;
-    DataDir dir = tmp.dir();
-    ManualClock clock;
-    SharedState shared;
-    FieldModel fields;
-    KwhPeriods periods;
-    WindowState windows;
-    std::unique_ptr<KwhAccounting> acc;
     QStringList rewritten;  // the rolling files announced as saved, in order
     double minutes = 0;     // the energy of every minute counted
 };
@@ -94,8 +39,8 @@ TEST(HourRollover, OrdinaryHourRecordsWhatItCountedOnce) {
     for (double m : {.5, .2500001, 0.}) rig.minute(m);
     EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("\"0\",0.7500001,0.07500001,\"2026-12-07T13:00:00-05:00\"\r\n"));
     rig.walk(at(2026, 12, 7, 13, 59, 59), at(2026, 12, 7, 14, 0, 2));
-    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  2:00:00 PM", "0.75"}));
-    EXPECT_EQ(rig.last(files::KWHHours), (Pair{"12/07/26 2:00:00 PM", "0.75"}));
+    EXPECT_EQ(rig.last(files::KWHhr), (Logged{"12/7/2026  2:00:00 PM", "0.75"}));
+    EXPECT_EQ(rig.last(files::KWHHours), (Logged{"12/07/26 2:00:00 PM", "0.75"}));
     EXPECT_EQ(rig.fields.text("Text100(13)") + " " + rig.fields.text("Text100(14)"), "0.8 $0.1");
     EXPECT_EQ(rig.tmp.contents(files::KWH_Hr), QByteArray("0,0,0,\"2026-12-07T14:00:00-05:00\"\r\n"));
     EXPECT_EQ(rig.windows.Roll_Value.last().display(), "0.75");  // what the graph draws from
@@ -124,12 +69,12 @@ TEST(KwhBoundaries, DaylightSavingDaysCountEveryRealHourOnce) {
         }
         const QString shortDay = c.day.toString("MM/dd/yy "), nextMidnight = dayEnd.date().toString("MM/dd/yy ") + "12:00:00 AM";
         int hourly = 0;
-        for (const Pair& p : rig.records(files::KWHHours))
+        for (const Logged& p : rig.records(files::KWHHours))
             hourly += (p.stamp.startsWith(shortDay) && !p.stamp.endsWith(" 12:00:00 AM")) || p.stamp == nextMidnight;
         EXPECT_EQ(hourly, c.hours);
         const auto days = rig.records(files::KWHDays);
-        EXPECT_EQ(days[days.size() - 7], (Pair{midnightStamp(dayEnd.date()), formatNumber(day, u"0.00")}));
-        EXPECT_EQ(rig.last(files::KWHWeeks), (Pair{midnightStamp(weekEnd.date()), formatNumber(week, u"####.##")}));
+        EXPECT_EQ(days[days.size() - 7], (Logged{midnightStamp(dayEnd.date()), formatNumber(day, u"0.00")}));
+        EXPECT_EQ(rig.last(files::KWHWeeks), (Logged{midnightStamp(weekEnd.date()), formatNumber(week, u"####.##")}));
     }
 }
 
@@ -145,7 +90,7 @@ TEST(KwhBoundaries, ClockSteppedBackAndForwardCountsEveryMinuteOnce) {
         rig.minute(0.25);
     }
     const auto hourly = rig.records(files::KWHhr);
-    EXPECT_EQ(hourly.mid(58), (QList<Pair>{{"12/8/2026  3:00:00 PM", "0.75"}, {"12/8/2026  6:00:00 PM", "0.50"}}));
+    EXPECT_EQ(hourly.mid(58), (QList<Logged>{{"12/8/2026  3:00:00 PM", "0.75"}, {"12/8/2026  6:00:00 PM", "0.50"}}));
     EXPECT_DOUBLE_EQ(rig.periods[KwhPeriod::Hour].kwh + 1.25, rig.minutes);
     EXPECT_DOUBLE_EQ(rig.periods[KwhPeriod::Day].kwh, rig.minutes);
 
@@ -163,11 +108,11 @@ TEST(KwhBoundaries, RestartRecordsThePeriodsThatEndedWhileStopped) {
     rig.clock.set(at(2026, 12, 8, 16, 30, 0));
     rig.restart();  // not running at 3 PM, 4 PM and midnight
     rig.tick(rig.clock.now());
-    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/7/2026  3:00:00 PM", "0.20"}));
-    EXPECT_EQ(rig.last(files::KWHday), (Pair{"12/8/2026  12:00:00 AM", "0.20"}));
+    EXPECT_EQ(rig.last(files::KWHhr), (Logged{"12/7/2026  3:00:00 PM", "0.20"}));
+    EXPECT_EQ(rig.last(files::KWHday), (Logged{"12/8/2026  12:00:00 AM", "0.20"}));
     rig.minute(.3);
     rig.walk(at(2026, 12, 8, 16, 59, 59), at(2026, 12, 8, 17, 0, 1), 500);
-    EXPECT_EQ(rig.last(files::KWHhr), (Pair{"12/8/2026  5:00:00 PM", "0.30"}));
+    EXPECT_EQ(rig.last(files::KWHhr), (Logged{"12/8/2026  5:00:00 PM", "0.30"}));
 }
 
 TEST(MonthRollover, ThreeMonthsLeaveThreePairs) {
@@ -183,9 +128,9 @@ TEST(MonthRollover, ThreeMonthsLeaveThreePairs) {
     const auto month = rig.records(files::KWHMonth);
     for (int i = 0; i < 3; ++i) {
         const QString stamp = midnightStamp(firsts[i].date());
-        EXPECT_EQ(month[54 + 2 * i], (Pair{stamp, "3.00"}));
-        EXPECT_EQ(month[55 + 2 * i], (Pair{stamp, "0.00"}));
-        EXPECT_EQ(rig.records(files::KWHMonths)[60 + i], (Pair{stamp, "3."}));
+        EXPECT_EQ(month[54 + 2 * i], (Logged{stamp, "3.00"}));
+        EXPECT_EQ(month[55 + 2 * i], (Logged{stamp, "0.00"}));
+        EXPECT_EQ(rig.records(files::KWHMonths)[60 + i], (Logged{stamp, "3."}));
     }
 }
 
@@ -209,8 +154,8 @@ TEST(YearRollover, AllFiveRollOnceAtMidnightOf31December) {
         EXPECT_EQ(rig.rewritten, (QStringList{files::KWHhr, files::KWHday, files::KWHweek, files::KWHMonth,
                                           files::KWHMonth, files::KWHyear, files::KWHyear}));
         for (int i = 0; i < logs.size(); ++i)
-            EXPECT_EQ(rig.last(logs[i]), (Pair{i ? stamp : QString("01/01/29 12:00:00 AM"), c.logged[i]}));
-        EXPECT_EQ(rig.last(files::KWHyear), (Pair{stamp, "0.00"}));
+            EXPECT_EQ(rig.last(logs[i]), (Logged{i ? stamp : QString("01/01/29 12:00:00 AM"), c.logged[i]}));
+        EXPECT_EQ(rig.last(files::KWHyear), (Logged{stamp, "0.00"}));
     }
 }
 
@@ -248,7 +193,7 @@ TEST(RollKwhFile, ShortFileIsRewrittenWith60AndAnUnreadableOneIsSkipped) {
     rig.walk(at(2026, 12, 8, 23, 59, 59), at(2026, 12, 9, 0, 0, 1));
     const auto hourly = rig.records(files::KWHhr);
     ASSERT_EQ(hourly.size(), 60);
-    EXPECT_EQ(hourly.first(), (Pair{"12/8/2026  9:00:00 PM", "0"}));
+    EXPECT_EQ(hourly.first(), (Logged{"12/8/2026  9:00:00 PM", "0"}));
     EXPECT_EQ(rig.last(files::KWHDays).value, "1.00");  // the day is still logged
     rig.walk(at(2026, 12, 9, 0, 59, 59), at(2026, 12, 9, 1, 0, 1));
     EXPECT_EQ(rig.last(files::KWHhr).stamp, "12/9/2026  1:00:00 AM");

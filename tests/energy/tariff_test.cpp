@@ -2,8 +2,6 @@
 #include "support/fakes.h"
 #include "support/zone.h"
 
-#include <gtest/gtest.h>
-
 using namespace kelvora;
 
 namespace {
@@ -39,35 +37,32 @@ QStringList faultsOf(const QByteArray& content) {
 }  // namespace
 
 // The band in force at each side of the band edges, over midnight and at the
-// change of plan (0 for no tariff).
+// change of plan (0 for no tariff), and the daily charge of the day's plan.
 TEST(Tariff, BandAtEdgesOverMidnightAndAcrossAPlanChange) {
     const Tariff tariff = parsed(kTwoPlans);
-    const struct {
-        QDateTime when;
-        int line;  // 0: no tariff
-        double price;
-    } cases[] = {
-        {at(2026, 11, 30, 23, 59), 0, 0},      // before the first plan
-        {at(2026, 12, 1, 0, 0), 3, 0.12},      // the plan starts at midnight, in Monday's night band
-        {at(2026, 12, 1, 6, 59), 3, 0.12},     // Tuesday
-        {at(2026, 12, 1, 7, 0), 2, 0.30},
-        {at(2026, 12, 1, 22, 59), 2, 0.30},
-        {at(2026, 12, 1, 23, 0), 3, 0.12},
-        {at(2026, 12, 5, 6, 59), 3, 0.12},     // Friday's night runs into Saturday
-        {at(2026, 12, 5, 7, 0), 4, 0.12},      // Saturday's day band
-        {at(2026, 12, 6, 22, 59), 4, 0.12},
-        {at(2026, 12, 7, 0, 0), 3, 0.12},      // Sunday's night runs into Monday
-        {at(2026, 12, 7, 6, 59), 3, 0.12},
-        {at(2026, 12, 7, 7, 0), 2, 0.30},
-        {at(2026, 12, 31, 23, 59), 3, 0.12},   // the old plan's last minute
-        {at(2027, 1, 1, 0, 0), 7, 0.20},       // the new plan from its midnight
-        {at(2027, 1, 4, 12, 0), 7, 0.20},
+    const struct { QDateTime when; int line; double price, dailyCharge; } cases[] = {  // line 0: no tariff
+        {at(2026, 11, 30, 23, 59), 0, 0, 0},        // before the first plan
+        {at(2026, 12, 1, 0, 0), 3, 0.12, 0.45},     // the plan starts at midnight, in Monday's night band
+        {at(2026, 12, 1, 6, 59), 3, 0.12, 0.45},    // Tuesday
+        {at(2026, 12, 1, 7, 0), 2, 0.30, 0.45},
+        {at(2026, 12, 1, 22, 59), 2, 0.30, 0.45},
+        {at(2026, 12, 1, 23, 0), 3, 0.12, 0.45},
+        {at(2026, 12, 5, 6, 59), 3, 0.12, 0.45},    // Friday's night runs into Saturday
+        {at(2026, 12, 5, 7, 0), 4, 0.12, 0.45},     // Saturday's day band
+        {at(2026, 12, 6, 22, 59), 4, 0.12, 0.45},
+        {at(2026, 12, 7, 0, 0), 3, 0.12, 0.45},     // Sunday's night runs into Monday
+        {at(2026, 12, 7, 6, 59), 3, 0.12, 0.45},
+        {at(2026, 12, 7, 7, 0), 2, 0.30, 0.45},
+        {at(2026, 12, 31, 23, 59), 3, 0.12, 0.45},  // the old plan's last minute
+        {at(2027, 1, 1, 0, 0), 7, 0.20, 0},         // the new plan from its midnight
+        {at(2027, 1, 4, 12, 0), 7, 0.20, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.when.toString(Qt::ISODate).toStdString());
         const auto band = tariff.bandAt(c.when);
         EXPECT_EQ(band ? band->line : 0, c.line);
         EXPECT_EQ(tariff.priceAt(c.when).value_or(0), c.price);
+        EXPECT_EQ(tariff.dailyCharge(c.when.date()), c.dailyCharge);
     }
     EXPECT_EQ(tariff.bandAt(at(2026, 12, 1, 7, 0))->describe(), "Mon-Fri 07:00-23:00 from 2026-12-01");
 }
@@ -95,10 +90,7 @@ TEST(Tariff, DaylightSavingDaysUseTheWallClock) {
     kelvora::testing::ZoneScope zone("America/New_York");
     const Tariff tariff = parsed("\"2026-01-01\",\"Mon-Sun\",\"07:00\",\"23:00\",\"0.30\"\r\n"
                                  "\"2026-01-01\",\"Mon-Sun\",\"23:00\",\"07:00\",\"0.12\"\r\n");
-    const struct {
-        QDateTime when;
-        double price;
-    } cases[] = {
+    const struct { QDateTime when; double price; } cases[] = {
         {utc(2026, 3, 8, 10, 59), 0.12},  // 06:59 EDT, the day summer time starts
         {utc(2026, 3, 8, 11, 0), 0.30},   // 07:00 EDT
         {utc(2026, 3, 9, 2, 59), 0.30},   // 22:59 EDT
@@ -109,14 +101,6 @@ TEST(Tariff, DaylightSavingDaysUseTheWallClock) {
         {utc(2026, 11, 2, 4, 0), 0.12},
     };
     for (const auto& c : cases) EXPECT_EQ(tariff.priceAt(c.when), c.price) << c.when.toString(Qt::ISODate).toStdString();
-}
-
-TEST(Tariff, DailyChargeIsThatOfThePlanInForceOnTheDay) {
-    const Tariff tariff = parsed(kTwoPlans);
-    EXPECT_EQ(tariff.dailyCharge(QDate(2026, 11, 30)), 0);
-    EXPECT_EQ(tariff.dailyCharge(QDate(2026, 12, 1)), 0.45);
-    EXPECT_EQ(tariff.dailyCharge(QDate(2026, 12, 31)), 0.45);
-    EXPECT_EQ(tariff.dailyCharge(QDate(2027, 1, 1)), 0);
 }
 
 // Plans may stand in any order in the file, and the header only on line 1.
@@ -132,11 +116,7 @@ TEST(Tariff, PlansInAnyOrderAndCommentsAnywhere) {
 // Each fault of a file is named with its line; the file as a whole is refused.
 TEST(Tariff, EveryFaultIsNamedWithItsLine) {
     const QByteArray allWeek = "\"2026-12-01\",\"Mon-Sun\",\"00:00\",\"24:00\",\"0.1\"\r\n";
-    const struct {
-        const char* name;
-        QByteArray content;
-        QStringList faults;
-    } cases[] = {
+    const struct { const char* name; QByteArray content; QStringList faults; } cases[] = {
         {"too few fields", kHeader + "\"2026-12-01\",\"Mon-Sun\",\"00:00\",\"24:00\"\r\n" + allWeek,
          {"Tariffs.dat line 2: too few fields (4 of 5)"}},
         {"unknown day", "\"2026-12-01\",\"Mon-Fry\",\"00:00\",\"24:00\",\"0.1\"\r\n" + allWeek,

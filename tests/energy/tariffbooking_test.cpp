@@ -1,24 +1,13 @@
-#include "energy/initdata.h"
-#include "energy/kwhaccounting.h"
-#include "energy/tariffbook.h"
-#include "common/records.h"
-#include "measure/measurement.h"
-#include "model/datafiles.h"
-#include "model/fieldmodel.h"
-#include "model/sharedstate.h"
-#include "model/windowstate.h"
-#include "support/fakes.h"
+#include "support/accountingrig.h"
 #include "support/wait.h"
 #include "support/warnings.h"
 
 #include <QFile>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
+using kelvora::testing::at;
 
 namespace {
-
-QDateTime at(int y, int mo, int d, int h, int mi, int s = 0) { return {QDate(y, mo, d), QTime(h, mi, s)}; }
 
 const QByteArray kHousePlan = "\"valid from\",\"days\",\"from\",\"to\",\"price\"\r\n"
                               "\"2026-12-01\",\"Mon-Fri\",\"07:00\",\"23:00\",\"0.30\"\r\n"
@@ -28,51 +17,24 @@ const QByteArray kHousePlan = "\"valid from\",\"days\",\"from\",\"to\",\"price\"
 const QByteArray kFlatPlan = "\"2026-12-01\",\"Mon-Sun\",\"00:00\",\"24:00\",\"0.50\"\r\n";
 const QByteArray kRefused = "\"2026-12-01\",\"Mon-Sat\",\"00:00\",\"24:00\",\"0.99\"\r\n";
 
-// The minute step and the KWH accounting of a fresh data directory, with a
-// flat price of 0.1. Each step books `kwhPerStep` (the bands here change on
-// the hour, so a step of an hour stands for its 60 minutes).
-struct House {
-    explicit House(const QDateTime& start, double kwhPerStep = 1) : clock(start) {
-        EXPECT_TRUE(InitAllData(dir, clock, shared, fields));
-        fields.setText("Text100(7)", "0.1");
+// The minute step feeding the accounting. Each step books `kwhPerStep` (the
+// bands here change on the hour, so a step of an hour stands for its 60 minutes).
+struct House : kelvora::testing::AccountingRig {
+    explicit House(const QDateTime& start, double kwhPerStep = 1) : AccountingRig(start) {
         shared.VAC_Avg = 240, shared.A_AMPS_Avg = 250 * kwhPerStep, shared.B_AMPS_Avg = 0;
-        measurement.setPriceAt([this](const QDateTime& t) { return book.priceAt(t); });
-        accounting.setFirstDayOfWeek(Qt::Monday);
-        accounting.setDailyCharge([this](QDate d) { return book.dailyCharge(d); });
-        accounting.LoadKwhPeriodTotals();
-        accounting.CheckKwhBoundaries();
+        acc->CheckKwhBoundaries();
     }
     void writeTariff(const QByteArray& content) { ASSERT_TRUE(dir.writeWhole(files::Tariffs, content)); }
     // `count` minute steps, `minutesApart`.
     void steps(int count, int minutesApart) {
         for (int i = 0; i < count; ++i) {
-            accounting.CheckKwhBoundaries();
-            accounting.KwhMinuteStep(measurement.KW_Minute_Update());
+            acc->CheckKwhBoundaries();
+            acc->KwhMinuteStep(measurement.KW_Minute_Update());
             clock.advanceMs(minutesApart * 60'000);
         }
-        accounting.CheckKwhBoundaries();
+        acc->CheckKwhBoundaries();
     }
-    QStringList costs(const QString& log) const {
-        const QStringList f = readFields(tmp.contents(log));
-        QStringList values;
-        for (qsizetype i = 1; i < f.size(); i += 2) values << f[i];
-        return values;
-    }
-    QString lastRecord(const QString& log) const {
-        const QStringList f = readFields(tmp.contents(log));
-        return f.size() < 2 ? QString() : f[f.size() - 2] + " " + f.last();
-    }
-
-    kelvora::testing::TempDataDir tmp;
-    DataDir dir = tmp.dir();
-    ManualClock clock;
-    SharedState shared;
-    FieldModel fields;
-    KwhPeriods periods;
-    WindowState windows;
-    TariffBook book{dir};
-    Measurement measurement{shared, fields, dir, clock};
-    KwhAccounting accounting{shared, fields, dir, clock, periods, windows};
+    QString lastRecord(const QString& log) const { return last(log).stamp + " " + last(log).value; }
 };
 
 }  // namespace
@@ -87,31 +49,25 @@ TEST(TariffBooking, AWeekOfMinutesCostsWhatTheBandsSay) {
     house.steps(7 * 24, 60);
     EXPECT_EQ(house.lastRecord(files::CostWeeks), "12/14/2026  12:00:00 AM 2076.75");
     // Monday: 420 + 60 night minutes, 960 day minutes; Sunday all at 0.12.
-    EXPECT_EQ(house.costs(files::CostDays),
+    EXPECT_EQ(house.values(files::CostDays),
               QStringList({"346.05", "346.05", "346.05", "346.05", "346.05", "173.25", "173.25"}));
-    EXPECT_EQ(house.costs(files::CostHours).mid(6, 2), QStringList({"7.20", "18.00"}));  // 06:00 and 07:00 hours
+    EXPECT_EQ(house.values(files::CostHours).mid(6, 2), QStringList({"7.20", "18.00"}));  // 06:00 and 07:00 hours
     EXPECT_NEAR(house.shared.Total_Cost_Saved, 2076.75, 1e-9);
     EXPECT_EQ(readFields(house.tmp.contents(files::KWH_last_data)).value(2), "0.1200");
 }
 
-// Without a tariff file the cost logs hold the flat price's costs.
-TEST(TariffBooking, WithoutATariffTheCostLogsGoAtTheFlatPrice) {
+// Without a tariff file the cost logs go at the flat price. A new tariff
+// prices the minutes after it; the costs booked before stay, and a refused
+// file changes nothing.
+TEST(TariffBooking, ReplacingTheTariffLeavesBookedCosts) {
     House house(at(2026, 12, 7, 22, 30), 60);
     house.book.load();
     house.steps(3, 60);
-    EXPECT_EQ(house.costs(files::CostHours), QStringList({"6.00", "6.00", "6.00"}));
+    EXPECT_EQ(house.values(files::CostHours), QStringList({"6.00", "6.00", "6.00"}));
     EXPECT_EQ(house.lastRecord(files::CostDays), "12/8/2026  12:00:00 AM 12.00");
-    EXPECT_NEAR(house.shared.Total_Cost_Saved, 18, 1e-9);
-}
-
-// A new tariff prices the minutes after it; the costs booked before stay, and
-// a refused file changes nothing.
-TEST(TariffBooking, ReplacingTheTariffLeavesBookedCosts) {
-    House house(at(2026, 12, 8, 12, 30), 60);
     house.writeTariff(kHousePlan);
-    house.book.load();
-    house.steps(1, 60);
-    EXPECT_EQ(house.costs(files::CostHours), QStringList({"18.00"}));
+    EXPECT_TRUE(house.book.reload());
+    house.steps(1, 60);  // Tuesday 1:30 AM, in the night band
     house.writeTariff(kFlatPlan);
     EXPECT_TRUE(house.book.reload());
     house.steps(1, 60);
@@ -122,9 +78,9 @@ TEST(TariffBooking, ReplacingTheTariffLeavesBookedCosts) {
         EXPECT_TRUE(warnings.contains("Tariffs.dat line 1: the plan from 2026-12-01 leaves Sun 00:00"));
     }
     house.steps(1, 60);
-    EXPECT_EQ(house.costs(files::CostHours), QStringList({"18.00", "30.00", "30.00"}));
-    EXPECT_NEAR(house.shared.Total_Cost_Saved, 78, 1e-9);
-    EXPECT_NEAR(house.periods[KwhPeriod::Day].cost, 78, 1e-9);
+    EXPECT_EQ(house.values(files::CostHours).mid(3), QStringList({"7.20", "30.00", "30.00"}));
+    EXPECT_NEAR(house.shared.Total_Cost_Saved, 85.2, 1e-9);
+    EXPECT_NEAR(house.periods[KwhPeriod::Day].cost, 73.2, 1e-9);
 }
 
 // The day's charge goes into the day ending, its week, month and year and the

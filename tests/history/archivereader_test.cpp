@@ -1,14 +1,10 @@
-#include "history/archivemonth.h"
-#include "history/archivequery.h"
-#include "history/archivestore.h"
-#include "history/minutearchive.h"
-#include "model/datafiles.h"
+#include "history/archivecsv.h"
+#include "history/archiverange.h"
 #include "support/fakes.h"
 #include "history/archive_support.h"
 
 #include <QFile>
 #include <QRandomGenerator>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::NewYorkTime;
@@ -103,8 +99,10 @@ TEST_F(ArchiveReader, DecimationKeepsEveryColumnsMinimumAndMaximum) {
     EXPECT_FALSE(few.banded);
 }
 
+// Statistics find the peak and its minute.
 TEST_F(ArchiveReader, ARangeAcrossAMonthEndReadsBothMonthFiles) {
-    record(at(2026, 11, 30, 22, 0), at(2026, 12, 1, 2, 0), flat);
+    const QDateTime peakAt = at(2026, 12, 1, 0, 31);
+    record(at(2026, 11, 30, 22, 0), at(2026, 12, 1, 2, 0), [&](const QDateTime& t) { return t == peakAt ? 7.5 : 1.2; });
     ArchiveStore store(dir);
     const TimeRange range = timeRange(at(2026, 11, 30, 23, 0), at(2026, 12, 1, 1, 0));
     const PlotSeries s = archiveSeries(store, ArchiveQuantity::Kw, range, 1000);
@@ -114,7 +112,12 @@ TEST_F(ArchiveReader, ARangeAcrossAMonthEndReadsBothMonthFiles) {
     EXPECT_EQ(monthsOf(range), (QList<YearMonth>{{2026, 11}, {2026, 12}}));
     const ArchiveStats st = archiveStats(store, range);
     EXPECT_EQ(st.minutes, 120);
-    EXPECT_NEAR(st.kwh, 2 * 1.2, 1e-3);
+    EXPECT_NEAR(st.kwh, (119 * 1.2 + 7.5) / 60, 1e-3);
+    EXPECT_NEAR(st.cost, st.kwh * 0.2, 1e-3);
+    EXPECT_DOUBLE_EQ(st.peakKw, 7.5);
+    EXPECT_EQ(st.peakMs, peakAt.toMSecsSinceEpoch());
+    EXPECT_DOUBLE_EQ(st.voltsMean, 240);
+    EXPECT_EQ(archiveStats(store, timeRange(at(2026, 12, 9, 0, 0), at(2026, 12, 10, 0, 0))).minutes, 0);
 }
 
 TEST_F(ArchiveReader, DaysOfTheClockChangesHaveTheirTrueNumberOfHours) {
@@ -185,21 +188,6 @@ TEST_F(ArchiveReader, TheCompareSeriesLinesUpWithTheWeekShown) {
     EXPECT_NEAR(double(bars.bars[0].start), double(march.from + march.span() * 13 / 28), 1);
 }
 
-TEST_F(ArchiveReader, StatisticsOfARangeFindThePeakAndItsMinute) {
-    const QDateTime peakAt = at(2026, 12, 8, 17, 31);
-    record(at(2026, 12, 8, 17, 0), at(2026, 12, 8, 18, 0),
-           [&](const QDateTime& t) { return t == peakAt ? 7.5 : 1.5; });
-    ArchiveStore store(dir);
-    const ArchiveStats st = archiveStats(store, timeRange(at(2026, 12, 8, 0, 0), at(2026, 12, 9, 0, 0)));
-    EXPECT_EQ(st.minutes, 60);
-    EXPECT_NEAR(st.kwh, (59 * 1.5 + 7.5) / 60, 1e-3);
-    EXPECT_NEAR(st.cost, st.kwh * 0.2, 1e-3);
-    EXPECT_DOUBLE_EQ(st.peakKw, 7.5);
-    EXPECT_EQ(st.peakMs, peakAt.toMSecsSinceEpoch());
-    EXPECT_DOUBLE_EQ(st.voltsMean, 240);
-    EXPECT_EQ(archiveStats(store, timeRange(at(2026, 12, 9, 0, 0), at(2026, 12, 10, 0, 0))).minutes, 0);
-}
-
 TEST_F(ArchiveReader, BadFilesAreRefusedOrCountedAndTheRestIsShown) {
     record(at(2026, 12, 8, 17, 0), at(2026, 12, 8, 19, 0), flat);
     QDir().mkpath(dir.filePath(files::ArchiveFolder));
@@ -232,12 +220,6 @@ TEST_F(ArchiveReader, BadFilesAreRefusedOrCountedAndTheRestIsShown) {
     EXPECT_EQ(damage.damagedLines, october->damaged + 1);
 }
 
-}  // namespace
-
-#include "history/archiverange.h"
-
-namespace {
-
 TEST_F(ArchiveReader, RangesAreWholeLocalCalendarPeriods) {
     RangeInput in{at(2026, 11, 4, 15, 20), Qt::Sunday, QDate(2025, 2, 11), QDate(2026, 11, 2), QDate(2026, 10, 30)};
     const auto day = [](int y, int m, int d) { return QDate(y, m, d).startOfDay().toMSecsSinceEpoch(); };
@@ -263,12 +245,6 @@ TEST_F(ArchiveReader, RangesAreWholeLocalCalendarPeriods) {
     in.firstDayOfWeek = Qt::Monday;
     EXPECT_EQ(exploreRange(ExploreRange::ThisWeek, in).from, day(2026, 11, 2));
 }
-
-}  // namespace
-
-#include "history/archivecsv.h"
-
-namespace {
 
 TEST_F(ArchiveReader, TheCsvHoldsWhatIsShownWithIsoStampsAndThePreviousPeriodOnItsOwnDates) {
     record(at(2026, 12, 1, 17, 0), at(2026, 12, 1, 17, 2), flat);

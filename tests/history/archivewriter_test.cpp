@@ -1,11 +1,7 @@
 #include "history/archiveformat.h"
 #include "history/archivemonth.h"
-#include "history/minutearchive.h"
-#include "model/datafiles.h"
 #include "support/fakes.h"
 #include "history/archive_support.h"
-
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::NewYorkTime;
@@ -98,18 +94,22 @@ TEST_F(ArchiveWriter, TheClocksGoingBackGiveTwoOneOClockHours) {
     EXPECT_TRUE(l[3].startsWith("2026-11-01T02:00:00-05:00,")) << l[3].constData();
 }
 
-TEST_F(ArchiveWriter, AnHourSummaryCountsItsMinutesAcrossARestart) {
+// A start inside the hour goes on counting its minutes; starts after the
+// hour ended write its summary, once.
+TEST_F(ArchiveWriter, AnHourSummaryCountsItsMinutesAcrossRestarts) {
     {
         MinuteArchive before(dir);
         before.start(at(2026, 12, 8, 17, 0));
         before.append(minute(at(2026, 12, 8, 17, 10), 6));
         before.append(minute(at(2026, 12, 8, 17, 20), 0.5));
     }
-    MinuteArchive after(dir);
-    after.start(at(2026, 12, 8, 17, 30));
-    EXPECT_EQ(after.openHour().minutes(), 2);
-    after.append(minute(at(2026, 12, 8, 17, 40), 1));
-    after.append(minute(at(2026, 12, 8, 18, 0, 5), 1));
+    {
+        MinuteArchive after(dir);
+        after.start(at(2026, 12, 8, 17, 30));
+        EXPECT_EQ(after.openHour().minutes(), 2);
+        after.append(minute(at(2026, 12, 8, 17, 40), 1));
+        after.append(minute(at(2026, 12, 8, 18, 0, 5), 2));
+    }
     const MonthHours hours = parseMonthHours(file(files::archiveHours(2026, 12)));
     ASSERT_EQ(hours.hours.size(), 1u);
     EXPECT_NEAR(hours.hours[0].kwh, 7.5 / 60, 1e-4);
@@ -117,22 +117,14 @@ TEST_F(ArchiveWriter, AnHourSummaryCountsItsMinutesAcrossARestart) {
     EXPECT_DOUBLE_EQ(hours.hours[0].kwMax, 6);
     // One header only: the file had its own.
     EXPECT_EQ(file(files::archiveMinutes(2026, 12)).count("time,"), 1);
-}
-
-TEST_F(ArchiveWriter, AStartAfterTheHourEndedWritesItsSummaryOnce) {
-    {
-        MinuteArchive before(dir);
-        before.start(at(2026, 12, 8, 17, 0));
-        before.append(minute(at(2026, 12, 8, 17, 10), 2));
-    }
     for (int start = 0; start < 2; ++start) {
-        MinuteArchive after(dir);
-        after.start(at(2026, 12, 8, 19, 5));
-        EXPECT_TRUE(after.openHour().empty());
+        MinuteArchive later(dir);
+        later.start(at(2026, 12, 8, 19, 5));
+        EXPECT_TRUE(later.openHour().empty());
     }
     const QList<QByteArray> l = lines(files::archiveHours(2026, 12));
-    ASSERT_EQ(l.size(), 2);
-    EXPECT_TRUE(l[1].startsWith("2026-12-08T17:00:00-05:00,0.0333,"));
+    ASSERT_EQ(l.size(), 3);
+    EXPECT_TRUE(l[2].startsWith("2026-12-08T18:00:00-05:00,0.0333,")) << l[2].constData();
 }
 
 TEST_F(ArchiveWriter, AStartCutsALineTornByACrashAndAppendsAfterIt) {

@@ -1,5 +1,4 @@
 #include "publish/homeassistant.h"
-#include "publish/mqttsettings.h"
 
 #include "model/datafiles.h"
 #include "support/fakes.h"
@@ -8,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::TempDataDir;

@@ -2,8 +2,6 @@
 
 #include "common/clock.h"
 #include "measure/measurement.h"
-#include "model/datafiles.h"
-#include "model/fieldmodel.h"
 #include "model/sharedstate.h"
 #include "support/broker.h"
 #include "support/fakes.h"
@@ -11,8 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
-#include <memory>
 
 using namespace kelvora;
 using namespace kelvora::testing;
@@ -68,8 +64,9 @@ protected:
 };
 
 // What a hub sees: the retained configs and availability (also when it comes
-// later), the state of a known reading set, and "offline" from the broker when
-// the connection dies without a goodbye, as when killed.
+// later), the state of a known reading set, the configs removed, and
+// "offline" from the broker when the connection dies without a goodbye, as
+// when killed.
 TEST_F(Publisher, DiscoveryConfigsStateAndOfflineWill) {
     ASSERT_TRUE(TestSubscriber(broker.port(), "#").waitFor(configTopic("energy_total")));
     TestSubscriber hub(broker.port(), "#");
@@ -112,6 +109,16 @@ TEST_F(Publisher, DiscoveryConfigsStateAndOfflineWill) {
     for (const auto& [key, value] : expected) EXPECT_DOUBLE_EQ(v[key].toDouble(-1), value) << key;
     EXPECT_EQ(v["data_saving"].toString(), "No space left on device \"here\"");  // the hub hears of it
 
+    // Discovery turned off: the removals are empty retained messages, so
+    // nothing is left for a hub.
+    MqttSettings off = rig->publisher->savedSettings();
+    off.discovery = false;
+    ASSERT_TRUE(rig->publisher->apply(off));
+    for (const auto& sensor : sensors) {
+        ASSERT_TRUE(waitUntil([&] { return hub.count(configTopic(sensor.object)) == 2; }, 10000)) << sensor.object;
+        EXPECT_TRUE(hub.waitFor(configTopic(sensor.object))->payload.isEmpty()) << sensor.object;
+    }
+
     rig->publisher.reset();
     ASSERT_TRUE(waitUntil([&] { return hub.waitFor(kAvailability)->payload == "offline"; }, 10000));
     const auto retained = TestSubscriber(broker.port(), "kelvora/+/availability").waitFor(kAvailability);
@@ -138,18 +145,6 @@ TEST_F(Publisher, ReconnectsAndRepublishesAfterTheBrokerRestarts) {
         const auto state = hub.waitFor(kState);
         return state && json(state->payload)["voltage"].toDouble() == 120.5;
     }));
-}
-
-// The removals are empty retained messages, so nothing is left for a hub.
-TEST_F(Publisher, TurningDiscoveryOffRemovesTheConfigs) {
-    TestSubscriber hub(broker.port(), "homeassistant/#");
-    ASSERT_TRUE(hub.waitFor(configTopic("energy_total")));
-    MqttSettings off = rig->publisher->savedSettings();
-    off.discovery = false;
-    ASSERT_TRUE(rig->publisher->apply(off));
-    ASSERT_TRUE(waitUntil([&] { return hub.count(configTopic("energy_total")) == 2; }, 10000));
-    for (const char* object : {"energy_total", "power", "cost_month"})
-        EXPECT_TRUE(hub.waitFor(configTopic(object))->payload.isEmpty()) << object;
 }
 
 // Each failure ends in a message that names it; the program is not held up.

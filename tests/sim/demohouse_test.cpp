@@ -1,22 +1,21 @@
 #include "demohouse.h"
 
 #include "common/numeric.h"
-#include "common/records.h"
 #include "common/timestamp.h"
 #include "energy/kwhrolling.h"
 #include "model/datafiles.h"
 #include "support/fakes.h"
 
-#include <gtest/gtest.h>
-
 using namespace kelvora;
 using kelvora::testing::TempDataDir;
 
-// A day and two hours recorded by the app's own chain: a history record a
-// minute, each ended hour and day logged, at the demo household's price.
+// A day and two hours across a month's end recorded by the app's own chain:
+// a history record a minute, each ended hour and day logged, at the demo
+// household's price, and every minute and ended hour in the archive files of
+// its month.
 TEST(DemoHouse, RecordsHistoryAndDrivesTheEnergyAccountingUpToTheEnd) {
     TempDataDir tmp;
-    const QDateTime end(QDate(2026, 12, 5), QTime(2, 0, 0));
+    const QDateTime end(QDate(2026, 12, 1), QTime(2, 0, 0));
     // From half past midnight: no boundary at the start itself.
     ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 25 * 60 + 30, 7, {}}));
     const QStringList history = readFields(tmp.contents("1KWhr.dat"));
@@ -42,16 +41,10 @@ TEST(DemoHouse, RecordsHistoryAndDrivesTheEnergyAccountingUpToTheEnd) {
     EXPECT_TRUE(days[0] > 3.0 && days[0] < 120.0) << days[0];  // a household's day, not a minute's
 
     EXPECT_EQ(readFields(tmp.contents("KWH_last_data.dat")).value(2), "0.1650");
-}
 
-// Every minute and ended hour goes into the archive files of its month.
-TEST(DemoHouse, FillsTheMinuteArchive) {
-    TempDataDir tmp;
-    const QDateTime end(QDate(2026, 12, 1), QTime(1, 0, 0));
-    ASSERT_TRUE(demo::generateDemoHouse({tmp.path(), end, 3 * 60, 7, {}}));
     const auto lines = [&](const QString& name) { return tmp.contents(name).count("\r\n"); };
-    // 10 PM to 1 AM across the month's end, each with its header.
-    EXPECT_EQ(lines(files::archiveMinutes(2026, 11)) + lines(files::archiveMinutes(2026, 12)), 2 + 3 * 60);
-    EXPECT_EQ(lines(files::archiveHours(2026, 11)), 1 + 2);  // 10 and 11 PM
+    // Each month's file with its header.
+    EXPECT_EQ(lines(files::archiveMinutes(2026, 11)) + lines(files::archiveMinutes(2026, 12)), 2 + 25 * 60 + 30);
+    EXPECT_EQ(lines(files::archiveHours(2026, 11)), 1 + 24);  // 12 AM (from half past) to 11 PM
     EXPECT_TRUE(tmp.contents(files::archiveMinutes(2026, 12)).startsWith("time,volts,amps_a,amps_b,kw,kwh,cost\r\n"));
 }

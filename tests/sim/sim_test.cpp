@@ -4,7 +4,6 @@
 #include "support/fakes.h"
 
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::sim;

@@ -1,16 +1,12 @@
 #include "ui/alarmswindow.h"
 #include "ui/appwindows.h"
-#include "ui/mainwindow.h"
 
-#include "alarm/alarmlog.h"
-#include "model/datafiles.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -93,11 +89,10 @@ TEST(AlarmsWindow, ListsTheLogNewestFirstFiltersByKindAndExportsCsv) {
         return csv;
     });
     child<QPushButton>(*w, "CMD_Alarms_Export")->click();
-    QFile f(csv);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "stamp,event,alarm,text\r\n"
-                           "2026-12-08T17:33:02,\"CLEAR\",\"phase A\",\"142.0 A\"\r\n"
-                           "2026-12-08T17:31:02,\"ALARM\",\"phase A\",\"168.2 A over 160 A (80 % of 200 A)\"\r\n");
+    EXPECT_EQ(app.tmp.contents("export.csv"),
+              "stamp,event,alarm,text\r\n"
+              "2026-12-08T17:33:02,\"CLEAR\",\"phase A\",\"142.0 A\"\r\n"
+              "2026-12-08T17:31:02,\"ALARM\",\"phase A\",\"168.2 A over 160 A (80 % of 200 A)\"\r\n");
     EXPECT_TRUE(child<QLabel>(*w, "alarmsWindowStatus")->text().startsWith("Exported 2 lines"));
     w->close();
 }

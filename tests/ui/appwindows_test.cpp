@@ -4,10 +4,8 @@
 #include "support/widgets.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSet>
 
 using namespace kelvora;
 

@@ -1,5 +1,4 @@
 #include "ui/chartprint.h"
-#include "ui/printqueue.h"
 #include "support/fakes.h"
 
 #include "common/clock.h"
@@ -13,7 +12,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QTemporaryDir>
 
 using namespace kelvora;
 using kelvora::testing::TempDataDir;
@@ -78,13 +76,7 @@ struct PrintRig {
 // A job goes to the default printer under the chart's title; a refused one
 // becomes the PDF beside the data files, never reported as sent.
 TEST(ChartPrint, ARefusedJobBecomesThePdfAndSaysSo) {
-    const struct {
-        const char* name;
-        QString printer;
-        bool accepts;
-        bool pdf;
-        const char* status;
-    } cases[] = {
+    const struct { const char* name; QString printer; bool accepts, pdf; const char* status; } cases[] = {
         {"the queue takes it", "Office", true, false, "Sent to the printer Office as job 17."},
         {"the queue refuses it", "Office", false, true,
          "The printer Office did not take the job (Destination is not accepting jobs): the chart is saved as "},

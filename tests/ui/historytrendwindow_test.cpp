@@ -3,7 +3,6 @@
 
 #include "common/timestamp.h"
 #include "ui/chartprint.h"
-#include "ui/mainwindow.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
@@ -60,7 +59,7 @@ struct Rig {
 
 }  // namespace
 
-TEST(HistoryTrendWindow, EachPeriodButtonShowsItsFileAndIsTheOnlyOneDisabled) {
+TEST(HistoryTrendWindow, EachPeriodButtonShowsItsFileWhichTheChartFollowsEachMinute) {
     Rig r;
     r.w->show();
     r.windows.KW_Hist_Busy[6] = 1;  // a busy file is not reloaded by its button
@@ -76,11 +75,7 @@ TEST(HistoryTrendWindow, EachPeriodButtonShowsItsFileAndIsTheOnlyOneDisabled) {
         for (const QString& name : r.config.periodButtons)
             EXPECT_EQ(child<QPushButton>(*r.w, name)->isEnabled(), name != b->objectName()) << name.toStdString();
     }
-}
-
-// The chart follows its period's file each minute; other files leave it alone.
-TEST(HistoryTrendWindow, FollowsTheFileOfItsPeriodEachMinute) {
-    Rig r;
+    // The chart follows its period's file each minute; other files leave it alone.
     r.click("CMD4Hr");
     EXPECT_EQ(r.w->chart().rowCount(), 240);
     for (int minute = 1; minute <= 2; ++minute) {

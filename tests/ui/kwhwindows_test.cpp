@@ -1,11 +1,8 @@
 #include "ui/appwindows.h"
-#include "ui/datafilespanel.h"
 #include "ui/kwhhistorytrend.h"
-#include "ui/mainwindow.h"
 #include "ui/pricefield.h"
 #include "ui/usagecalculator.h"
 #include "common/timestamp.h"
-#include "energy/kwhdates.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
@@ -105,18 +102,19 @@ TEST(UsageCalculator, GetDataShowsTheRangeFromTheCalendarsAtThePriceClickedIn) {
               (QStringList{"10/11/2026", "10", "10", "100.0", "$10.0"}));
 }
 
+// "Initialize All Data" erases only on Yes, and keeps the minute archive
+// when asked to.
 TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     Core c;
     QStringList opened;
     QList<QUrl> folders;
-    bool yes = false;
-    int beeps = 0;
-    int keepAsked = 0;
+    bool yes = false, keepArchive = true;
+    int beeps = 0, keepAsked = 0;
     DataFilesPanel panel(c.core.dir(), c.core.fields(), dataFileActions(c.core), DataFilesPanel::Desktop{
                                      FileOpener{[&](const QUrl& u) { return opened << u.fileName(), true; },
                                                 [&](const QUrl& u) { return folders << u, true; }},
                                      [&](QWidget*) { return yes; }, [&] { ++beeps; },
-                                     [&](QWidget*) { return ++keepAsked, true; }});
+                                     [&](QWidget*) { return ++keepAsked, keepArchive; }});
     for (const char* b : {"CMD_KWH_hrs", "CMD_KWH_days", "CMD_KWH_weeks", "CMD_KWH_months", "CMD_KWH_years",
                           "Command1", "Command3", "Command2", "Command4", "Command5"})
         child<QPushButton>(panel, b)->click();
@@ -126,6 +124,9 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     child<QPushButton>(panel, "CMDVIEWData")->click();
     EXPECT_EQ(folders, QList<QUrl>{QUrl::fromLocalFile(c.tmp.path())});
 
+    const QString month = files::archiveMinutes(2026, 12);
+    QDir().mkpath(c.tmp.dir().filePath(files::ArchiveFolder));
+    c.tmp.dir().writeWhole(month, "time,volts,amps_a,amps_b,kw,kwh,cost\r\n");
     c.core.kwhPeriods()[KwhPeriod::Hour].kwh = 0.75;
     c.writeRolling(files::KWHhr, hourStamp, [](int) { return "2.50"; });
     const QByteArray kept = c.tmp.contents(files::KWHhr);
@@ -139,26 +140,16 @@ TEST(DataFilesPanel, ButtonsOpenTheFilesAndTheDataAndEraseOnlyOnYes) {
     EXPECT_EQ(c.core.kwhPeriods()[KwhPeriod::Hour].kwh, 0);  // the erased hour is not written back
     c.settle();
     EXPECT_EQ(graphs.chart().value(60), 0);  // the open graph shows the erased hours
+    EXPECT_TRUE(c.tmp.dir().exists(month));
+    EXPECT_EQ(c.tmp.contents(files::InitMarker), "\"init done\"\r\n");
+    keepArchive = false;
+    child<QPushButton>(panel, "CMD_Init_All_Data")->click();
+    c.settle();
+    EXPECT_FALSE(c.tmp.dir().exists(month));
 
     c.core.shared().Total_KWH_Saved = 12;
     child<QPushButton>(panel, "CMD_KW_DataReset")->click();
     EXPECT_EQ(c.core.shared().Total_KWH_Saved, 0);
-}
-
-// "Initialize All Data" keeps the minute archive on Yes, erases it on No.
-TEST(DataFilesPanel, InitializeKeepsTheArchiveUnlessToldNot) {
-    for (bool keep : {true, false}) {
-        Core c;
-        const QString month = files::archiveMinutes(2026, 12);
-        QDir().mkpath(c.tmp.dir().filePath(files::ArchiveFolder));
-        c.tmp.dir().writeWhole(month, "time,volts,amps_a,amps_b,kw,kwh,cost\r\n");
-        DataFilesPanel panel(c.core.dir(), c.core.fields(), dataFileActions(c.core), DataFilesPanel::Desktop{FileOpener{}, [](QWidget*) { return true; }, [] {},
-                                                             [keep](QWidget*) { return keep; }});
-        child<QPushButton>(panel, "CMD_Init_All_Data")->click();
-        c.settle();
-        EXPECT_EQ(c.tmp.dir().exists(month), keep);
-        EXPECT_EQ(c.tmp.contents(files::InitMarker), "\"init done\"\r\n");
-    }
 }
 
 // A desktop entry's command for one file; a terminal editor runs in a terminal or not at all.
@@ -177,10 +168,12 @@ TEST(FileOpener, TerminalEditorsRunInATerminal) {
 }
 
 // The export stamps each bar in ISO 8601; filler records and bars not drawn
-// keep their stamps with an empty value.
+// keep their stamps with an empty value. The hourly graph of two days of data
+// names its newest bar and spreads its names over the whole axis (they once
+// stopped seventeen bars short of it).
 TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData) {
     Core c;
-    const QString made = "12/5/2026  6:00:00 AM";  // when the data were initialised
+    const QString made = "12/6/2026  6:45:08 AM";  // when the data were initialised
     c.writeRolling(files::KWHhr, [&](int i) { return i < 12 ? made : hourStamp(i); },
                    [](int i) { return i < 12 ? "0" : i == 20 ? "0.00" : QString::number(i) + ".50"; });
     c.writeRolling(files::KWHday, [](int i) { return midnightStamp(QDate(2026, 10, 1).addDays(i)); },
@@ -195,27 +188,12 @@ TEST(KwhHistoryTrend, ExportGivesEachBarItsPeriodStampAndEmptyValuesWhereNoData)
     QList<QByteArray> lines = exported();
     ASSERT_EQ(lines.size(), 62);  // header, 60 bars, nothing after the last CR LF
     EXPECT_EQ(lines[0], "\"Hour ending (local)\",\"Energy (KWH)\"\r");
-    EXPECT_EQ(lines[1], "2026-12-05 06:00:00,\r");   // filled when the file was made
-    EXPECT_EQ(lines[12], "2026-12-05 06:00:00,\r");
+    EXPECT_EQ(lines[1], "2026-12-06 06:45:08,\r");   // filled when the file was made
+    EXPECT_EQ(lines[12], "2026-12-06 06:45:08,\r");
     EXPECT_EQ(lines[13], "2026-12-03 12:00:00,12.5\r");
     EXPECT_EQ(lines[21], "2026-12-03 20:00:00,0\r");  // an hour of no use is data
     EXPECT_EQ(lines[60], "2026-12-05 11:00:00,59.5\r");
 
-    child<QPushButton>(w, "CMD_Daily")->click();
-    lines = exported();
-    EXPECT_EQ(lines[0], "\"Day ending (local)\",\"Energy (KWH)\"\r");
-    EXPECT_EQ(lines[1], "2026-10-01 00:00:00,12.25\r");
-    EXPECT_EQ(lines[60], "2026-11-29 00:00:00,\r");  // a zero day is not drawn
-}
-
-// The hourly graph of two days of data names its newest bar and spreads its
-// names over the whole axis (they once stopped seventeen bars short of it).
-TEST(KwhHistoryTrend, TheNewestBarIsNamedAndTheNamesSpanTheAxis) {
-    Core c;
-    const QString made = "12/6/2026  6:45:08 AM";
-    c.writeRolling(files::KWHhr, [&](int i) { return i < 12 ? made : hourStamp(i); },
-                   [](int i) { return i < 12 ? "0" : "1.25"; });
-    KwhHistoryTrend w(c.core.dir(), c.core.clock(), c.core.windows());
     w.resize(900, 560);
     w.show();
     QApplication::processEvents();
@@ -235,6 +213,12 @@ TEST(KwhHistoryTrend, TheNewestBarIsNamedAndTheNamesSpanTheAxis) {
     // Evenly spaced back from the newest: the first stands in the oldest fifth.
     EXPECT_LE(axis->endValue(labels.first()), 12);
     EXPECT_EQ(axis->endValue(labels.last()), 59);  // bars stand at 0 .. 59
+
+    child<QPushButton>(w, "CMD_Daily")->click();
+    lines = exported();
+    EXPECT_EQ(lines[0], "\"Day ending (local)\",\"Energy (KWH)\"\r");
+    EXPECT_EQ(lines[1], "2026-10-01 00:00:00,12.25\r");
+    EXPECT_EQ(lines[60], "2026-11-29 00:00:00,\r");  // a zero day is not drawn
     child<QPushButton>(w, "CMDExit")->click();
     EXPECT_FALSE(w.isVisible());
 }

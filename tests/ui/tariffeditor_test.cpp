@@ -1,10 +1,7 @@
 #include "ui/tariffeditor.h"
 #include "ui/appwindows.h"
-#include "ui/mainwindow.h"
 #include "ui/pricefield.h"
 #include "ui/tariffweekgrid.h"
-#include "energy/tariffbook.h"
-#include "model/datafiles.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
@@ -12,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -32,9 +28,7 @@ const QByteArray kExample =
 // tariff book, and the answer it gets when it asks before losing changes.
 struct Rig {
     explicit Rig(bool example) {
-        if (example) {
-            EXPECT_TRUE(dir.writeNow(files::Tariffs, kExample));
-        }
+        EXPECT_TRUE(!example || dir.writeNow(files::Tariffs, kExample));
         book.load();
         editor = new TariffEditor(dir, book, clock, 0.2);
         editor->setAsk([this](QWidget*, const QString&, QMessageBox::StandardButtons) { return ++asked, answer; });
@@ -151,9 +145,7 @@ TEST(TariffEditor, AddRemoveAndCloseAskBeforeChangesAreLost) {
 TEST(TariffEditor, PriceFieldOpensTheEditorOnlyWithATariffFile) {
     for (const bool withFile : {false, true}) {
         kelvora::testing::StartedApp app;
-        if (withFile) {
-            ASSERT_TRUE(app.core.dir().writeNow(files::Tariffs, kExample));
-        }
+        ASSERT_TRUE(!withFile || app.core.dir().writeNow(files::Tariffs, kExample));
         QLineEdit field;
         int asked = 0, opened = 0;
         PriceField price(app.core.shared(), app.core.fields(), app.core.dir(), &field, [&](QWidget*, const QString&) { return ++asked, QString(); },

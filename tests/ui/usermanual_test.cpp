@@ -1,6 +1,5 @@
 #include "ui/appwindows.h"
 #include "ui/helpwindow.h"
-#include "ui/mainwindow.h"
 #include "ui/usermanual.h"
 #include "support/started.h"
 #include "support/widgets.h"
@@ -8,12 +7,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QStatusBar>
 #include <QTextBlock>
-#include <QTextFragment>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QPushButton>
-#include <QStatusBar>
 
 using namespace kelvora;
 
