@@ -2,6 +2,9 @@
 
 #include "support/fakes.h"
 
+#include <gtest/gtest.h>
+#include <functional>
+
 using namespace kelvora;
 
 namespace {

@@ -4,6 +4,8 @@
 #include "model/datafiles.h"
 #include "support/fakes.h"
 
+#include <gtest/gtest.h>
+
 using namespace kelvora;
 using namespace kelvora::testing;
 

@@ -1,9 +1,12 @@
 #include "app/kelvoracore.h"
+#include "model/datafiles.h"
 #include "support/broker.h"
+#include "support/fakes.h"
 #include "support/started.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;

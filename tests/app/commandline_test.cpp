@@ -2,6 +2,8 @@
 #include "support/fakes.h"
 
 #include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using Action = CommandLine::Action;

@@ -1,10 +1,14 @@
 #include "app/kelvoracore.h"
+#include "common/diskwriter.h"
+#include "model/datafiles.h"
 #include "support/fakes.h"
 #include "support/faultysink.h"
 #include "support/server.h"
+#include "support/wait.h"
 #include "support/warnings.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;

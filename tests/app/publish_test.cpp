@@ -1,6 +1,12 @@
 #include "model/savedtotals.h"
+#include "app/kelvoracore.h"
+#include "common/records.h"
 #include "energy/initdata.h"
+#include "measure/measurement.h"
+#include "support/fakes.h"
 #include "support/started.h"
+
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;

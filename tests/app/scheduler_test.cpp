@@ -6,6 +6,7 @@
 #include "support/messages.h"
 #include "support/warnings.h"
 
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <utility>
 

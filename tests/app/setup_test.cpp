@@ -2,6 +2,8 @@
 #include "app/setupcontroller.h"
 #include "support/fakes.h"
 
+#include <gtest/gtest.h>
+
 using namespace kelvora;
 using kelvora::testing::TempDataDir;
 

@@ -1,10 +1,17 @@
+#include "support/fakes.h"
 #include "support/server.h"
 #include "support/scratchmount.h"
 #include "support/started.h"
+#include "support/wait.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QSysInfo>
+#include <QTimer>
 #include <cstring>
+#include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace kelvora;
 using namespace kelvora::testing;

@@ -6,7 +6,9 @@
 #include "support/scratchmount.h"
 #include "support/wait.h"
 
+#include <QDir>
 #include <cstring>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;

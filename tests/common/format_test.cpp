@@ -1,7 +1,10 @@
 #include "common/format.h"
 #include "common/numeric.h"
+#include "common/records.h"
 
 #include "support/fakes.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>

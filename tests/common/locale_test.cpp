@@ -1,9 +1,11 @@
 #include "common/datadir.h"
 #include "common/format.h"
 #include "common/numeric.h"
+#include "common/records.h"
 #include "support/fakes.h"
 
 #include <clocale>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 

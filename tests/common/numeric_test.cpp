@@ -3,6 +3,8 @@
 
 #include "support/fakes.h"
 
+#include <gtest/gtest.h>
+
 using namespace kelvora;
 
 TEST(NumericValue, TakesTheLeadingDecimalNumber) {

@@ -2,6 +2,8 @@
 
 #include "support/fakes.h"
 
+#include <gtest/gtest.h>
+
 using namespace kelvora;
 
 TEST(Stamp, WritesTheFixedFormsAndReadsThemAndLenientFormsBack) {

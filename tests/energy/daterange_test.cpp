@@ -1,8 +1,12 @@
 #include "energy/daterange.h"
 #include "energy/priceentry.h"
 #include "energy/kwhdates.h"
+#include "model/datafiles.h"
+#include "model/fieldmodel.h"
 #include "model/sharedstate.h"
 #include "support/fakes.h"
+
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 

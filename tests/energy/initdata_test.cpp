@@ -1,6 +1,8 @@
 #include "energy/initdata.h"
 #include "support/fakes.h"
 
+#include <gtest/gtest.h>
+
 using namespace kelvora;
 
 namespace {

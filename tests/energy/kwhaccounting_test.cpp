@@ -2,6 +2,8 @@
 #include "support/accountingrig.h"
 #include "support/zone.h"
 
+#include <gtest/gtest.h>
+
 using namespace kelvora;
 using kelvora::testing::at;
 using kelvora::testing::Logged;

@@ -3,6 +3,7 @@
 #include "support/warnings.h"
 
 #include <QFile>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::at;

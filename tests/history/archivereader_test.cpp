@@ -1,10 +1,16 @@
 #include "history/archivecsv.h"
+#include "history/archivemonth.h"
+#include "history/archivequery.h"
 #include "history/archiverange.h"
+#include "history/archivestore.h"
+#include "history/minutearchive.h"
+#include "model/datafiles.h"
 #include "support/fakes.h"
 #include "history/archive_support.h"
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::NewYorkTime;

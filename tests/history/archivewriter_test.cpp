@@ -1,7 +1,11 @@
 #include "history/archiveformat.h"
 #include "history/archivemonth.h"
+#include "history/minutearchive.h"
+#include "model/datafiles.h"
 #include "support/fakes.h"
 #include "history/archive_support.h"
+
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::NewYorkTime;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <stdexcept>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 

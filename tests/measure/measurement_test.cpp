@@ -1,11 +1,15 @@
 #include "measure/measurement.h"
 #include "model/savedtotals.h"
 
+#include "model/fieldmodel.h"
 #include "model/sharedstate.h"
 #include "common/clock.h"
+#include "common/records.h"
 #include "support/fakes.h"
 
 #include <QDir>
+#include <gtest/gtest.h>
+
 
 namespace {
 

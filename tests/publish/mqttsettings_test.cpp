@@ -1,4 +1,5 @@
 #include "publish/homeassistant.h"
+#include "publish/mqttsettings.h"
 
 #include "model/datafiles.h"
 #include "support/fakes.h"
@@ -7,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::TempDataDir;

@@ -2,6 +2,8 @@
 
 #include "common/clock.h"
 #include "measure/measurement.h"
+#include "model/datafiles.h"
+#include "model/fieldmodel.h"
 #include "model/sharedstate.h"
 #include "support/broker.h"
 #include "support/fakes.h"
@@ -9,6 +11,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <gtest/gtest.h>
+#include <memory>
 
 using namespace kelvora;
 using namespace kelvora::testing;

@@ -1,10 +1,13 @@
 #include "demohouse.h"
 
 #include "common/numeric.h"
+#include "common/records.h"
 #include "common/timestamp.h"
 #include "energy/kwhrolling.h"
 #include "model/datafiles.h"
 #include "support/fakes.h"
+
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using kelvora::testing::TempDataDir;

@@ -4,6 +4,7 @@
 #include "support/fakes.h"
 
 #include <QRegularExpression>
+#include <gtest/gtest.h>
 
 using namespace kelvora;
 using namespace kelvora::sim;

@@ -1,12 +1,16 @@
 #include "ui/alarmswindow.h"
 #include "ui/appwindows.h"
+#include "ui/mainwindow.h"
 
+#include "alarm/alarmlog.h"
+#include "model/datafiles.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

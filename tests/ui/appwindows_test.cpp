@@ -4,8 +4,10 @@
 #include "support/widgets.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 
 using namespace kelvora;
 

@@ -1,4 +1,5 @@
 #include "ui/chartprint.h"
+#include "ui/printqueue.h"
 #include "support/fakes.h"
 
 #include "common/clock.h"
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTemporaryDir>
 
 using namespace kelvora;
 using kelvora::testing::TempDataDir;

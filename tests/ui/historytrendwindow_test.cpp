@@ -3,6 +3,7 @@
 
 #include "common/timestamp.h"
 #include "ui/chartprint.h"
+#include "ui/mainwindow.h"
 #include "support/started.h"
 #include "support/widgets.h"
 

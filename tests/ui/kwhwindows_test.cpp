@@ -1,8 +1,11 @@
 #include "ui/appwindows.h"
+#include "ui/datafilespanel.h"
 #include "ui/kwhhistorytrend.h"
+#include "ui/mainwindow.h"
 #include "ui/pricefield.h"
 #include "ui/usagecalculator.h"
 #include "common/timestamp.h"
+#include "energy/kwhdates.h"
 #include "support/started.h"
 #include "support/widgets.h"
 

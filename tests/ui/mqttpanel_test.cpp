@@ -1,6 +1,8 @@
 #include "ui/appwindows.h"
+#include "ui/mainwindow.h"
 #include "ui/mqttpanel.h"
 
+#include "publish/mqttsettings.h"
 #include "support/broker.h"
 #include "support/started.h"
 #include "support/widgets.h"

@@ -1,7 +1,10 @@
 #include "ui/tariffeditor.h"
 #include "ui/appwindows.h"
+#include "ui/mainwindow.h"
 #include "ui/pricefield.h"
 #include "ui/tariffweekgrid.h"
+#include "energy/tariffbook.h"
+#include "model/datafiles.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
@@ -9,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 

@@ -1,5 +1,6 @@
 #include "ui/appwindows.h"
 #include "ui/helpwindow.h"
+#include "ui/mainwindow.h"
 #include "ui/usermanual.h"
 #include "support/started.h"
 #include "support/widgets.h"
@@ -7,11 +8,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
-#include <QStatusBar>
 #include <QTextBlock>
+#include <QTextFragment>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QPushButton>
+#include <QStatusBar>
 
 using namespace kelvora;
 
