@@ -23,6 +23,12 @@ BUILD_DIR=$1
 SECONDS_PER_TARGET=$2
 shift 2
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+# One frame of each allocation's stack, not thirty: Qt's libraries keep no
+# frame pointers, so the fast unwinder reads garbage past them and every
+# allocation's stack is a new one. AddressSanitizer keeps each stack for good,
+# and a long run then grows by hundreds of bytes an input and slows down with
+# it. A crash input is kept either way; run it again for the full stacks.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=1}
 
 shopt -s nullglob
 if [ $# -gt 0 ]; then
