@@ -51,6 +51,7 @@ void Scheduler::runSecondTick() {
     try {
         showDateAndTime();
         runMinuteConsumers();
+        for (const auto& step : secondSteps_) step();
         link_.superviseConnection();
     } catch (const std::exception& e) {
         secondTickFailed(e.what());

@@ -42,6 +42,8 @@ public:
     void Timer2_Timer();
     void Timer3_Timer();
 
+    // A step of every Timer1 tick, after the minute consumers.
+    void addSecondStep(std::function<void()> step) { secondSteps_ << std::move(step); }
     // First step of every Timer2 tick (the KWH period boundaries).
     void addBoundaryCheck(std::function<void()> step) { boundaryChecks_ << std::move(step); }
     // Steps after the power step of each message (trend, waveforms), in order.
@@ -94,6 +96,7 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     QTimer timer3_;
+    QList<std::function<void()>> secondSteps_;
     QList<std::function<void()>> boundaryChecks_;
     QList<std::function<void()>> messageSteps_;
     QList<NamedConsumer> minuteConsumers_;

@@ -40,6 +40,9 @@ public:
     const QString& path() const { return path_; }
     QString filePath(const QString& name) const;
     bool exists(const QString& name) const;
+    // The file on the disk as it is now (nothing when there is none): a
+    // different identity means it was replaced or written since.
+    std::optional<FileIdentity> identity(const QString& name) const { return files_->identity(name); }
 
     void attachWriter(std::shared_ptr<DiskWriter> writer) const;
     // Told the name of each synced file once it is on the disk: at once for a

@@ -81,7 +81,15 @@ void syncAll(QList<Pending>& pending) {
 
 QByteArray pathOf(const QString& dir, const QString& name) { return QFile::encodeName(QDir(dir).filePath(name)); }
 
-qint64 modifiedNs(const struct stat& st) { return qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec; }
+FileIdentity identityOf(const struct stat& st) {
+    return {quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+std::optional<FileIdentity> identityAt(const QByteArray& path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) return std::nullopt;
+    return identityOf(st);
+}
 
 }  // namespace
 
@@ -139,17 +147,14 @@ void DirectorySink::keepWritten(const QString& name, const struct stat* written,
         kept_.remove(name);
         return;
     }
-    kept_.insert(name, Written{content, quint64(written->st_ino), qint64(written->st_size), modifiedNs(*written)});
+    kept_.insert(name, Written{content, identityOf(*written)});
 }
 
 std::optional<QByteArray> DirectorySink::keptCopy(const QString& name, const QByteArray& path) const {
     const std::lock_guard lock(keptLock_);
     const auto it = kept_.constFind(name);
     if (it == kept_.cend()) return std::nullopt;
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0 || quint64(st.st_ino) != it->inode || qint64(st.st_size) != it->size ||
-        modifiedNs(st) != it->modifiedNs)
-        return std::nullopt;
+    if (identityAt(path) != it->identity) return std::nullopt;
     return it->content;
 }
 
@@ -203,5 +208,9 @@ int DirectorySink::read(const QString& name, qint64 maxBytes, QByteArray& conten
 }
 
 bool DirectorySink::exists(const QString& name) const { return QFileInfo::exists(QDir(path_).filePath(name)); }
+
+std::optional<FileIdentity> DirectorySink::identity(const QString& name) const {
+    return identityAt(pathOf(path_, name));
+}
 
 }  // namespace kelvora

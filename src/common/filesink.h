@@ -22,6 +22,15 @@ struct WholeFile {
     bool ownerOnly = false;
 };
 
+// Which file a name stands for now, and its state: equal identities mean
+// the file was neither replaced nor written in between.
+struct FileIdentity {
+    quint64 inode = 0;  // a sink in memory counts its writes of the file here
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // Where the data files live. Every call reports an errno value, 0 when it
 // worked, so that its caller can decide what to keep, retry or tell; nothing
 // here writes a warning.
@@ -41,6 +50,8 @@ public:
     // which is not read at all.
     virtual int read(const QString& name, qint64 maxBytes, QByteArray& content) const = 0;
     virtual bool exists(const QString& name) const = 0;
+    // Nothing when there is no such file.
+    virtual std::optional<FileIdentity> identity(const QString& name) const = 0;
 };
 
 // The real thing: the files of one directory.
@@ -57,6 +68,7 @@ public:
     int sync(const QString& name) override;
     int read(const QString& name, qint64 maxBytes, QByteArray& content) const override;
     bool exists(const QString& name) const override;
+    std::optional<FileIdentity> identity(const QString& name) const override;
 
     // Creates, writes, syncs and renames a file of its own in `dir`, and
     // removes it again: 0 when the directory takes data as a data file's
@@ -67,9 +79,7 @@ private:
     // What a display-only file was when this sink wrote it.
     struct Written {
         QByteArray content;
-        quint64 inode = 0;
-        qint64 size = -1;
-        qint64 modifiedNs = 0;
+        FileIdentity identity;
     };
     static int syncDirectory(const QString& dir);
     void keepWritten(const QString& name, const struct stat* written, const QByteArray& content);

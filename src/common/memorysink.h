@@ -17,10 +17,17 @@ public:
     int sync(const QString& name) override;
     int read(const QString& name, qint64 maxBytes, QByteArray& content) const override;
     bool exists(const QString& name) const override;
+    std::optional<FileIdentity> identity(const QString& name) const override;
 
 private:
+    struct File {
+        QByteArray content;
+        quint64 writes = 0;
+    };
+    File& written(const QString& name);
+
     mutable std::mutex mutex_;
-    QHash<QString, QByteArray> files_;
+    QHash<QString, File> files_;
 };
 
 }  // namespace kelvora

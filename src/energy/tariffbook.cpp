@@ -3,16 +3,13 @@
 #include "model/datafiles.h"
 
 #include <QDebug>
-#include <QFileInfo>
 
 namespace kelvora {
 
-TariffBook::TariffBook(const DataDir& dir, QObject* parent) : QObject(parent), dir_(dir) {
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reload(); });
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { reload(); });
-}
+TariffBook::TariffBook(const DataDir& dir, QObject* parent) : QObject(parent), dir_(dir) {}
 
 void TariffBook::load() {
+    followed_ = dir_.identity(files::Tariffs);
     if (!reload() && !tariff_) {
         // Refused at start: the last file accepted holds.
         if (const auto kept = dir_.read(files::TariffsAccepted)) {
@@ -23,12 +20,18 @@ void TariffBook::load() {
             }
         }
     }
-    watch();
+}
+
+// A watch on the directory would wake the program for every file it saves
+// itself, several times a second; one stat a second is far less.
+void TariffBook::followFile() {
+    auto now = dir_.identity(files::Tariffs);
+    if (now == followed_) return;
+    followed_ = std::move(now);
+    reload();
 }
 
 bool TariffBook::reload() {
-    // An editor that saves by rename replaces the file: watch the new one.
-    watch();
     const auto content = dir_.read(files::Tariffs);
     if (!content) {
         faults_.clear();
@@ -36,8 +39,7 @@ bool TariffBook::reload() {
         if (tariff_) setTariff(std::nullopt);
         return true;
     }
-    // The directory changes with every file the program saves: a file read
-    // before is not read again.
+    // Touched but not changed (or saved again by the editor): nothing to do.
     if (lastRead_ && *content == *lastRead_) return faults_.isEmpty();
     lastRead_ = *content;
     auto parsed = Tariff::parse(*content, files::Tariffs);
@@ -51,12 +53,6 @@ bool TariffBook::reload() {
     dir_.writeWhole(files::TariffsAccepted, *content);
     setTariff(std::move(std::get<Tariff>(parsed)));
     return true;
-}
-
-void TariffBook::watch() {
-    const QString file = dir_.filePath(files::Tariffs);
-    if (!watcher_.directories().contains(dir_.path())) watcher_.addPath(dir_.path());
-    if (QFileInfo::exists(file) && !watcher_.files().contains(file)) watcher_.addPath(file);
 }
 
 void TariffBook::setTariff(std::optional<Tariff> tariff) {

@@ -1,8 +1,10 @@
 #include "support/accountingrig.h"
-#include "support/wait.h"
 #include "support/warnings.h"
 
 #include <QFile>
+#include <QThread>
+#include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 
 using namespace kelvora;
@@ -130,13 +132,47 @@ TEST(TariffBook, RefusedFileAtStartKeepsTheAcceptedCopy) {
     EXPECT_EQ(book.dailyCharge(QDate(2026, 12, 8)), 0);
 }
 
-TEST(TariffBook, FileWrittenWhileRunningIsReadWithoutBeingAsked) {
+// Once a second the book looks at the file: whatever an editor or a person
+// does to it is read at the next look, and a look at an unchanged file
+// reads nothing.
+TEST(TariffBook, FollowsWhatIsDoneToTheFileOnTheDisk) {
     kelvora::testing::TempDataDir tmp;
+    const QString path = tmp.dir().filePath(files::Tariffs);
+    const auto writeInPlace = [&](const QByteArray& content) {
+        QThread::msleep(20);  // past the file system's clock tick, as any two saves by hand are
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    };
+    QByteArray dearer = kHousePlan;
+    dearer.replace("0.30", "0.31");  // the same size
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::optional<double> weekdayPrice;  // at noon on a Tuesday
+        int changes;                         // tariffChanged signals
+    } steps[] = {
+        {"nothing there", [] {}, std::nullopt, 0},
+        {"created", [&] { writeInPlace(kHousePlan); }, 0.30, 1},
+        {"looked at again", [] {}, 0.30, 0},
+        {"rewritten at the same size", [&] { writeInPlace(dearer); }, 0.31, 1},
+        {"saved again unchanged", [&] { writeInPlace(dearer); }, 0.31, 0},
+        {"replaced by rename", [&] { ASSERT_TRUE(tmp.dir().writeWhole(files::Tariffs, kFlatPlan)); }, 0.50, 1},
+        {"refused", [&] { writeInPlace(kRefused); }, 0.50, 0},
+        {"removed", [&] { ASSERT_TRUE(QFile::remove(path)); }, std::nullopt, 1},
+    };
     TariffBook book(tmp.dir());
     book.load();
-    EXPECT_FALSE(book.tariff());
-    ASSERT_TRUE(tmp.dir().writeWhole(files::Tariffs, kFlatPlan));
-    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return book.tariff().has_value(); }));
-    ASSERT_TRUE(tmp.dir().writeWhole(files::Tariffs, kHousePlan));
-    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return book.dailyCharge(QDate(2026, 12, 8)) == 0.45; }));
+    int changes = 0;
+    QObject::connect(&book, &TariffBook::tariffChanged, [&] { ++changes; });
+    kelvora::testing::CapturedWarnings warnings;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        changes = 0;
+        step.act();
+        book.followFile();
+        EXPECT_EQ(book.priceAt(at(2026, 12, 8, 12, 0)), step.weekdayPrice);
+        EXPECT_EQ(changes, step.changes);
+    }
+    EXPECT_TRUE(warnings.contains("Tariffs.dat refused: the tariff in force stays"));
 }

@@ -47,6 +47,7 @@ public:
         return real_.read(name, maxBytes, content);
     }
     bool exists(const QString& name) const override { return real_.exists(name); }
+    std::optional<FileIdentity> identity(const QString& name) const override { return real_.identity(name); }
 
 private:
     void pass() {
