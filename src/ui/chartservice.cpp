@@ -88,6 +88,12 @@ ChartView::ChartView(Style style, QWidget* parent)
 
     view_ = new QChartView(chart_);
     view_->setRenderHint(QPainter::Antialiasing);
+    // The view paints the chart's colour itself, with one plain fill: the
+    // chart's own background is an antialiased rounded shape, filled scan
+    // line by scan line (and handed to worker threads) on every refresh of
+    // the plot.
+    view_->setBackgroundBrush(chart_->backgroundBrush());
+    chart_->setBackgroundVisible(false);
     view_->setObjectName(QStringLiteral("chartView"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
