@@ -57,6 +57,21 @@ static void setValueRange(QValueAxis* axis, double lo, double hi, bool niceNumbe
     placeTicks(axis);
 }
 
+// The axis line, its ticks and the grid as one-pixel hair lines, as the
+// chart's theme draws them: a line item with a pen of some width works out
+// its outline as a stroked path each time the view asks where it is, which
+// it does for every line on every refresh of the plot.
+static void drawHairLines(QAbstractAxis* axis) {
+    for (auto [get, set] : {std::pair{&QAbstractAxis::linePen, &QAbstractAxis::setLinePen},
+                            std::pair{&QAbstractAxis::gridLinePen, &QAbstractAxis::setGridLinePen},
+                            std::pair{&QAbstractAxis::minorGridLinePen, &QAbstractAxis::setMinorGridLinePen}}) {
+        QPen pen = (axis->*get)();
+        if (pen.widthF() > 1) continue;
+        pen.setWidthF(0);
+        (axis->*set)(pen);
+    }
+}
+
 // The axes and the one series; present only while the column count is 1.
 class ChartView::Axes {
 public:
@@ -85,6 +100,8 @@ ChartView::ChartView(Style style, QWidget* parent)
     axes_->y = new QValueAxis;
     chart_->addAxis(axes_->x, Qt::AlignBottom);
     chart_->addAxis(axes_->y, Qt::AlignLeft);
+    drawHairLines(axes_->x);
+    drawHairLines(axes_->y);
 
     view_ = new QChartView(chart_);
     view_->setRenderHint(QPainter::Antialiasing);
