@@ -9,8 +9,6 @@ AlarmCenter::AlarmCenter(const DataDir& dir, const Clock& clock, std::unique_ptr
                          QObject* parent)
     : QObject(parent), dir_(dir), clock_(clock), notifier_(std::move(notifier)) {
     connect(&engine_, &AlarmEngine::changed, this, &AlarmCenter::record);
-    second_.setInterval(1000);
-    connect(&second_, &QTimer::timeout, this, [this] { tick(clock_.now()); });
 }
 
 void AlarmCenter::start(const QString& mainsOption) {
@@ -20,7 +18,6 @@ void AlarmCenter::start(const QString& mainsOption) {
         qWarning("%s: %s; the value before it stays", qPrintable(dir_.filePath(files::AlarmSetup)), qPrintable(why));
     engine_.setSettings(loaded.values, clock_.now());
     tick(clock_.now());
-    second_.start();
 }
 
 bool AlarmCenter::apply(const AlarmSettings& settings) {

@@ -6,7 +6,6 @@
 #include "common/datadir.h"
 
 #include <QObject>
-#include <QTimer>
 #include <memory>
 
 namespace kelvora {
@@ -14,8 +13,8 @@ namespace kelvora {
 // The alarms of a running Kelvora: their settings from AlarmSetup.ini, the
 // engine that decides, and the outputs every raise and clear reaches at once
 // (a line in alarms.log and a desktop notification; the windows and the hub
-// listen to `engine().changed`). The per-second link check runs on a timer
-// of its own once started.
+// listen to `engine().changed`). Its owner calls tick() every second once it
+// is started (the app from its one-second tick).
 class AlarmCenter : public QObject {
     Q_OBJECT
 public:
@@ -23,7 +22,7 @@ public:
                 QObject* parent = nullptr);
 
     // Start-up: the settings from the file (defaults where it has none; the
-    // nominal voltage follows the mains option), then the link check.
+    // nominal voltage follows the mains option), then the first link check.
     void start(const QString& mainsOption);
     // The Set-Up frame's Save: kept in the file, in force at once. False when
     // the file could not be written (the limits are in force all the same).
@@ -47,7 +46,6 @@ private:
     const Clock& clock_;
     std::unique_ptr<AlarmNotifier> notifier_;
     AlarmEngine engine_;
-    QTimer second_;
     QStringList refused_;
     QDateTime lastTick_;
 };

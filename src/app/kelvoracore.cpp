@@ -74,6 +74,7 @@ KelvoraCore::KelvoraCore(const QString& dataDir, const Clock& clock, std::functi
     kwhAccounting_.setDailyCharge([this](QDate day) { return tariffs_.dailyCharge(day); });
     connect(&tariffs_, &TariffBook::tariffChanged, this, [this] { showPriceInForce(); });
     scheduler_.addSecondStep([this] { tariffs_.followFile(); });
+    scheduler_.addSecondStep([this] { alarms_.tick(clock_.now()); });
     scheduler_.addBoundaryCheck([this] { showPriceInForce(); });
     scheduler_.addBoundaryCheck([this] { kwhAccounting_.CheckKwhBoundaries(); });
     scheduler_.addMinuteConsumer(QStringLiteral("KWH periods"),

@@ -8,6 +8,21 @@
 #include <exception>
 
 namespace kelvora {
+namespace {
+
+// Runs a step of a tick; one that fails is logged and keeps no other step from running.
+template <typename Step>
+void guarded(const char* what, const Step& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        qWarning("%s failed: %s", what, e.what());
+    } catch (...) {
+        qWarning("%s failed: unknown exception", what);
+    }
+}
+
+}  // namespace
 
 Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock, MeterLink& link,
                      Measurement& measurement, QObject* parent)
@@ -29,7 +44,6 @@ Scheduler::Scheduler(SharedState& shared, FieldModel& fields, const Clock& clock
 void Scheduler::start() {
     showDateAndTime();  // not a blank second before the first tick
     armTimer1();
-    armTimer2();
 }
 
 bool Scheduler::isRunning() const { return timer1_.isActive(); }
@@ -48,10 +62,14 @@ void Scheduler::Timer1_Timer() {
 }
 
 void Scheduler::runSecondTick() {
+    // The period boundaries are checked at the whole second here, in the
+    // same wake-up as the rest of the second's work, and again before each
+    // message.
+    guarded("Boundary check", [this] { runBoundaryChecks(); });
+    for (const auto& step : secondSteps_) guarded("One-second step", step);
     try {
         showDateAndTime();
         runMinuteConsumers();
-        for (const auto& step : secondSteps_) step();
         link_.superviseConnection();
     } catch (const std::exception& e) {
         secondTickFailed(e.what());
@@ -105,13 +123,13 @@ void Scheduler::Timer2_Timer() {
     } catch (...) {
         qWarning("Processing tick failed: unknown exception");
     }
-    armTimer2();
+    // A message decoded while this one was processed gets its own tick.
+    if (shared_.New_Message == 1) armTimer2();
 }
 
 void Scheduler::armTimer2() {
     constexpr int kMessageDelayMs = 1;
-    const int untilNextSecond = 1000 - clock_.now().time().msec() + 1;
-    timer2_.start(shared_.New_Message == 1 ? kMessageDelayMs : untilNextSecond);
+    timer2_.start(kMessageDelayMs);
 }
 
 void Scheduler::processMessage() {
@@ -131,7 +149,7 @@ void Scheduler::processMessage() {
 
 void Scheduler::Timer3_Timer() {
     link_.scanSlots();
-    if (shared_.New_Message == 1 && timer2_.remainingTime() > 1) armTimer2();
+    if (shared_.New_Message == 1 && !timer2_.isActive()) armTimer2();
 }
 
 }  // namespace kelvora

@@ -16,16 +16,18 @@ class Measurement;
 class MeterLink;
 
 // The three timers of the main window that drive all periodic work:
-//   Timer1 (1 s)   just after each whole second: date and time, the minute
-//                  consumers, connection supervision
+//   Timer1 (1 s)   just after each whole second: the period boundary check
+//                  (whose comparisons are to the whole second), the second
+//                  steps, date and time, the minute consumers, connection
+//                  supervision
 //   Timer2 (1 ms)  the processing chain of each decoded message, after the
 //                  period boundary check
 //   Timer3 (10 ms) hands the receive slots to the decoder
 // Timer2 and Timer3 tick only when a tick has something to do, with the same
 // delays: Timer3 10 ms after data has been stored in a slot, Timer2 1 ms after
-// a scan has decoded a complete message and just after each whole second for
-// the boundary check (whose comparisons are to the whole second). Free-running,
-// they would wake the process 1100 times a second for nothing.
+// a scan has decoded a complete message. Free-running, they would wake the
+// process 1100 times a second for nothing; every periodic step of the second
+// runs in Timer1's one wake-up.
 // Steps that other subsystems provide plug in through the add* calls, so the
 // chain runs with whatever steps exist.
 class Scheduler : public QObject {
@@ -37,14 +39,17 @@ public:
     // Starts the timers; every state the ticks read must be loaded by then.
     void start();
     bool isRunning() const;
+    // Timer2 waits to process a decoded message.
+    bool messageTickArmed() const { return timer2_.isActive(); }
 
     void Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
 
-    // A step of every Timer1 tick, after the minute consumers.
+    // A step of every Timer1 tick, after the boundary checks (what would
+    // otherwise need a one-second timer, and a wake-up, of its own).
     void addSecondStep(std::function<void()> step) { secondSteps_ << std::move(step); }
-    // First step of every Timer2 tick (the KWH period boundaries).
+    // First step of every Timer1 and Timer2 tick (the KWH period boundaries).
     void addBoundaryCheck(std::function<void()> step) { boundaryChecks_ << std::move(step); }
     // Steps after the power step of each message (trend, waveforms), in order.
     void addMessageStep(std::function<void()> step) { messageSteps_ << std::move(step); }
@@ -62,7 +67,7 @@ public:
     // The minute step's record, held for the next Timer1 tick.
     void queueMinute(const MinuteRecord& minute) { pendingMinutes_.push_back(minute); }
     qsizetype minutesPending() const { return qsizetype(pendingMinutes_.size()); }
-    // The boundary checks that open every Timer2 tick.
+    // The boundary checks that open every Timer1 and Timer2 tick.
     void runBoundaryChecks();
     // The minute consumers, by name, in the order they run.
     QStringList minuteConsumerNames() const {

@@ -77,3 +77,15 @@ TEST(Alarms, APhaseOverloadReachesTheLogAndTheHub) {
               "12/8/2026  5:31:04 PM  ALARM phase A: 168.2 A over 160 A (80 % of 200 A)\r\n"
               "12/8/2026  5:31:16 PM  CLEAR phase A: 142.0 A\r\n");
 }
+
+// The link alarm counts the meter's silence on the app's one-second tick.
+TEST(Alarms, ASilentMeterRaisesTheLinkAlarmOnTheSecondTick) {
+    StartedApp app;
+    AlarmEngine& engine = app.core.alarms().engine();
+    app.clock.advanceMs(119'000);
+    app.core.scheduler().Timer1_Timer();
+    EXPECT_FALSE(engine.isRaised(AlarmKind::Link));
+    app.clock.advanceMs(2'000);
+    app.core.scheduler().Timer1_Timer();
+    EXPECT_TRUE(engine.isRaised(AlarmKind::Link));
+}

@@ -4,6 +4,7 @@
 #include "measure/measurement.h"
 #include "support/fakes.h"
 #include "support/messages.h"
+#include "support/wait.h"
 #include "support/warnings.h"
 
 #include <gtest/gtest.h>
@@ -39,16 +40,23 @@ struct SchedulerTest : ::testing::Test {
 
 }  // namespace
 
-// A tick without a new message runs only the boundary check.
+// A tick without a new message runs only the boundary check. Timer2 is
+// armed only for a decoded message: the whole seconds are Timer1's.
 TEST_F(SchedulerTest, TwoMessagesInOneScanGiveOneRunWithTheLaterReadings) {
     int checks = 0;
     scheduler.addBoundaryCheck([&] { ++checks; });
+    scheduler.start();
+    EXPECT_FALSE(scheduler.messageTickArmed());
     link.Winsock1_DataArrival(meterMessage(911, 767, 639));  // 240 V, 100 A, 50 A
     link.Winsock1_DataArrival(meterMessage(861, 639, 575));  // 210 V, 50 A, 25 A
     scheduler.Timer3_Timer();
+    EXPECT_TRUE(scheduler.messageTickArmed());
     for (int i = 0; i < 3; ++i) scheduler.Timer2_Timer();
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(checks, 3);
+    // The tick armed for the message fires once more and arms nothing after it.
+    EXPECT_TRUE(kelvora::testing::waitUntil([&] { return !scheduler.messageTickArmed(); }, 300));
+    EXPECT_EQ(checks, 4);
     EXPECT_DOUBLE_EQ(measurement.power().Inst_Voltage, 210.0);
     EXPECT_EQ(link.messageProcessed(), 1);
 }
@@ -84,8 +92,11 @@ TEST_F(SchedulerTest, OneSecondTickHandsEachMinuteToEveryConsumerInOrderJustAfte
 }
 
 TEST_F(SchedulerTest, AThrowingStepDoesNotStopTheChain) {
-    int tick = 0;
-    scheduler.addBoundaryCheck([&] { if (++tick == 1) throw 42; });  // not even an exception class
+    int tick = 0, seconds = 0;
+    // The first (a message's) and the third (the second's) check throw; not even an exception class.
+    scheduler.addBoundaryCheck([&] { if (++tick % 2 == 1) throw 42; });
+    scheduler.addSecondStep([] { throw std::runtime_error("tariff file gone"); });
+    scheduler.addSecondStep([&] { ++seconds; });
     scheduler.start();
     kelvora::testing::CapturedWarnings warnings;
     receive(meterMessage(911, 767, 639));  // the throwing tick
@@ -96,9 +107,13 @@ TEST_F(SchedulerTest, AThrowingStepDoesNotStopTheChain) {
     scheduler.addMinuteConsumer("history", [](const MinuteRecord&) { throw std::runtime_error("disk gone"); });
     scheduler.addMinuteConsumer("energy", [&](const MinuteRecord&) { ++counted; });
     scheduler.queueMinute(MinuteRecord{});
-    scheduler.Timer1_Timer();  // one failing consumer keeps the minute from no other
+    scheduler.Timer1_Timer();  // one failing step keeps the minute and the other steps from no other
     EXPECT_TRUE(warnings.contains("The minute step of history failed: disk gone"));
+    EXPECT_TRUE(warnings.contains("Boundary check failed: unknown exception"));
+    EXPECT_TRUE(warnings.contains("One-second step failed: tariff file gone"));
     EXPECT_EQ(counted, 1);
+    EXPECT_EQ(seconds, 1);
+    EXPECT_EQ(tick, 3);
     scheduler.Timer2_Timer();
     EXPECT_TRUE(scheduler.isRunning());
 }
