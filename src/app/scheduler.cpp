@@ -67,6 +67,7 @@ void Scheduler::runSecondTick() {
     // message.
     guarded("Boundary check", [this] { runBoundaryChecks(); });
     for (const auto& step : secondSteps_) guarded("One-second step", step);
+    guarded("One-second step", [this] { Q_EMIT secondTicked(); });
     try {
         showDateAndTime();
         runMinuteConsumers();

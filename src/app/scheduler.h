@@ -81,6 +81,11 @@ public:
     static int msUntilNextSecondTick(const QTime& now);
     int timer1IntervalMs() const { return timer1_.interval(); }
 
+Q_SIGNALS:
+    // Each Timer1 tick, after the second steps: windows that would otherwise
+    // wake the program with a one-second timer of their own tick with it.
+    void secondTicked();
+
 private:
     struct NamedConsumer {
         QString name;

@@ -16,10 +16,24 @@
 
 #include <QLineEdit>
 #include <QPointer>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace kelvora {
 namespace {
+
+// A window's own timer runs off the app's one-second tick instead: its work
+// runs every interval's worth of ticks, and the timer itself stays stopped,
+// so the program wakes once a second for all of them.
+void followSecondTick(QTimer& timer, const Scheduler& scheduler, std::function<void()> work) {
+    timer.stop();
+    const int every = std::max(1, timer.interval() / 1000);
+    QObject::connect(&scheduler, &Scheduler::secondTicked, &timer, [every, work = std::move(work), ticks = 0]() mutable {
+        if (++ticks % every == 0) work();
+    });
+}
 const QString kTariffSection = QStringLiteral("Tariff");
 }  // namespace
 
@@ -46,10 +60,15 @@ void addAppWindows(MainWindow& window, KelvoraCore& core) {
         return new AlarmsWindow(core.dir(), core.alarms().engine(), core.clock(), parent);
     });
     window.setWindowFactory(QStringLiteral("CMD_Cur_Trend"), [&core](QWidget* parent) {
-        return new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
+        auto* trend = new CurrentTrendWindow(core.dir(), core.shared(), core.tenSecondTrends(), core.clock(), parent);
+        followSecondTick(trend->timer1(), core.scheduler(), [trend] { trend->Timer1_Timer(); });
+        return trend;
     });
-    window.setWindowFactory(QStringLiteral("CMD_Meter"),
-                            [&core](QWidget* parent) { return new MeterWindow(core.dir(), parent); });
+    window.setWindowFactory(QStringLiteral("CMD_Meter"), [&core](QWidget* parent) {
+        auto* meter = new MeterWindow(core.dir(), parent);
+        followSecondTick(meter->timer1(), core.scheduler(), [meter] { meter->Timer1_Timer(); });
+        return meter;
+    });
     addHistoryWindows(window, core.windows(), core.dir(), core.clock());
     // Both "KWH History Graphs" buttons show the one graphs window.
     auto kwhGraphs = std::make_shared<QPointer<QWidget>>();

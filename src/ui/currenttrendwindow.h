@@ -32,6 +32,7 @@ public:
     void CMDCur_B_Click() { showQuantity(PhaseB); }
     void CMDCur_KW_Click() { showQuantity(KW); }
     void Timer1_Timer();
+    QTimer& timer1() { return *timer1_; }
 
     void ClearCurrentChart();
     void GetCurrentData();

@@ -49,6 +49,7 @@ public:
     explicit MeterWindow(const DataDir& dir, QWidget* parent = nullptr);
 
     void Timer1_Timer();
+    QTimer& timer1() { return *timer1_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,9 +1,14 @@
 #include "ui/appwindows.h"
+#include "ui/currenttrendwindow.h"
 #include "ui/historytrendwindow.h"
+#include "ui/meterwindow.h"
+#include "model/datafiles.h"
 #include "support/started.h"
 #include "support/widgets.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -60,4 +65,27 @@ TEST(AppWindows, EveryWindowButtonOpensItsWindow) {
     // A factory that makes no window is survived, click after click.
     window.setWindowFactory("CMD_KW_History_Trend", [](QWidget*) -> QWidget* { return nullptr; });
     EXPECT_TRUE(click("CMD_KW_History_Trend").isEmpty() && click("CMD_KW_History_Trend").isEmpty());
+}
+
+// The meter and the current trend tick with the app's one second instead of
+// timers of their own: the meter every second, the trend every fifth.
+TEST(AppWindows, TheMeterAndTheTrendTickWithTheAppsSecond) {
+    kelvora::testing::StartedApp app;
+    MainWindow window(mainWindowParts(app.core));
+    addAppWindows(window, app.core);
+    kelvora::testing::child<QPushButton>(window, "CMD_Meter")->click();
+    kelvora::testing::child<QPushButton>(window, "CMD_Cur_Trend")->click();
+    auto* meter = window.findChild<MeterWindow*>();
+    auto* trend = window.findChild<CurrentTrendWindow*>();
+    ASSERT_TRUE(meter && trend);
+    EXPECT_FALSE(meter->timer1().isActive() || trend->timer1().isActive());
+    app.core.dir().writeWhole(files::MeterKWS, "1,125,480,1.49445,125.04,121.46,\"1.23\",\"0.15\",\"29.6\",\"3.55\"\r\n");
+    kelvora::testing::child<QPushButton>(*trend, "CMDCur_KW")->click();
+    app.core.shared().Cur_KW = 0.5;
+    app.core.tenSecondTrends().Update_KW_10sec();
+    for (int second = 1; second <= 5; ++second) {
+        app.core.scheduler().Timer1_Timer();
+        EXPECT_EQ(kelvora::testing::child<QLabel>(*meter, "Label1")->text(), "1.5");
+        EXPECT_EQ(kelvora::testing::child<QLineEdit>(*trend, "Text1")->text() == ".50", second == 5) << second;
+    }
 }
