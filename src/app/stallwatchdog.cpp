@@ -1,6 +1,7 @@
 #include "app/stallwatchdog.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -56,7 +57,9 @@ void StallWatchdog::recordBusy(qint64 busyNs, qint64 atNs) {
         maxBusy_ = busyNs;
         maxBusyAt_ = atNs;
     }
-    if (atNs >= kStartUpNs && busyNs > 16 * kNsPerMs) ++busyFrames_;
+    if (atNs < kStartUpNs || busyNs <= 16 * kNsPerMs) return;
+    ++busyFrames_;
+    if (busyFrameTimes_.size() < kBusyFramesNamed) busyFrameTimes_ << atNs;
 }
 
 void StallWatchdog::record(qint64 lateNs) {
@@ -82,6 +85,12 @@ QString StallWatchdog::report() const {
     text += QStringLiteral("\n  busy stretches over 16 ms after the first %1 s: %2")
                 .arg(kStartUpNs / 1'000'000'000)
                 .arg(busyFrames_);
+    if (!busyFrameTimes_.isEmpty()) {
+        QStringList at;
+        for (const qint64 t : busyFrameTimes_) at << QString::number(double(t) / 1e9, 'f', 1);
+        text += QStringLiteral(" (ending %1 s after the start%2)")
+                    .arg(at.join(QStringLiteral(", ")), busyFrames_ > quint64(at.size()) ? QStringLiteral(", ...") : QString());
+    }
     text += QStringLiteral("\n  late by      ticks\n");
     for (std::size_t i = 0; i < histogram_.size(); ++i)
         text += QStringLiteral("  %1 %2\n").arg(bucketName(i), -12).arg(histogram_[i], 8);

@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QList>
 #include <QTimer>
 #include <array>
 
@@ -38,6 +39,10 @@ public:
     // Busy stretches over one frame (16 ms) after the start-up (the first 10 s).
     static constexpr qint64 kStartUpNs = 10'000'000'000;
     quint64 busyFramesAfterStartUp() const { return busyFrames_; }
+    // When the first of them ended, in nanoseconds after the start (the
+    // report names them, to be laid beside what the program did then).
+    static constexpr int kBusyFramesNamed = 8;
+    const QList<qint64>& busyFrameTimes() const { return busyFrameTimes_; }
 
     // The figures as a few lines of text, for the standard error stream.
     QString report() const;
@@ -57,6 +62,7 @@ private:
     qint64 max_ = 0;
     qint64 maxAt_ = 0;
     quint64 ticks_ = 0;
+    QList<qint64> busyFrameTimes_;
     Histogram histogram_{};
     qint64 lastCpu_ = 0;
     qint64 maxBusy_ = 0;

@@ -6,6 +6,7 @@
 #include "model/datafiles.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace kelvora {
 namespace {
@@ -74,7 +75,9 @@ void TenSecondTrends::update(const QString& file, double value, double minStart,
     const auto last = written_.constFind(file);
     // What this step wrote is always a full window, so the roll is the same.
     const bool ours = last != written_.cend() && last->content == onDisk;
-    const Written& before = ours ? *last : rebuilt(onDisk, added);
+    std::optional<Written> fresh;
+    if (!ours) fresh = rebuilt(onDisk, added);
+    const Written& before = ours ? *last : *fresh;
 
     range = {0, minStart};
     for (const double v : before.values) {

@@ -33,6 +33,10 @@ TEST(StallWatchdog, HistogramBucketsByLateness) {
     w.recordBusy(16'000'000, 12'000'000'000);
     EXPECT_EQ(w.busyFramesAfterStartUp(), 1u);
     EXPECT_TRUE(w.report().contains("longest busy stretch of the UI thread: 20.0 ms")) << w.report().toStdString();
+    EXPECT_TRUE(w.report().contains("after the first 10 s: 1 (ending 11.0 s after the start)")) << w.report().toStdString();
+    for (int i = 0; i < StallWatchdog::kBusyFramesNamed; ++i) w.recordBusy(17'000'000, (20 + qint64(i)) * 1'000'000'000);
+    EXPECT_EQ(w.busyFrameTimes().size(), StallWatchdog::kBusyFramesNamed);
+    EXPECT_TRUE(w.report().contains(", 26.0 s after the start, ...)")) << w.report().toStdString();
 }
 
 // A handler that holds the event loop for 60 ms is seen as one stall of
