@@ -13,6 +13,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -20,6 +21,9 @@ namespace kelvora {
 namespace {
 
 constexpr int kHoursInAWeek = 168;
+// Between the minute's reloads of two history windows: about one window's
+// reload and repaint, so that each has the user interface to itself.
+constexpr int kFollowStaggerMs = 25;
 
 std::array<QString, WindowState::kHistorySpans> buttonNames(const QString& letter) {
     // "CMD1Hr" for KW, "CMD1AHr" for phase A, ...; the day spans "CMD7Day", "CMD7ADay".
@@ -79,6 +83,10 @@ HistoryTrendWindow::HistoryTrendWindow(const HistoryWindowConfig& config, Window
     buildControls();
     resize(1000, 640);
     windows_.setOpen(quantity_.window, true);
+    follow_ = new QTimer(this);
+    follow_->setSingleShot(true);
+    follow_->setInterval(kFollowStaggerMs * int(&config - historyWindowConfigs().data()));
+    connect(follow_, &QTimer::timeout, this, &HistoryTrendWindow::followFile);
     connect(&windows_, &WindowState::fileRewritten, this, &HistoryTrendWindow::onFileRewritten);
     Form_Load();
 }
@@ -172,6 +180,7 @@ void HistoryTrendWindow::showPeriod(int i) {
     chart_->setColumnCount(1);
     windows_.*quantity_.period = span.hours;
     windows_.History_File = quantity_.file(span);
+    follow_->stop();  // the new file is read now
     Load_History_Chart();
     EnablePButtons();
     periodButtons_[i]->setEnabled(false);
@@ -183,7 +192,14 @@ void HistoryTrendWindow::EnablePButtons() {
 
 void HistoryTrendWindow::onFileRewritten(const QString& file) {
     if (file != fileShown_) return;
-    windows_.History_File = file;
+    if (follow_->interval() == 0)
+        followFile();
+    else
+        follow_->start();
+}
+
+void HistoryTrendWindow::followFile() {
+    windows_.History_File = fileShown_;
     Load_History_Chart();
 }
 

@@ -14,6 +14,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace kelvora {
 
@@ -40,7 +41,9 @@ const std::array<HistoryWindowConfig, 4>& historyWindowConfigs();
 // A history trend window (KW_HistoryTrend, A_AMPS_HistoryTrend, ...): the
 // chart of one of the quantity's eight history files, chosen with the period
 // buttons; it opens on the 1-hour period. While it is open the recorder
-// announces each rewrite of the file shown and the chart follows it.
+// announces each rewrite of the file shown and the chart follows it: the KW
+// window at once, each of the others a little after the one before it, so
+// that the four windows never hold up the program together at the minute.
 class HistoryTrendWindow : public QWidget {
     Q_OBJECT
 public:
@@ -67,6 +70,7 @@ private:
     void buildControls();
     void showPeriod(int i);
     void onFileRewritten(const QString& file);
+    void followFile();
 
     const HistoryWindowConfig& config_;
     const HistoryQuantity& quantity_;
@@ -79,6 +83,7 @@ private:
     QLineEdit* text2_ = nullptr;
     QLabel* label2_ = nullptr;
     QString fileShown_;
+    QTimer* follow_ = nullptr;  // the minute's reload, after the windows before this one
 };
 
 // Opens the four history windows from the main window's buttons

@@ -5,9 +5,11 @@
 #include "ui/chartprint.h"
 #include "ui/mainwindow.h"
 #include "support/started.h"
+#include "support/wait.h"
 #include "support/widgets.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -87,6 +89,23 @@ TEST(HistoryTrendWindow, EachPeriodButtonShowsItsFileWhichTheChartFollowsEachMin
     const int loads = r.w->chart().loadCount();
     for (const char* other : {"1KWhr.dat", "4Ahr.dat", "4Vhr.dat"}) r.windows.announceRewritten(other);
     EXPECT_EQ(r.w->chart().loadCount(), loads);
+}
+
+// The other three windows follow the minute a little after the KW window,
+// each after the one before it, not all in the one moment.
+TEST(HistoryTrendWindow, ThePhaseAndVoltageWindowsFollowTheMinuteInTurn) {
+    for (int quantity = 1; quantity <= 3; ++quantity) {
+        SCOPED_TRACE(quantity);
+        Rig r(quantity);
+        const int loads = r.w->chart().loadCount();
+        QElapsedTimer waited;
+        waited.start();
+        r.minute();
+        EXPECT_EQ(r.w->chart().loadCount(), loads);
+        EXPECT_TRUE(kelvora::testing::waitUntil([&] { return r.label2() == "0.50"; }, 2000));
+        EXPECT_GE(waited.elapsed(), 25 * quantity);
+        EXPECT_EQ(r.w->chart().loadCount(), loads + 1);
+    }
 }
 
 TEST(HistoryTrendWindow, AMissingFileShowsAnEmptyChartAndTheVoltageAxisStaysAt100To250) {
