@@ -93,15 +93,8 @@ void Scheduler::runMinuteConsumers() {
     while (!pendingMinutes_.empty()) {
         const MinuteRecord minute = pendingMinutes_.front();
         pendingMinutes_.pop_front();
-        for (const NamedConsumer& c : minuteConsumers_) {
-            try {
-                c.step(minute);
-            } catch (const std::exception& e) {
-                qWarning("The minute step of %s failed: %s", qPrintable(c.name), e.what());
-            } catch (...) {
-                qWarning("The minute step of %s failed: unknown exception", qPrintable(c.name));
-            }
-        }
+        for (const NamedConsumer& c : minuteConsumers_)
+            guarded(qPrintable(QStringLiteral("The minute step of %1").arg(c.name)), [&] { c.step(minute); });
     }
 }
 
@@ -114,16 +107,12 @@ void Scheduler::showDateAndTime() {
 }
 
 void Scheduler::Timer2_Timer() {
-    try {
+    // One failing step must not stop the chain for good: the rest of this
+    // tick is skipped and the next tick runs as usual.
+    guarded("Processing tick", [this] {
         runBoundaryChecks();
         if (shared_.New_Message == 1) processMessage();
-    } catch (const std::exception& e) {
-        // One failing step must not stop the chain for good: the rest of this
-        // tick is skipped and the next tick runs as usual.
-        qWarning("Processing tick failed: %s", e.what());
-    } catch (...) {
-        qWarning("Processing tick failed: unknown exception");
-    }
+    });
     // A message decoded while this one was processed gets its own tick.
     if (shared_.New_Message == 1) armTimer2();
 }
