@@ -85,6 +85,29 @@ public:
     }
 };
 
+namespace {
+
+// The view paints the chart's colour itself, with one plain fill: the
+// chart's own background is an antialiased rounded shape, and even a plain
+// rectangle, filled with antialiasing on, goes through the rasteriser scan
+// line by scan line (handed to worker threads at this size) on every refresh
+// of the plot. Without antialiasing it is one block fill, on the screen and
+// on the page alike.
+class PlainBackgroundView : public QChartView {
+public:
+    using QChartView::QChartView;
+
+protected:
+    void drawBackground(QPainter* painter, const QRectF& rect) override {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->fillRect(rect, backgroundBrush());
+        painter->restore();
+    }
+};
+
+}  // namespace
+
 ChartView::ChartView(Style style, QWidget* parent)
     : QWidget(parent), style_(style), chart_(new QChart), axes_(new Axes) {
     chart_->legend()->hide();
@@ -103,12 +126,8 @@ ChartView::ChartView(Style style, QWidget* parent)
     drawHairLines(axes_->x);
     drawHairLines(axes_->y);
 
-    view_ = new QChartView(chart_);
+    view_ = new PlainBackgroundView(chart_);
     view_->setRenderHint(QPainter::Antialiasing);
-    // The view paints the chart's colour itself, with one plain fill: the
-    // chart's own background is an antialiased rounded shape, filled scan
-    // line by scan line (and handed to worker threads) on every refresh of
-    // the plot.
     view_->setBackgroundBrush(chart_->backgroundBrush());
     chart_->setBackgroundVisible(false);
     view_->setObjectName(QStringLiteral("chartView"));
