@@ -1,6 +1,6 @@
 #include "common/numeric.h"
 
-#include <QByteArray>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -53,10 +53,12 @@ double numericValue(QStringView text) {
     const qsizetype len = numberPrefix(text, start);
     if (len == 0) return 0.0;
     // from_chars reads the point whatever the process locale says; it takes
-    // no plus sign.
-    const QByteArray ascii = text.mid(start, len).toLatin1();
+    // no plus sign. The prefix is ASCII: copied on the stack, as the decoder
+    // reads a value for every character of a waveform.
+    QVarLengthArray<char, 64> ascii(len);
+    for (qsizetype i = 0; i < len; ++i) ascii[i] = char(text[start + i].unicode());
     const char* first = ascii.constData();
-    const char* last = first + ascii.size();
+    const char* last = first + len;
     if (*first == '+') ++first;
     double v = 0.0;
     const auto [end, error] = std::from_chars(first, last, v);
