@@ -87,12 +87,10 @@ public:
 
 namespace {
 
-// The view paints the chart's colour itself, with one plain fill: the
-// chart's own background is an antialiased rounded shape, and even a plain
-// rectangle, filled with antialiasing on, goes through the rasteriser scan
-// line by scan line (handed to worker threads at this size) on every refresh
-// of the plot. Without antialiasing it is one block fill, on the screen and
-// on the page alike.
+// The view paints the chart's white itself, as one block fill on every
+// refresh of the plot: the chart's own background is an antialiased rounded
+// shape, rasterised scan line by scan line, and a rectangle at fractional
+// coordinates (a page's scale) is one too unless antialiasing is off.
 class PlainBackgroundView : public QChartView {
 public:
     using QChartView::QChartView;
@@ -128,7 +126,10 @@ ChartView::ChartView(Style style, QWidget* parent)
 
     view_ = new PlainBackgroundView(chart_);
     view_->setRenderHint(QPainter::Antialiasing);
-    view_->setBackgroundBrush(chart_->backgroundBrush());
+    // Not the theme's brush: that is a gradient from white to white, and a
+    // gradient is fetched pixel by pixel, in pieces that Qt hands to its
+    // worker threads, a fifteenth of the app's time with every window open.
+    view_->setBackgroundBrush(QColor(Qt::white));
     chart_->setBackgroundVisible(false);
     view_->setObjectName(QStringLiteral("chartView"));
     auto* layout = new QVBoxLayout(this);

@@ -112,7 +112,7 @@ TEST(ChartPrint, WithoutAPrinterTheChartBecomesAOnePageLandscapePdf) {
     EXPECT_EQ(QFileInfo(out.pdfPath).fileName(), "CurrentTrend 2026-07-03 140509.pdf");
     const QByteArray pdf = tmp.contents(QFileInfo(out.pdfPath).fileName());
     EXPECT_EQ(pdfPages(pdf), std::pair(qsizetype(1), true));  // one landscape page
-    EXPECT_GT(pdf.size(), 10000);  // the chart's picture, not an empty page
+    EXPECT_GT(pdf.size(), 5000);  // the chart's bars, labels and their font, not an empty page
 
     // A second print in the same second does not overwrite the first.
     const PrintOutcome again = print(tmp.path());
