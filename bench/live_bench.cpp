@@ -1,6 +1,6 @@
-// Time of the live-display work: the ten-second trend step and the waveform
-// read of one Timer2 tick, and loading and drawing a 20,160-point chart (a
-// 14-day history at one point a minute).
+// Time of the live-display work: the ten-second trend step, the waveform
+// files' replacement and read of one Timer2 tick, and loading and drawing a
+// 20,160-point chart (a 14-day history at one point a minute).
 #include "common/clock.h"
 #include "common/datadir.h"
 #include "live/tensecondtrend.h"
@@ -46,6 +46,14 @@ void writeWaveFiles(const DataDir& dir) {
     dir.writeWhole(files::VAC_WAVE, wave);
     dir.writeWhole(files::A_AMP_WAVE, wave);
 }
+
+// The two waveform files replaced, as every reading set does.
+void BM_WaveFilesReplaced(benchmark::State& s) {
+    QTemporaryDir tmp;
+    const DataDir dir(tmp.path(), files::displayOnly());
+    for (auto _ : s) writeWaveFiles(dir);
+}
+BENCHMARK(BM_WaveFilesReplaced)->Unit(benchmark::kMicrosecond);
 
 void BM_WaveformRead(benchmark::State& s) {
     QTemporaryDir tmp;

@@ -79,6 +79,30 @@ void syncAll(QList<Pending>& pending) {
             if (const int err = syncData(p.fd)) p.fail(err);
 }
 
+// rename(2) replaces the old file in one step.
+int renameOver(const Pending& p) { return std::rename(p.temp.constData(), p.target.constData()) == 0 ? 0 : errno; }
+
+// A display file takes the new file's place in one step too, by swapping the
+// two names; the old file, now under the temporary name, is then removed.
+// Renaming over it would do the same for a reader, but ext4 then starts
+// writing the new file out at once (its guard for files replaced without a
+// sync), which for a file replaced every message is most of the cost of
+// writing it; swapped, the next message's file takes its place before it
+// ever reaches the disk. Where the swap is not supported, or there is no old
+// file yet, the file is renamed (as it is over a directory, which the swap
+// would move aside and rename refuses).
+int swapIn(const Pending& p) {
+#ifdef RENAME_EXCHANGE
+    struct stat old {};
+    if (::lstat(p.target.constData(), &old) == 0 && !S_ISDIR(old.st_mode) &&
+        ::renameat2(AT_FDCWD, p.temp.constData(), AT_FDCWD, p.target.constData(), RENAME_EXCHANGE) == 0) {
+        ::unlink(p.temp.constData());
+        return 0;
+    }
+#endif
+    return renameOver(p);
+}
+
 QByteArray pathOf(const QString& dir, const QString& name) { return QFile::encodeName(QDir(dir).filePath(name)); }
 
 FileIdentity identityOf(const struct stat& st) {
@@ -121,9 +145,8 @@ QList<int> DirectorySink::replace(const QList<WholeFile>& files) {
             p.fail(errno);
             continue;
         }
-        // rename(2) replaces the old file in one step.
-        if (std::rename(p.temp.constData(), p.target.constData()) != 0) {
-            p.fail(errno);
+        if (const int err = p.synced ? renameOver(p) : swapIn(p)) {
+            p.fail(err);
             continue;
         }
         if (!p.synced) keepWritten(files[i].name, known ? &written : nullptr, files[i].content);

@@ -11,7 +11,8 @@
 
 using namespace kelvora;
 
-// Display files and synced files alike are replaced whole, readable by others;
+// Display files and synced files alike are replaced whole, readable by others
+// (one who had the old file open reads it to its end);
 // a write that fails (a directory cannot be replaced by a file, or there is no
 // directory) leaves no temporary file behind. In a batch the file that fails
 // is reported and keeps what it was, while the others are written.
@@ -21,8 +22,11 @@ TEST(DataDir, WriteWholeReplacesTheFileOrFailsLeavingNoTemporaryFile) {
     ASSERT_TRUE(QDir(tmp.path()).mkdir("gone.dat"));
     for (const char* name : {"MeterKWS.dat", "KWH_last_data.dat"}) {
         ASSERT_TRUE(dir.writeWhole(name, "old content that is longer\r\n"));
+        QFile reader(dir.filePath(name));  // opened before the new file came
+        ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
         ASSERT_TRUE(dir.writeWhole(name, "new\r\n"));
         EXPECT_EQ(tmp.contents(name), QByteArray("new\r\n")) << name;
+        EXPECT_EQ(reader.readAll(), QByteArray("old content that is longer\r\n")) << name;
         EXPECT_TRUE(QFileInfo(dir.filePath(name)).permissions() & QFileDevice::ReadOther) << name;
     }
     EXPECT_FALSE(dir.writeWhole("gone.dat", "x"));
