@@ -86,7 +86,15 @@ void Scheduler::secondTickFailed(const char* why) {
 }
 
 void Scheduler::runBoundaryChecks() {
+    // A minute booked before the hour turned (it waits for the next whole
+    // second) is counted in the hour, day, month and year it was used in,
+    // not in the ones that start.
+    if (!pendingMinutes_.empty() && !sameHour(pendingMinutes_.back().stamp, clock_.now())) runMinuteConsumers();
     for (const auto& check : boundaryChecks_) check();
+}
+
+bool Scheduler::sameHour(const QDateTime& a, const QDateTime& b) {
+    return a.date() == b.date() && a.time().hour() == b.time().hour();
 }
 
 void Scheduler::runMinuteConsumers() {

@@ -69,6 +69,7 @@ public:
     qsizetype minutesPending() const { return qsizetype(pendingMinutes_.size()); }
     // The boundary checks that open every Timer1 and Timer2 tick.
     void runBoundaryChecks();
+    static bool sameHour(const QDateTime& a, const QDateTime& b);
     // The minute consumers, by name, in the order they run.
     QStringList minuteConsumerNames() const {
         QStringList names;

@@ -91,6 +91,36 @@ TEST_F(SchedulerTest, OneSecondTickHandsEachMinuteToEveryConsumerInOrderJustAfte
     EXPECT_EQ(scheduler.timer1IntervalMs(), 998);  // and the next one is back on time
 }
 
+// A minute waits for the whole second to be counted; one booked before the
+// hour turned is counted before the hour closes, whichever tick comes first.
+TEST_F(SchedulerTest, AMinuteBookedBeforeTheHourTurnsIsCountedInThatHour) {
+    const struct {
+        const char* what;
+        QTime booked;
+        bool secondTick;
+        QStringList order;
+    } cases[] = {
+        {"before the turn, the second's tick", QTime(22, 59, 59, 500), true, {"minute", "check"}},
+        {"before the turn, a message's tick", QTime(22, 59, 59, 500), false, {"minute", "check"}},
+        {"after the turn, the second's tick", QTime(23, 0, 0, 100), true, {"check", "minute"}},
+        {"after the turn, a message's tick", QTime(23, 0, 0, 100), false, {"check"}},
+    };
+    QStringList order;
+    scheduler.addBoundaryCheck([&] { order << "check"; });
+    scheduler.addMinuteConsumer("KWH", [&](const MinuteRecord&) { order << "minute"; });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        order.clear();
+        MinuteRecord m;
+        m.stamp = QDateTime(QDate(2026, 12, 8), c.booked);
+        scheduler.queueMinute(m);
+        clock.set(QDateTime(QDate(2026, 12, 8), QTime(23, 0, 0, 200)));
+        c.secondTick ? scheduler.Timer1_Timer() : scheduler.Timer2_Timer();
+        EXPECT_EQ(order, c.order);
+        scheduler.Timer1_Timer();  // nothing left for the next case
+    }
+}
+
 TEST_F(SchedulerTest, AThrowingStepDoesNotStopTheChain) {
     int tick = 0, seconds = 0;
     // The first (a message's) and the third (the second's) check throw; not even an exception class.
