@@ -89,7 +89,8 @@ void Scheduler::runBoundaryChecks() {
     // A minute booked before the hour turned (it waits for the next whole
     // second) is counted in the hour, day, month and year it was used in,
     // not in the ones that start.
-    if (!pendingMinutes_.empty() && !sameHour(pendingMinutes_.back().stamp, clock_.now())) runMinuteConsumers();
+    const QDateTime now = clock_.now();
+    while (!pendingMinutes_.empty() && !sameHour(pendingMinutes_.front().stamp, now)) countFirstMinute();
     for (const auto& check : boundaryChecks_) check();
 }
 
@@ -98,12 +99,14 @@ bool Scheduler::sameHour(const QDateTime& a, const QDateTime& b) {
 }
 
 void Scheduler::runMinuteConsumers() {
-    while (!pendingMinutes_.empty()) {
-        const MinuteRecord minute = pendingMinutes_.front();
-        pendingMinutes_.pop_front();
-        for (const NamedConsumer& c : minuteConsumers_)
-            guarded(qPrintable(QStringLiteral("The minute step of %1").arg(c.name)), [&] { c.step(minute); });
-    }
+    while (!pendingMinutes_.empty()) countFirstMinute();
+}
+
+void Scheduler::countFirstMinute() {
+    const MinuteRecord minute = pendingMinutes_.front();
+    pendingMinutes_.pop_front();
+    for (const NamedConsumer& c : minuteConsumers_)
+        guarded(qPrintable(QStringLiteral("The minute step of %1").arg(c.name)), [&] { c.step(minute); });
 }
 
 void Scheduler::showDateAndTime() {

@@ -69,7 +69,6 @@ public:
     qsizetype minutesPending() const { return qsizetype(pendingMinutes_.size()); }
     // The boundary checks that open every Timer1 and Timer2 tick.
     void runBoundaryChecks();
-    static bool sameHour(const QDateTime& a, const QDateTime& b);
     // The minute consumers, by name, in the order they run.
     QStringList minuteConsumerNames() const {
         QStringList names;
@@ -98,6 +97,8 @@ private:
     void showDateAndTime();
     void processMessage();
     void armTimer2();
+    void countFirstMinute();
+    static bool sameHour(const QDateTime& a, const QDateTime& b);
 
     SharedState& shared_;
     FieldModel& fields_;

@@ -105,20 +105,30 @@ TEST_F(SchedulerTest, AMinuteBookedBeforeTheHourTurnsIsCountedInThatHour) {
         {"after the turn, the second's tick", QTime(23, 0, 0, 100), true, {"check", "minute"}},
         {"after the turn, a message's tick", QTime(23, 0, 0, 100), false, {"check"}},
     };
+    const auto queue = [&](QTime booked) {
+        MinuteRecord m;
+        m.stamp = QDateTime(QDate(2026, 12, 8), booked);
+        scheduler.queueMinute(m);
+    };
     QStringList order;
     scheduler.addBoundaryCheck([&] { order << "check"; });
     scheduler.addMinuteConsumer("KWH", [&](const MinuteRecord&) { order << "minute"; });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         order.clear();
-        MinuteRecord m;
-        m.stamp = QDateTime(QDate(2026, 12, 8), c.booked);
-        scheduler.queueMinute(m);
+        queue(c.booked);
         clock.set(QDateTime(QDate(2026, 12, 8), QTime(23, 0, 0, 200)));
         c.secondTick ? scheduler.Timer1_Timer() : scheduler.Timer2_Timer();
         EXPECT_EQ(order, c.order);
         scheduler.Timer1_Timer();  // nothing left for the next case
     }
+    // Of two minutes either side of the turn, only the first is the old hour's.
+    order.clear();
+    queue(QTime(22, 59, 59, 900));
+    queue(QTime(23, 0, 0, 100));
+    scheduler.Timer2_Timer();
+    EXPECT_EQ(order, QStringList({"minute", "check"}));
+    EXPECT_EQ(scheduler.minutesPending(), 1);
 }
 
 TEST_F(SchedulerTest, AThrowingStepDoesNotStopTheChain) {
