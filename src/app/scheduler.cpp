@@ -89,8 +89,10 @@ void Scheduler::runBoundaryChecks() {
     // A minute booked before the hour turned (it waits for the next whole
     // second) is counted in the hour, day, month and year it was used in,
     // not in the ones that start.
-    const QDateTime now = clock_.now();
-    while (!pendingMinutes_.empty() && !sameHour(pendingMinutes_.front().stamp, now)) countFirstMinute();
+    if (!pendingMinutes_.empty()) {
+        const QDateTime now = clock_.now();
+        while (!pendingMinutes_.empty() && !sameHour(pendingMinutes_.front().stamp, now)) countFirstMinute();
+    }
     for (const auto& check : boundaryChecks_) check();
 }
 
