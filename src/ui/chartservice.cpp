@@ -85,27 +85,6 @@ public:
     }
 };
 
-namespace {
-
-// The view paints the chart's white itself, as one block fill on every
-// refresh of the plot: the chart's own background is an antialiased rounded
-// shape, rasterised scan line by scan line, and a rectangle at fractional
-// coordinates (a page's scale) is one too unless antialiasing is off.
-class PlainBackgroundView : public QChartView {
-public:
-    using QChartView::QChartView;
-
-protected:
-    void drawBackground(QPainter* painter, const QRectF& rect) override {
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing, false);
-        painter->fillRect(rect, backgroundBrush());
-        painter->restore();
-    }
-};
-
-}  // namespace
-
 ChartView::ChartView(Style style, QWidget* parent)
     : QWidget(parent), style_(style), chart_(new QChart), axes_(new Axes) {
     chart_->legend()->hide();
@@ -124,11 +103,13 @@ ChartView::ChartView(Style style, QWidget* parent)
     drawHairLines(axes_->x);
     drawHairLines(axes_->y);
 
-    view_ = new PlainBackgroundView(chart_);
+    view_ = new QChartView(chart_);
     view_->setRenderHint(QPainter::Antialiasing);
-    // Not the theme's brush: that is a gradient from white to white, and a
-    // gradient is fetched pixel by pixel, in pieces that Qt hands to its
-    // worker threads, a fifteenth of the app's time with every window open.
+    // The view paints the chart's white itself, with one plain fill: the
+    // chart's own background is an antialiased rounded shape, and the theme's
+    // brush is a gradient from white to white, fetched pixel by pixel in
+    // pieces that Qt hands to its worker threads (a fifteenth of the app's
+    // time with every window open).
     view_->setBackgroundBrush(QColor(Qt::white));
     chart_->setBackgroundVisible(false);
     view_->setObjectName(QStringLiteral("chartView"));
